@@ -1,0 +1,38 @@
+# quivera_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# One executable per test file group, registered with CTest. GUI tests run headless.
+function(quivera_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUIVERA_BUILD_DIR=${CMAKE_BINARY_DIR};QUIVERA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 300)
+endfunction()
+
+# quivera_library(<name> [QT] DEPS <targets...>)
+# One static library per subsystem folder, from every .cpp in that folder (not its subfolders),
+# so adding a file needs no edit here.
+function(quivera_library name)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(srcs)
+    add_library(${name} STATIC ${srcs} ${hdrs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()
+
+# quivera_test_folder(<name> LIBS <targets...>): every .cpp of the calling folder is one test program.
+function(quivera_test_folder name)
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(srcs)
+    quivera_add_test(${name} SOURCES ${srcs} LIBS ${F_LIBS})
+  endif()
+endfunction()

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs whatever Debian packages Quivera needs to build, run and test and are not there yet.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev
+  fonts-liberation2 sqlite3
+  xvfb xauth poppler-utils libjpeg-turbo-progs
+  xorriso genisoimage p7zip-full udftools python3 python3-pycdlib
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
