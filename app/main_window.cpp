@@ -1,0 +1,289 @@
+#include "app/main_window.h"
+
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "app/common/line_list.h"
+#include "app/common/modal.h"
+#include "app/common/windows.h"
+#include "app/splash.h"
+#include "inventory/inventory_page.h"
+#include "pictures/pictures_page.h"
+#include "store/database.h"
+#include "tabs/sub_inventory_tab.h"
+#include "tabs/tab_table.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+// Background picture and button-picture prefix of each tab, in page order.
+struct Appearance {
+    const char* background;
+    const char* buttonPrefix;
+};
+const Appearance kAppearance[tabs::kTabCount] = {
+    {"art.jpg", "Art"},         {"bath.jpg", "Bathroom"},      {"clothes.jpg", "Clothing"},
+    {"electronics.jpg", "Electronics"}, {"furniture.jpg", "Furniture"}, {"hobby.jpg", "Hobby"},
+    {"office.jpg", "Office"},   {"jewelry.jpg", "Jewelry"},    {"kitchen.jpg", "Kitchen"},
+    {"laundry.jpg", "Laundry"}, {"library.jpg", "Libraries"},  {"linens.jpg", "Linens"},
+    {"miscellaneous2.jpg", "Misc"}, {"music.jpg", "Music"},    {"outdoors.jpg", "Outdoors"},
+    {"sports.jpg", "Sports"},   {"tools.jpg", "Tools"},
+};
+
+QAction* action(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+QAction* separator(QMenu* menu, const char* name) {
+    QAction* a = menu->addSeparator();
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quivera!"));
+    setFixedSize(777, 570);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    tabMain = new QTabWidget(this);
+    tabMain->setObjectName(QStringLiteral("tabMain"));
+    tabMain->setUsesScrollButtons(false); // all nineteen captions stay visible, on several rows
+    QFont tabFont(QStringLiteral("Arial"));
+    tabFont.setPixelSize(13);
+    tabMain->setFont(tabFont);
+    const auto& table = tabs::TabTable();
+    for (int i = 0; i < tabs::kTabCount; ++i) {
+        subTabs[i] = new tabs::SubInventoryTab(table[i]);
+        tabMain->addTab(subTabs[i], table[i].captionText());
+    }
+    tabInventory = new inventory::InventoryPage;
+    tabMain->addTab(tabInventory, QStringLiteral("Inventory"));
+    tabPictures = new pictures::PicturesPage;
+    tabMain->addTab(tabPictures, QStringLiteral("Inventory Pictures"));
+    setCentralWidget(tabMain);
+    buildMenu();
+    FormCreate();
+    tabMain->setCurrentWidget(tabInventory);
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    File1 = bar->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    New1 = action(File1, "New1", QStringLiteral("&New Inventory"));
+    LoadInventory1 = action(File1, "LoadInventory1", QStringLiteral("&Open Inventory ..."));
+    DeleteInventory1 = action(File1, "DeleteInventory1", QStringLiteral("&Delete Inventory ..."));
+    SaveInventory1 = action(File1, "SaveInventory1", QStringLiteral("&Save Inventory"));
+    SaveInventoryAs1 = action(File1, "SaveInventoryAs1", QStringLiteral("Save Inventory &As ..."));
+    separator(File1, "N1");
+    BackupInventory1 = action(File1, "BackupInventory1", QStringLiteral("&Back Up Inventory ..."));
+    RestoreFromBackup1 =
+        action(File1, "RestoreFromBackup1", QStringLiteral("&Restore From Backup ..."));
+    separator(File1, "N2");
+    PrintInventory1 = action(File1, "PrintInventory1", QStringLiteral("&Print Inventory ..."));
+    N4 = separator(File1, "N4");
+    N4->setEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        LastUsed[i] = action(File1, QStringLiteral("LastUsed%1").arg(i + 1).toLatin1().constData(),
+                             QString());
+        LastUsed[i]->setVisible(false);
+        LastUsed[i]->setEnabled(false);
+    }
+    LastUsedSeparator = separator(File1, "LastUsedSeparator");
+    LastUsedSeparator->setVisible(false);
+    LastUsedSeparator->setEnabled(false);
+    Exit1 = action(File1, "Exit1", QStringLiteral("&Exit"));
+    ui::ConnectGuarded(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+
+    Defaults1 = bar->addMenu(QStringLiteral("&Defaults"));
+    Defaults1->setObjectName(QStringLiteral("Defaults1"));
+    LowCost1 = action(Defaults1, "LowCost1", QStringLiteral("&Low Cost"));
+    MediumCost1 = action(Defaults1, "MediumCost1", QStringLiteral("&Medium Cost"));
+    HighCost1 = action(Defaults1, "HighCost1", QStringLiteral("&High Cost"));
+    separator(Defaults1, "N3");
+    Appearance1 = action(Defaults1, "Appearance1", QStringLiteral("Appearance:"));
+    Default1 = action(Defaults1, "Default1", QStringLiteral("    &Standard"));
+    Watermarks1 = action(Defaults1, "Watermarks1", QStringLiteral("    &Watermarks"));
+    for (QAction* a : {LowCost1, MediumCost1, HighCost1, Default1, Watermarks1})
+        a->setCheckable(true);
+    LowCost1->setChecked(true);
+    Watermarks1->setChecked(true);
+
+    Help1 = bar->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    ThisTab1 = action(Help1, "ThisTab1", QStringLiteral("&Getting Started"));
+    Tutorial1 = action(Help1, "Tutorial1", QStringLiteral("&Menus"));
+    HelponInventoryTab1 = action(Help1, "HelponInventoryTab1", QStringLiteral("Inventory &Tab"));
+    HelponInventoryPicturesTab1 =
+        action(Help1, "HelponInventoryPicturesTab1", QStringLiteral("Inventory &Pictures Tab"));
+    HelponOtherTabs1 = action(Help1, "HelponOtherTabs1", QStringLiteral("S&ub-Inventory Tabs"));
+    SuggestionsonusingQuiveratm1 = action(Help1, "SuggestionsonusingQuiveratm1",
+                                          QStringLiteral("&Suggestions for using Quivera!"));
+    separator(Help1, "N5");
+    Index1 = action(Help1, "Index1", QStringLiteral("&Index"));
+    separator(Help1, "N8");
+    About1 = action(Help1, "About1", QStringLiteral("&About ..."));
+
+    D1 = bar->addMenu(QStringLiteral("DevTools"));
+    D1->setObjectName(QStringLiteral("D1"));
+    DBWriter1 = action(D1, "DBWriter1", QStringLiteral("DBWriter"));
+    HideDevTools1 = action(D1, "HideDevTools1", QStringLiteral("Hide DevTools"));
+    HideDevTools1->setCheckable(true);
+    HideDevTools1->setChecked(true);
+    TestIndex1 = action(D1, "TestIndex1", QStringLiteral("Test Index"));
+    D1->menuAction()->setVisible(false);
+    D1->menuAction()->setEnabled(false);
+}
+
+void TfrmMain::FormCreate() {
+    auto& s = app::State();
+    // A failing step is shown; the remaining steps are skipped and the window still comes up.
+    try {
+        // Step 2: the program folder.
+        s.programFolder = app::ProgramFolderFrom(QDir::currentPath());
+        // Step 3: both connection strings.
+        s.ADOConnection1.setConnectionString(
+            store::ConnectionString(store::DatabaseKind::Catalogue, s.programFolder));
+        s.ADOConnection2.setConnectionString(
+            store::ConnectionString(store::DatabaseKind::User, s.programFolder));
+        // Step 4.
+        move(10, 10);
+        // Step 5.
+        s.resetRunState();
+        s.costLevel = [this] {
+            if (HighCost1->isChecked())
+                return app::CostLevel::High;
+            if (MediumCost1->isChecked())
+                return app::CostLevel::Medium;
+            return app::CostLevel::Low;
+        };
+        // Step 6.
+        WriteInventoryHeader();
+        // Step 8: Qt widgets are double-buffered already.
+        // Steps 9 and 10: headings over the listings' character columns.
+        for (auto* tab : subTabs)
+            tab->PlaceListingHeadings();
+        tabInventory->LayOutSortButtons();
+        // Step 11 happened in resetRunState. Step 12: the notes format is applied when the
+        // notes boxes are read and written.
+        // Step 13.
+        for (auto* tab : subTabs)
+            tab->FillCategoryList();
+        // Step 14.
+        for (auto* tab : subTabs)
+            tab->HideExtraFields();
+        // Step 15.
+        for (int i = 0; i < tabs::kTabCount; ++i)
+            subTabs[i]->LoadBackground(s.programFolder + QStringLiteral("Content/") +
+                                       QString::fromLatin1(kAppearance[i].background));
+        // Step 16.
+        FillRecentMenu();
+        ShowSortIndicators();
+        // Step 17.
+        ReadSettings();
+        createOk_ = true;
+    } catch (const std::exception& e) {
+        ui::ShowError(e);
+    }
+}
+
+void TfrmMain::WriteInventoryHeader() {}
+
+void TfrmMain::FillRecentMenu() {}
+
+void TfrmMain::ShowSortIndicators() {}
+
+void TfrmMain::ReadSettings() {}
+
+void TfrmMain::WriteSettings() {}
+
+void TfrmMain::Default1Click() {
+    Default1->setChecked(true);
+    Watermarks1->setChecked(false);
+    for (auto* tab : subTabs)
+        tab->ShowStandardAppearance(app::State().programFolder);
+}
+
+void TfrmMain::Watermarks1Click() {
+    Watermarks1->setChecked(true);
+    Default1->setChecked(false);
+    for (int i = 0; i < tabs::kTabCount; ++i)
+        subTabs[i]->ShowWatermarkAppearance(app::State().programFolder,
+                                            QString::fromLatin1(kAppearance[i].background),
+                                            QString::fromLatin1(kAppearance[i].buttonPrefix));
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        // After the window is on the screen, like the first paint would be.
+        QMetaObject::invokeMethod(this, [this] { ui::Guarded([this] { FormShow(); }); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void TfrmMain::FormShow() {
+    if (ui::Win().frmSplash)
+        ui::Modal::exec(*ui::Win().frmSplash);
+    StartupCheck();
+}
+
+void TfrmMain::StartupCheck() {
+    auto& q = app::State().ADOQuery2;
+    q.open({QStringLiteral("SELECT Table_Names"), QStringLiteral("FROM Master_Table"),
+            QStringLiteral("WHERE Table_Names = 'Inventory'")});
+    const bool marker = !q.eof();
+    q.close();
+    if (!marker)
+        q.execute({QStringLiteral("INSERT INTO Master_Table"), QStringLiteral("VALUES ('Inventory')")});
+}
+
+void TfrmMain::ClosingSteps(bool& accepted) {
+    accepted = true;
+    auto& q = app::State().ADOQuery2;
+    q.execute({QStringLiteral("DELETE FROM Inventory"), QStringLiteral("WHERE ID_Number > 0")});
+    q.execute({QStringLiteral("DELETE FROM Master_Table"),
+               QStringLiteral("WHERE Table_Names = 'Inventory'")});
+    q.execute({QStringLiteral("UPDATE Current_Table"), QStringLiteral("SET Current_Table = ''"),
+               QStringLiteral("WHERE Throw_Number = 1")});
+}
+
+bool TfrmMain::FormClose() {
+    bool accepted = true;
+    ui::Guarded([&] { ClosingSteps(accepted); });
+    if (!accepted)
+        return false;
+    ui::Guarded([&] { WriteSettings(); });
+    return true;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (FormClose()) {
+        event->accept();
+        // Every other window lives as long as the main window does.
+        for (QWidget* w : ui::Win().all)
+            if (w != this)
+                w->close();
+    } else {
+        event->ignore();
+    }
+}
+
+void TfrmMain::FormDestroy() {}
+
+void TfrmMain::Exit1Click() { close(); }

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+
+namespace tabs {
+class SubInventoryTab;
+}
+namespace inventory {
+class InventoryPage;
+}
+namespace pictures {
+class PicturesPage;
+}
+
+// The main window: the nineteen pages and the main menu. It owns the run's start and end.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    QTabWidget* tabMain;
+    std::array<tabs::SubInventoryTab*, 17> subTabs{};
+    inventory::InventoryPage* tabInventory;
+    pictures::PicturesPage* tabPictures;
+
+    // MainMenu1
+    QMenu* File1;
+    QAction* New1;
+    QAction* LoadInventory1;
+    QAction* DeleteInventory1;
+    QAction* SaveInventory1;
+    QAction* SaveInventoryAs1;
+    QAction* BackupInventory1;
+    QAction* RestoreFromBackup1;
+    QAction* PrintInventory1;
+    QAction* N4;
+    std::array<QAction*, 4> LastUsed{};
+    QAction* LastUsedSeparator;
+    QAction* Exit1;
+    QMenu* Defaults1;
+    QAction* LowCost1;
+    QAction* MediumCost1;
+    QAction* HighCost1;
+    QAction* Appearance1;
+    QAction* Default1;
+    QAction* Watermarks1;
+    QMenu* Help1;
+    QAction* ThisTab1;
+    QAction* Tutorial1;
+    QAction* HelponInventoryTab1;
+    QAction* HelponInventoryPicturesTab1;
+    QAction* HelponOtherTabs1;
+    QAction* SuggestionsonusingQuiveratm1;
+    QAction* Index1;
+    QAction* About1;
+    QMenu* D1;
+    QAction* DBWriter1;
+    QAction* HideDevTools1;
+    QAction* TestIndex1;
+
+    void Exit1Click();
+    // The first showing: splash, then the check for an interrupted run.
+    void FormShow();
+    bool formCreateSucceeded() const { return createOk_; }
+
+    // Steps that the start-up and close sequences share with other windows.
+    void WriteInventoryHeader();
+    void FillRecentMenu();
+    void ShowSortIndicators();
+    void ReadSettings();
+    void WriteSettings();
+    void Default1Click();
+    void Watermarks1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void FormCreate();
+    bool FormClose(); // false: the close is refused
+    void FormDestroy();
+    void StartupCheck();
+    void ClosingSteps(bool& accepted);
+
+    bool createOk_ = false;
+    bool shown_ = false;
+};

@@ -1,0 +1,121 @@
+#include "app/startup.h"
+
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "app/common/modal.h"
+#include "app/common/windows.h"
+#include "app/main_window.h"
+#include "app/splash.h"
+#include "backup/backup_dialog.h"
+#include "backup/backup_exists_dialog.h"
+#include "backup/restore_dialog.h"
+#include "backup/save_before_backup_dialog.h"
+#include "devtools/db_writer_window.h"
+#include "help/about_window.h"
+#include "help/help_dialog.h"
+#include "help/index_window.h"
+#include "inventories/are_you_sure_dialog.h"
+#include "inventories/continue_session_dialog.h"
+#include "inventories/delete_dialog.h"
+#include "inventories/invalid_name_dialog.h"
+#include "inventories/load_dialog.h"
+#include "inventories/overwrite_inventory_dialog.h"
+#include "inventories/save_as_dialog.h"
+#include "inventories/save_this_session_dialog.h"
+#include "inventories/session_interrupted_dialog.h"
+#include "inventory/print_dialog.h"
+#include "pictures/photo_view_window.h"
+#include "pictures/photograph_dialog.h"
+#include "pictures/rename_photo_dialog.h"
+#include "tabs/edit_dialog.h"
+#include "tabs/incorrect_number_dialog.h"
+
+#include <QApplication>
+
+namespace app {
+
+namespace {
+
+template <typename W, typename... Args>
+W* create(W*& slot, Args&&... args) {
+    slot = new W(std::forward<Args>(args)...);
+    ui::Win().all << slot;
+    return slot;
+}
+
+// The last safety net: an error that no handler caught is shown instead of ending the run.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ui::ShowError(e);
+        } catch (...) {
+            ui::Modal::message(QString(), QStringLiteral("Error"));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void CreateWindows() {
+    auto& w = ui::Win();
+    w = ui::Windows{};
+    create(w.frmMain);
+    create(w.frmSplash, State().programFolder);
+    create(w.dlgEdit);
+    create(w.dlgPhotograph);
+    create(w.dlgSessionInterrupted);
+    create(w.dlgContinueSession);
+    create(w.dlgSaveThisSession);
+    create(w.dlgLoad);
+    create(w.dlgSaveAs);
+    create(w.dlgOverwriteInventory);
+    create(w.dlgIncorrectNumber);
+    create(w.dlgHelp);
+    create(w.dlgInvalidName);
+    create(w.dlgDelete);
+    create(w.dlgAreYouSure);
+    create(w.frmIndex);
+    create(w.dlgBackup);
+    create(w.dlgSaveBeforeBackup);
+    create(w.dlgBackupExists);
+    create(w.dlgRestore);
+    create(w.QIVDBWriter);
+    create(w.frmPhotoView);
+    create(w.dlgRenamePhoto);
+    create(w.dlgQIVPrint);
+    create(w.frmAbout);
+}
+
+void DestroyWindows() {
+    auto& w = ui::Win();
+    for (qsizetype i = w.all.size() - 1; i >= 0; --i)
+        delete w.all[i];
+    w = ui::Windows{};
+    State().ADOQuery1.close();
+    State().ADOQuery2.close();
+    State().ADOConnection1.disconnect();
+    State().ADOConnection2.disconnect();
+}
+
+int RunProgram(int argc, char** argv) {
+    Application application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Qiv"));
+    int rc = 0;
+    try {
+        CreateWindows();
+        ui::Win().frmMain->show();
+        rc = QApplication::exec();
+    } catch (const std::exception& e) {
+        ui::ShowError(e);
+        rc = 1;
+    }
+    DestroyWindows();
+    return rc;
+}
+
+} // namespace app

@@ -1,0 +1,6 @@
+#include "backup/backup_dialog.h"
+
+TdlgBackup::TdlgBackup(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("dlgBackup"));
+    setWindowTitle(QStringLiteral("Backup Inventory"));
+}

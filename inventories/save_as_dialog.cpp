@@ -1,0 +1,6 @@
+#include "inventories/save_as_dialog.h"
+
+TdlgSaveAs::TdlgSaveAs(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("dlgSaveAs"));
+    setWindowTitle(QStringLiteral("Save Inventory"));
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "tabs/tab_table.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTextEdit;
+
+namespace ui {
+class LineList;
+}
+
+namespace tabs {
+
+// One sub-inventory page. The seventeen pages are instances of this class; each names its
+// controls with its own key (lstArt1, lstKitchen1, ...).
+class SubInventoryTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit SubInventoryTab(const TabInfo& info, QWidget* parent = nullptr);
+
+    const TabInfo& info() const { return info_; }
+
+    // Start-up: the category list from <key>_Main, with its scroll extent.
+    void FillCategoryList();
+    // Start-up: extra fields hidden and disabled, notes in their wide position.
+    void HideExtraFields();
+    // Column headings placed over the character columns of the listing.
+    void PlaceListingHeadings();
+    // Appearance: the watermark background and the four button pictures.
+    void ShowStandardAppearance(const QString& programFolder);
+    void ShowWatermarkAppearance(const QString& programFolder, const QString& backgroundFile,
+                                 const QString& buttonPrefix);
+    void LoadBackground(const QString& path);
+
+    // Controls, named <prefix><key><role>.
+    QLabel* imgBack;
+    QLabel* lbl1;
+    QListWidget* lst1;
+    QLabel* lbl2;
+    QListWidget* lst2;
+    QLabel* lblOther1;
+    QLabel* lblOther2;
+    QLineEdit* edtOther;
+    QLabel* lblNumber2;
+    QLabel* lblNumber1;
+    QLineEdit* edtNumber;
+    QLabel* lblCost1;
+    QComboBox* comCost;
+    QLabel* lblPhoto;
+    QLineEdit* edtPhoto;
+    QPushButton* btnBrowse;
+    QLabel* lblBrand;
+    QLineEdit* edtBrand;
+    QLabel* lblSerial;
+    QLineEdit* edtSerial;
+    QLabel* lblPurchase;
+    QLineEdit* edtPurchase;
+    QLabel* lblNotes1;
+    QLabel* lblNotes2;
+    QTextEdit* rchNotes;
+    QPushButton* btnAdd;
+    QPushButton* btnRemove;
+    QPushButton* btnEdit;
+    QLabel* lblInventory;
+    ui::LineList* lstInventory;
+    QLabel* lblInventoryID;
+    QLabel* lblInventoryCategory;
+    QLabel* lblInventoryItem;
+    QLabel* lblInventoryNumber;
+    QLabel* lblInventoryValue;
+    QLabel* lblInventoryNotes;
+
+    // Horizontal scroll extents of the two lists, in pixels.
+    int categoryScrollExtent() const { return categoryExtent_; }
+    int itemScrollExtent() const { return itemExtent_; }
+
+protected:
+    void setItemScrollExtent(int pixels);
+
+private:
+    QString name(const char* prefix, const char* role) const;
+    void setExtent(QListWidget* list, int pixels);
+
+    const TabInfo& info_;
+    int categoryExtent_ = 0;
+    int itemExtent_ = 0;
+};
+
+// Wide text measured in a widget's font: the width a list needs to show it whole.
+int TextWidth(const QWidget* widget, const QString& text);
+
+} // namespace tabs

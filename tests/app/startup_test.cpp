@@ -1,0 +1,175 @@
+// Start-up and close of the main window, headless, in a fresh program folder.
+#include "app/common/app_state.h"
+#include "app/common/windows.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "store/database.h"
+#include "tabs/sub_inventory_tab.h"
+#include "tests/support/program_folder.h"
+#include "tests/support/scripted_modal.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct Session {
+    ProgramFolder folder;
+    ScriptedModal modal;
+    Session() {
+        EnsureApplication();
+        app::CreateWindows();
+    }
+    ~Session() { app::DestroyWindows(); }
+    TfrmMain& main() { return *ui::Win().frmMain; }
+    int count(const QString& sql) {
+        auto& q = app::State().ADOQuery2;
+        q.open({sql});
+        return static_cast<int>(q.integer(0));
+    }
+};
+
+} // namespace
+
+TEST(Startup, WindowsExistInCreationOrderWithTheirClassNames) {
+    Session run;
+    const char* expected[][2] = {
+        {"frmMain", "TfrmMain"},
+        {"frmSplash", "TfrmSplash"},
+        {"dlgEdit", "TdlgEdit"},
+        {"dlgPhotograph", "TdlgPhotograph"},
+        {"dlgSessionInterrupted", "TdlgSessionInterrupted"},
+        {"dlgContinueSession", "TdlgContinueSession"},
+        {"dlgSaveThisSession", "TdlgSaveThisSession"},
+        {"dlgLoad", "TdlgLoad"},
+        {"dlgSaveAs", "TdlgSaveAs"},
+        {"dlgOverwriteInventory", "TdlgOverwriteInventory"},
+        {"dlgIncorrectNumber", "TdlgIncorrectNumber"},
+        {"dlgHelp", "TdlgHelp"},
+        {"dlgInvalidName", "TdlgInvalidName"},
+        {"dlgDelete", "TdlgDelete"},
+        {"dlgAreYouSure", "TdlgAreYouSure"},
+        {"frmIndex", "TfrmIndex"},
+        {"dlgBackup", "TdlgBackup"},
+        {"dlgSaveBeforeBackup", "TdlgSaveBeforeBackup"},
+        {"dlgBackupExists", "TdlgBackupExists"},
+        {"dlgRestore", "TdlgRestore"},
+        {"QIVDBWriter", "TQIVDBWriter"},
+        {"frmPhotoView", "TfrmPhotoView"},
+        {"dlgRenamePhoto", "TdlgRenamePhoto"},
+        {"dlgQIVPrint", "TdlgQIVPrint"},
+        {"frmAbout", "TfrmAbout"},
+    };
+    const auto& all = ui::Win().all;
+    ASSERT_EQ(all.size(), 25);
+    for (int i = 0; i < 25; ++i) {
+        EXPECT_EQ(all[i]->objectName(), QLatin1String(expected[i][0])) << i;
+        EXPECT_STREQ(all[i]->metaObject()->className(), expected[i][1]) << i;
+    }
+    EXPECT_TRUE(run.modal.messages.empty()) << run.modal.lastMessage().toStdString();
+}
+
+TEST(Startup, NineteenPagesInOrderWithInventoryShownFirst) {
+    Session run;
+    QTabWidget* tabs = run.main().findChild<QTabWidget*>(QStringLiteral("tabMain"));
+    ASSERT_NE(tabs, nullptr);
+    const QStringList captions = {
+        "Art/Decoration", "Bathroom",       "Clothing",         "Electronics",
+        "Furniture",      "Hobbies/Collections", "Home Office", "Jewelry",
+        "Kitchen/Dining", "Laundry",        "Libraries",        "Linens",
+        "Miscellaneous",  "Music",          "Outdoor Living",   "Sports Equipment",
+        "Tools",          "Inventory",      "Inventory Pictures"};
+    const QStringList names = {"tabArt",       "tabBathroom", "tabClothing", "tabElectronics",
+                               "tabFurniture", "tabHobbies",  "tabOffice",   "tabJewelry",
+                               "tabKitchen",   "tabLaundry",  "tabLibraries", "tabLinens",
+                               "tabMisc",      "tabMusic",    "tabOutdoors", "tabSports",
+                               "tabTools",     "tabInventory", "tabPictures"};
+    ASSERT_EQ(tabs->count(), 19);
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_EQ(tabs->tabText(i), captions[i]);
+        EXPECT_EQ(tabs->widget(i)->objectName(), names[i]);
+    }
+    EXPECT_EQ(tabs->currentWidget()->objectName(), QStringLiteral("tabInventory"));
+    EXPECT_EQ(run.main().size(), QSize(777, 570));
+    EXPECT_EQ(run.main().windowTitle(), QStringLiteral("Quivera!"));
+}
+
+TEST(Startup, EveryCategoryListIsFilledFromTheCatalogue) {
+    Session run;
+    auto& cat = app::State().ADOQuery1;
+    for (const auto* tab : run.main().subTabs) {
+        auto* list = run.main().findChild<QListWidget*>(QStringLiteral("lst") +
+                                                        tab->info().keyText() + QStringLiteral("1"));
+        ASSERT_NE(list, nullptr);
+        cat.open({QStringLiteral("SELECT COUNT(*) FROM ") + tab->info().keyText() +
+                  QStringLiteral("_Main")});
+        EXPECT_EQ(list->count(), cat.integer(0)) << tab->info().key;
+        EXPECT_GT(list->count(), 1);
+        EXPECT_GT(tab->categoryScrollExtent(), 3);
+    }
+}
+
+TEST(Startup, MainMenuHasEveryItem) {
+    Session run;
+    for (const char* name :
+         {"File1", "New1", "LoadInventory1", "DeleteInventory1", "SaveInventory1",
+          "SaveInventoryAs1", "BackupInventory1", "RestoreFromBackup1", "PrintInventory1", "N4",
+          "LastUsed1", "LastUsed2", "LastUsed3", "LastUsed4", "LastUsedSeparator", "Exit1",
+          "Defaults1", "LowCost1", "MediumCost1", "HighCost1", "Appearance1", "Default1",
+          "Watermarks1", "Help1", "ThisTab1", "Tutorial1", "HelponInventoryTab1",
+          "HelponInventoryPicturesTab1", "HelponOtherTabs1", "SuggestionsonusingQuiveratm1",
+          "Index1", "About1", "D1", "DBWriter1", "HideDevTools1", "TestIndex1"})
+        EXPECT_NE(run.main().findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_FALSE(run.main().D1->menuAction()->isVisible());
+    EXPECT_TRUE(run.main().LowCost1->isChecked());
+    EXPECT_TRUE(run.main().Watermarks1->isChecked());
+    EXPECT_TRUE(run.main().HideDevTools1->isChecked());
+}
+
+TEST(Startup, ProgramFolderRule) {
+    EXPECT_EQ(app::ProgramFolderFrom(QStringLiteral("/")), QStringLiteral("/"));
+    EXPECT_EQ(app::ProgramFolderFrom(QStringLiteral("/home/me")), QStringLiteral("/home/me/"));
+    EXPECT_EQ(app::ProgramFolderFrom(QStringLiteral("/home/me/")), QStringLiteral("/home/me/"));
+    Session run;
+    EXPECT_EQ(app::State().programFolder, run.folder.path());
+}
+
+TEST(Startup, ShowRunsSplashThenInsertsTheRunMarkerAndCloseRemovesIt) {
+    Session run;
+    run.main().show();
+    QTRY_COMPARE(run.modal.dialogsShown.value(0), QStringLiteral("frmSplash"));
+    QTRY_COMPARE(run.count(QStringLiteral(
+                     "SELECT COUNT(*) FROM Master_Table WHERE Table_Names = 'Inventory'")),
+                 1);
+    auto& q = app::State().ADOQuery2;
+    q.execute({QStringLiteral("INSERT INTO Inventory VALUES (1, 'Art', 2, 'P', 1, 'I', 1, 1, 1, 1, "
+                              "'', '')")});
+    run.main().close();
+    EXPECT_EQ(run.count(QStringLiteral(
+                  "SELECT COUNT(*) FROM Master_Table WHERE Table_Names = 'Inventory'")),
+              0);
+    EXPECT_EQ(run.count(QStringLiteral("SELECT COUNT(*) FROM Inventory")), 1);
+}
+
+TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
+    ProgramFolder folder;
+    QFile::remove(folder.file(QStringLiteral("QIVData.mdb")));
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    EXPECT_NE(ui::Win().frmMain, nullptr);
+    EXPECT_FALSE(ui::Win().frmMain->formCreateSucceeded());
+    ASSERT_FALSE(modal.messages.empty());
+    EXPECT_EQ(modal.messages.front().caption, QStringLiteral("Error"));
+    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("QIVData.mdb")));
+    EXPECT_EQ(ui::Win().all.size(), 25);
+    app::DestroyWindows();
+    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+// A temporary program folder holding fresh copies of the shipped files. The process's current
+// directory is switched to it for the lifetime of the object, as the program expects.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    // The folder with one trailing '/'.
+    QString path() const;
+    QString file(const QString& name) const { return path() + name; }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// Copies a folder tree (the shipped files) into another folder.
+void CopyTree(const QString& from, const QString& to);
+
+} // namespace testing_support
+
+namespace testing_support {
+// One QApplication for the whole test program (headless through QT_QPA_PLATFORM=offscreen).
+void EnsureApplication();
+} // namespace testing_support
