@@ -26,12 +26,23 @@ struct Appearance {
     const char* buttonPrefix;
 };
 const Appearance kAppearance[tabs::kTabCount] = {
-    {"art.jpg", "Art"},         {"bath.jpg", "Bathroom"},      {"clothes.jpg", "Clothing"},
-    {"electronics.jpg", "Electronics"}, {"furniture.jpg", "Furniture"}, {"hobby.jpg", "Hobby"},
-    {"office.jpg", "Office"},   {"jewelry.jpg", "Jewelry"},    {"kitchen.jpg", "Kitchen"},
-    {"laundry.jpg", "Laundry"}, {"library.jpg", "Libraries"},  {"linens.jpg", "Linens"},
-    {"miscellaneous2.jpg", "Misc"}, {"music.jpg", "Music"},    {"outdoors.jpg", "Outdoors"},
-    {"sports.jpg", "Sports"},   {"tools.jpg", "Tools"},
+    {"art.jpg", "Art"},
+    {"bath.jpg", "Bathroom"},
+    {"clothes.jpg", "Clothing"},
+    {"electronics.jpg", "Electronics"},
+    {"furniture.jpg", "Furniture"},
+    {"hobby.jpg", "Hobby"},
+    {"office.jpg", "Office"},
+    {"jewelry.jpg", "Jewelry"},
+    {"kitchen.jpg", "Kitchen"},
+    {"laundry.jpg", "Laundry"},
+    {"library.jpg", "Libraries"},
+    {"linens.jpg", "Linens"},
+    {"miscellaneous2.jpg", "Misc"},
+    {"music.jpg", "Music"},
+    {"outdoors.jpg", "Outdoors"},
+    {"sports.jpg", "Sports"},
+    {"tools.jpg", "Tools"},
 };
 
 QAction* action(QMenu* menu, const char* name, const QString& caption) {
@@ -73,10 +84,18 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(tabMain);
     buildMenu();
     FormCreate();
+    // Entering a page runs its entry handler, as focus entering the page would.
+    connect(tabMain, &QTabWidget::currentChanged, this, [this](int index) {
+        QWidget* page = tabMain->widget(index);
+        if (page && page->metaObject()->indexOfMethod("tabEnter()") >= 0)
+            ui::Guarded([page] { QMetaObject::invokeMethod(page, "tabEnter"); });
+    });
     tabMain->setCurrentWidget(tabInventory);
 }
 
-TfrmMain::~TfrmMain() { FormDestroy(); }
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
 
 void TfrmMain::buildMenu() {
     QMenuBar* bar = menuBar();
@@ -165,10 +184,8 @@ void TfrmMain::FormCreate() {
         // Step 5.
         s.resetRunState();
         s.costLevel = [this] {
-            if (HighCost1->isChecked())
-                return app::CostLevel::High;
-            if (MediumCost1->isChecked())
-                return app::CostLevel::Medium;
+            if (HighCost1->isChecked()) return app::CostLevel::High;
+            if (MediumCost1->isChecked()) return app::CostLevel::Medium;
             return app::CostLevel::Low;
         };
         // Step 6.
@@ -205,7 +222,9 @@ void TfrmMain::WriteInventoryHeader() {}
 
 void TfrmMain::FillRecentMenu() {}
 
-void TfrmMain::ShowSortIndicators() {}
+void TfrmMain::ShowSortIndicators() {
+    tabInventory->ShowSortIndicators();
+}
 
 void TfrmMain::ReadSettings() {}
 
@@ -232,14 +251,13 @@ void TfrmMain::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
         // After the window is on the screen, like the first paint would be.
-        QMetaObject::invokeMethod(this, [this] { ui::Guarded([this] { FormShow(); }); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { ui::Guarded([this] { FormShow(); }); }, Qt::QueuedConnection);
     }
 }
 
 void TfrmMain::FormShow() {
-    if (ui::Win().frmSplash)
-        ui::Modal::exec(*ui::Win().frmSplash);
+    if (ui::Win().frmSplash) ui::Modal::exec(*ui::Win().frmSplash);
     StartupCheck();
 }
 
@@ -250,7 +268,8 @@ void TfrmMain::StartupCheck() {
     const bool marker = !q.eof();
     q.close();
     if (!marker)
-        q.execute({QStringLiteral("INSERT INTO Master_Table"), QStringLiteral("VALUES ('Inventory')")});
+        q.execute(
+            {QStringLiteral("INSERT INTO Master_Table"), QStringLiteral("VALUES ('Inventory')")});
 }
 
 void TfrmMain::ClosingSteps(bool& accepted) {
@@ -266,8 +285,7 @@ void TfrmMain::ClosingSteps(bool& accepted) {
 bool TfrmMain::FormClose() {
     bool accepted = true;
     ui::Guarded([&] { ClosingSteps(accepted); });
-    if (!accepted)
-        return false;
+    if (!accepted) return false;
     ui::Guarded([&] { WriteSettings(); });
     return true;
 }
@@ -277,8 +295,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         // Every other window lives as long as the main window does.
         for (QWidget* w : ui::Win().all)
-            if (w != this)
-                w->close();
+            if (w != this) w->close();
     } else {
         event->ignore();
     }
@@ -286,4 +303,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormDestroy() {}
 
-void TfrmMain::Exit1Click() { close(); }
+void TfrmMain::Exit1Click() {
+    close();
+}

@@ -20,7 +20,7 @@ class PicturesPage;
 // The main window: the nineteen pages and the main menu. It owns the run's start and end.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
@@ -78,11 +78,11 @@ public:
     void Default1Click();
     void Watermarks1Click();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenu();
     void FormCreate();
     bool FormClose(); // false: the close is refused

@@ -36,8 +36,7 @@ namespace app {
 
 namespace {
 
-template <typename W, typename... Args>
-W* create(W*& slot, Args&&... args) {
+template <typename W, typename... Args> W* create(W*& slot, Args&&... args) {
     slot = new W(std::forward<Args>(args)...);
     ui::Win().all << slot;
     return slot;
@@ -45,7 +44,7 @@ W* create(W*& slot, Args&&... args) {
 
 // The last safety net: an error that no handler caught is shown instead of ending the run.
 class Application : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
         try {

@@ -34,16 +34,13 @@ std::vector<PriceGroup> ParsePriceGroups(const QString& input) {
         bool complete = field(g.category, false) && field(g.item, false);
         if (complete) {
             for (int p = 0; p < 4; ++p)
-                if (!field(g.prices[p], p == 3))
-                    break;
+                if (!field(g.prices[p], p == 3)) break;
         }
         // Step over the rest of the record and its ";".
         while (i < n && text[i] != QLatin1Char(';'))
             ++i;
-        if (i < n)
-            ++i;
-        if (complete && !g.category.isEmpty())
-            groups.push_back(std::move(g));
+        if (i < n) ++i;
+        if (complete && !g.category.isEmpty()) groups.push_back(std::move(g));
     }
     return groups;
 }
@@ -53,8 +50,7 @@ int EnsureCategory(store::Query& q, const QString& key, const QString& category)
     q.open({QStringLiteral("SELECT Category_Number, Order_Number "),
             QStringLiteral("FROM ") + key + QStringLiteral("_Main "),
             QStringLiteral("WHERE Category_Name = '") + stored + QLatin1Char('\'')});
-    if (q.integer(0) != 0)
-        return static_cast<int>(q.integer(0));
+    if (q.integer(0) != 0) return static_cast<int>(q.integer(0));
     q.open({QStringLiteral("SELECT Category_Number"),
             QStringLiteral("FROM ") + key + QStringLiteral("_Main "),
             QStringLiteral("ORDER BY Category_Number DESC")});
@@ -64,8 +60,9 @@ int EnsureCategory(store::Query& q, const QString& key, const QString& category)
             QStringLiteral("ORDER BY Order_Number DESC")});
     const int order = static_cast<int>(q.integer(0)) + 1;
     q.execute({QStringLiteral("INSERT INTO ") + key + QStringLiteral("_Main "),
-               QStringLiteral("VALUES ('") + stored + QStringLiteral("', ") + QString::number(order) +
-                   QStringLiteral(", ") + QString::number(number) + QStringLiteral(", 0)")});
+               QStringLiteral("VALUES ('") + stored + QStringLiteral("', ") +
+                   QString::number(order) + QStringLiteral(", ") + QString::number(number) +
+                   QStringLiteral(", 0)")});
     return number;
 }
 
@@ -76,8 +73,7 @@ int EnsureItem(store::Query& q, const QString& key, int categoryNumber, const QS
             QStringLiteral("FROM ") + key + QStringLiteral("_Items "),
             QStringLiteral("WHERE  + Category_Number = ") + QString::number(categoryNumber) +
                 QStringLiteral(" AND Item_Name = '") + storedItem + QLatin1Char('\'')});
-    if (q.integer(0) != 0)
-        return static_cast<int>(q.integer(0));
+    if (q.integer(0) != 0) return static_cast<int>(q.integer(0));
     q.open({QStringLiteral("SELECT Item_Number"),
             QStringLiteral("FROM ") + key + QStringLiteral("_Items "),
             QStringLiteral("ORDER BY Item_Number DESC")});
@@ -98,15 +94,13 @@ void EnsurePrices(store::Query& q, const QString& key, int itemNumber, const QSt
                   const std::array<QString, 4>& prices) {
     for (const QString& price : prices) {
         double value = 0;
-        if (!tabs::ParseReal(price, value))
-            continue;
+        if (!tabs::ParseReal(price, value)) continue;
         // The text goes into SQL as written; the number check keeps quotes and words out.
         q.open({QStringLiteral("SELECT Item_Number "),
                 QStringLiteral("FROM ") + key + QStringLiteral("_Data "),
                 QStringLiteral("WHERE Item_Number = ") + QString::number(itemNumber) +
                     QStringLiteral(" AND Item_Cost = ") + price});
-        if (q.integer(0) != 0)
-            continue;
+        if (q.integer(0) != 0) continue;
         q.execute({QStringLiteral("INSERT INTO ") + key + QStringLiteral("_Data "),
                    QStringLiteral("VALUES ('") + store::ToStoredText(item) + QStringLiteral("', ") +
                        QString::number(itemNumber) + QStringLiteral(", ") + price +

@@ -1,6 +1,15 @@
 #include "inventory/inventory_page.h"
 
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
 #include "app/common/line_list.h"
+#include "inventory/inventory_lines.h"
+#include "inventory/sort_keys.h"
+#include "store/database.h"
+#include "store/stored_text.h"
+
+#include <QFile>
+#include <QPixmap>
 
 #include <QLabel>
 #include <QPushButton>
@@ -77,6 +86,72 @@ InventoryPage::InventoryPage(QWidget* parent) : QWidget(parent) {
     btnPrint = button(this, "btnPrint", QStringLiteral("Print All"));
     btnPrint->setGeometry(664, 420, 89, 25);
     LayOutSortButtons();
+
+    const std::pair<QPushButton*, int> sortButtons[] = {
+        {btnInventoryID, kSortId},       {btnInventoryIName, kSortSubInventory},
+        {btnInventoryItem, kSortItem},   {btnInventoryNumber, kSortCount},
+        {btnInventoryValue, kSortValue}, {btnInventoryCategory, kSortCategory}};
+    for (auto [b, key] : sortButtons)
+        ui::ConnectGuarded(b, &QPushButton::clicked, this, [this, key = key] { SortClick(key); });
+    app::State().fillInventoryList = [this](int id) { FillInventoryList(id); };
+}
+
+int InventoryPage::FillInventoryList(int selectId) {
+    auto& q = app::State().ADOQuery2;
+    lstInventory->clear();
+    const SortKeys keys{app::State().SortKeys};
+    q.open(InventoryListingSql(keys));
+    QStringList lines;
+    int found = -1;
+    store::Currency total;
+    while (!q.eof()) {
+        const int id = static_cast<int>(q.integer(0));
+        if (id != 0) {
+            if (id == selectId) found = static_cast<int>(lines.size());
+            tabs::ListingEntry e;
+            e.id = id;
+            e.item = store::FromStoredText(q.text(1));
+            e.count = static_cast<qint32>(q.integer(2));
+            e.value = q.currency(3);
+            e.notes = store::FromStoredText(q.text(4));
+            e.subInventory = q.text(5);
+            e.category = store::FromStoredText(q.text(6));
+            total = total + e.value;
+            lines << InventoryLine(e);
+        }
+        q.next();
+    }
+    lines << InventoryTotalLine(total);
+    lstInventory->setLines(std::move(lines));
+    return found;
+}
+
+void InventoryPage::ShowSortIndicators() {
+    const SortKeys keys{app::State().SortKeys};
+    const auto files = SortIndicatorFiles(keys);
+    for (int key = 1; key <= kSortSlotCount; ++key) {
+        auto* b = findChild<QPushButton*>(SortButtonName(key));
+        const QString path = app::State().programFolder + files[key - 1];
+        QPixmap pic;
+        if (!QFile::exists(path) || !pic.load(path))
+            throw std::runtime_error(
+                QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
+        b->setIcon(pic);
+        b->setIconSize(pic.size());
+    }
+}
+
+void InventoryPage::tabEnter() {
+    FillInventoryList(0);
+}
+
+void InventoryPage::SortClick(int key) {
+    SortKeys keys{app::State().SortKeys};
+    keys.click(key);
+    app::State().SortKeys = keys.slot;
+    ShowSortIndicators();
+    FillInventoryList(0);
+    app::State().SettingsChanged = true;
 }
 
 void InventoryPage::LayOutSortButtons() {

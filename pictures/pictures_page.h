@@ -11,7 +11,7 @@ namespace pictures {
 // The Inventory Pictures page: thumbnails four to a row in a scrollable panel.
 class PicturesPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PicturesPage(QWidget* parent = nullptr);
 
     QFrame* pnlPictures;

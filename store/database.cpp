@@ -15,8 +15,7 @@ QString sqliteMessage(sqlite3* db) {
 
 bool isAscii(const unsigned char* p, int n) {
     for (int i = 0; i < n; ++i)
-        if (p[i] & 0x80)
-            return false;
+        if (p[i] & 0x80) return false;
     return true;
 }
 
@@ -29,12 +28,9 @@ int compareNoCase(void*, int n1, const void* v1, int n2, const void* v2) {
         const int n = std::min(n1, n2);
         for (int i = 0; i < n; ++i) {
             int ca = a[i], cb = b[i];
-            if (ca >= 'A' && ca <= 'Z')
-                ca += 32;
-            if (cb >= 'A' && cb <= 'Z')
-                cb += 32;
-            if (ca != cb)
-                return ca - cb;
+            if (ca >= 'A' && ca <= 'Z') ca += 32;
+            if (cb >= 'A' && cb <= 'Z') cb += 32;
+            if (ca != cb) return ca - cb;
         }
         return n1 - n2;
     }
@@ -95,8 +91,7 @@ ConnectionInfo ParseConnectionString(const QString& text) {
     // A path may hold ';' only in theory; the parts are split at every ';' like the provider does.
     for (const QString& part : text.split(QLatin1Char(';'))) {
         const qsizetype eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            continue;
+        if (eq < 0) continue;
         const QString name = part.left(eq).trimmed();
         const QString value = part.mid(eq + 1);
         if (name.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
@@ -112,36 +107,37 @@ ConnectionInfo ParseConnectionString(const QString& text) {
 
 // ---------------------------------------------------------------------------------------------
 
-Connection::~Connection() { disconnect(); }
+Connection::~Connection() {
+    disconnect();
+}
 
 void Connection::setConnectionString(const QString& text) {
     disconnect();
     connectionString_ = text;
 }
 
-QString Connection::fileName() const { return ParseConnectionString(connectionString_).dataSource; }
+QString Connection::fileName() const {
+    return ParseConnectionString(connectionString_).dataSource;
+}
 
 void Connection::connect() {
-    if (db_)
-        return;
+    if (db_) return;
     const ConnectionInfo info = ParseConnectionString(connectionString_);
     if (info.dataSource.isEmpty())
         throw DatabaseError("No database file is named in the connection string.");
     const QFileInfo fi(info.dataSource);
     if (!fi.exists())
-        throw DatabaseError(QStringLiteral("Could not find file '%1'.")
-                                .arg(info.dataSource)
-                                .toStdString());
+        throw DatabaseError(
+            QStringLiteral("Could not find file '%1'.").arg(info.dataSource).toStdString());
     if (!fi.isFile() || !fi.isReadable())
         throw DatabaseError(
             QStringLiteral("Could not read file '%1'.").arg(info.dataSource).toStdString());
-    if (info.password != kDatabasePassword)
-        throw DatabaseError("Not a valid password.");
+    if (info.password != kDatabasePassword) throw DatabaseError("Not a valid password.");
     const bool readOnly = info.mode.compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0;
     sqlite3* db = nullptr;
     // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty database.
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_FULLMUTEX;
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
     int rc = sqlite3_open_v2(info.dataSource.toUtf8().constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase);
@@ -216,22 +212,21 @@ QString QuoteIdentifier(const QString& name) {
 bool ParseSelectInto(const QString& sql, SelectInto& out) {
     static const QRegularExpression re(
         QStringLiteral(R"(^\s*SELECT\s+(.*?)\s+INTO\s+(\[[^\]]*\]|[^\s\[]+)\s+(FROM\s.*)$)"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = re.match(sql);
-    if (!m.hasMatch())
-        return false;
+    if (!m.hasMatch()) return false;
     // "INSERT INTO t SELECT ..." never matches: it does not start with SELECT.
     out.selectList = m.captured(1).trimmed();
     QString target = m.captured(2);
-    if (target.startsWith(QLatin1Char('[')))
-        target = target.mid(1, target.size() - 2);
+    if (target.startsWith(QLatin1Char('['))) target = target.mid(1, target.size() - 2);
     out.target = target;
     out.rest = m.captured(3).trimmed();
     return true;
 }
 
-Query::~Query() { close(); }
+Query::~Query() {
+    close();
+}
 
 void Query::close() {
     if (stmt_) {
@@ -284,8 +279,7 @@ void Query::open() {
 }
 
 void Query::next() {
-    if (!stmt_ || eof_)
-        return;
+    if (!stmt_ || eof_) return;
     stepRow();
 }
 
@@ -298,10 +292,8 @@ static void runOne(sqlite3* db, const QByteArray& sql, int* changes) {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw DatabaseError(sqliteMessage(db).toStdString());
-    if (changes)
-        *changes = sqlite3_changes(db);
+    if (rc != SQLITE_DONE) throw DatabaseError(sqliteMessage(db).toStdString());
+    if (changes) *changes = sqlite3_changes(db);
 }
 
 void Query::execute() {
@@ -318,8 +310,7 @@ void Query::execute() {
         stmt_ = nullptr;
         const int frc = sqlite3_finalize(s);
         sqlite3* db = connection_->handle();
-        if ((rc != SQLITE_DONE && rc != SQLITE_ROW) || frc != SQLITE_OK)
-            fail(sqliteMessage(db));
+        if ((rc != SQLITE_DONE && rc != SQLITE_ROW) || frc != SQLITE_OK) fail(sqliteMessage(db));
         rowsAffected_ = sqlite3_changes(db);
         return;
     }
@@ -327,7 +318,8 @@ void Query::execute() {
     // Select-into: a new table whose columns have the names, order, declared types and
     // collations of the selected columns, then the rows. All or nothing.
     sqlite3* db = connection_->handle();
-    const QString select = QStringLiteral("SELECT ") + into.selectList + QLatin1Char(' ') + into.rest;
+    const QString select =
+        QStringLiteral("SELECT ") + into.selectList + QLatin1Char(' ') + into.rest;
     const QByteArray selectUtf8 = select.toUtf8();
     sqlite3_stmt* probe = nullptr;
     if (sqlite3_prepare_v2(db, selectUtf8.constData(), static_cast<int>(selectUtf8.size()), &probe,
@@ -347,8 +339,7 @@ void Query::execute() {
             int notNull = 0, pk = 0, autoinc = 0;
             if (sqlite3_table_column_metadata(db, dbName, table, origin, &type, &coll, &notNull,
                                               &pk, &autoinc) == SQLITE_OK) {
-                if (type && *type)
-                    decl = QString::fromUtf8(type);
+                if (type && *type) decl = QString::fromUtf8(type);
                 if (coll && QByteArray(coll).compare("BINARY", Qt::CaseInsensitive) != 0)
                     decl += QStringLiteral(" COLLATE ") + QString::fromUtf8(coll);
             }
@@ -359,14 +350,13 @@ void Query::execute() {
         columns << (QuoteIdentifier(name) + QLatin1Char(' ') + decl).trimmed();
     }
     sqlite3_finalize(probe);
-    if (columns.isEmpty())
-        fail(QStringLiteral("The selection has no columns."));
+    if (columns.isEmpty()) fail(QStringLiteral("The selection has no columns."));
 
     const QString create = QStringLiteral("CREATE TABLE ") + QuoteIdentifier(into.target) +
                            QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
                            QLatin1Char(')');
-    const QString insert = QStringLiteral("INSERT INTO ") + QuoteIdentifier(into.target) +
-                           QLatin1Char(' ') + select;
+    const QString insert =
+        QStringLiteral("INSERT INTO ") + QuoteIdentifier(into.target) + QLatin1Char(' ') + select;
     int changes = 0;
     connection_->transaction([&] {
         runOne(db, create.toUtf8(), nullptr);
@@ -387,17 +377,17 @@ void Query::execute(const QStringList& lines) {
     execute();
 }
 
-int Query::fieldCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+int Query::fieldCount() const {
+    return stmt_ ? sqlite3_column_count(stmt_) : 0;
+}
 
 bool Query::isNull(int field) const {
-    if (!stmt_ || eof_ || field < 0 || field >= sqlite3_column_count(stmt_))
-        return true;
+    if (!stmt_ || eof_ || field < 0 || field >= sqlite3_column_count(stmt_)) return true;
     return sqlite3_column_type(stmt_, field) == SQLITE_NULL;
 }
 
 QString Query::text(int field) const {
-    if (isNull(field))
-        return {};
+    if (isNull(field)) return {};
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
     const int bytes = sqlite3_column_bytes(stmt_, field);
     if (sqlite3_column_type(stmt_, field) == SQLITE_FLOAT) {
@@ -408,8 +398,7 @@ QString Query::text(int field) const {
 }
 
 std::int64_t Query::integer(int field) const {
-    if (isNull(field))
-        return 0;
+    if (isNull(field)) return 0;
     switch (sqlite3_column_type(stmt_, field)) {
     case SQLITE_INTEGER:
         return sqlite3_column_int64(stmt_, field);
@@ -426,8 +415,7 @@ std::int64_t Query::integer(int field) const {
 }
 
 Currency Query::currency(int field) const {
-    if (isNull(field))
-        return {};
+    if (isNull(field)) return {};
     switch (sqlite3_column_type(stmt_, field)) {
     case SQLITE_INTEGER:
         return {sqlite3_column_int64(stmt_, field) * 10000};

@@ -17,7 +17,7 @@ namespace store {
 // Every failure of the data layer: a missing or unreadable file, a wrong password, a failing
 // statement. Its text is what the user is shown.
 class DatabaseError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -38,9 +38,10 @@ ConnectionInfo ParseConnectionString(const QString& text);
 
 // One database file. It opens itself with the first statement and stays open until disconnect().
 class Connection {
-public:
+  public:
     Connection() = default;
-    explicit Connection(QString connectionString) : connectionString_(std::move(connectionString)) {}
+    explicit Connection(QString connectionString)
+        : connectionString_(std::move(connectionString)) {}
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -58,7 +59,7 @@ public:
     // Nested calls join the outer transaction.
     void transaction(const std::function<void()>& fn);
 
-private:
+  private:
     QString connectionString_;
     sqlite3* db_ = nullptr;
     int transactionDepth_ = 0;
@@ -67,7 +68,7 @@ private:
 // A query object: close, clear, add lines, then open (rows) or execute (everything else).
 // Fields are read by position from the current row; past the last row they read as empty.
 class Query {
-public:
+  public:
     explicit Query(Connection& connection) : connection_(&connection) {}
     ~Query();
     Query(const Query&) = delete;
@@ -98,7 +99,7 @@ public:
 
     Connection& connection() { return *connection_; }
 
-private:
+  private:
     void prepare(const QString& text);
     void stepRow();
     [[noreturn]] void fail(const QString& what) const;

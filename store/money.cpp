@@ -24,8 +24,7 @@ QString Currency::toSqlText() const {
 }
 
 QString MoneyToSql(double value) {
-    if (!std::isfinite(value) || value == 0.0)
-        return QStringLiteral("0");
+    if (!std::isfinite(value) || value == 0.0) return QStringLiteral("0");
     const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
     // 15 significant digits: as many decimals as are left after the whole part.
     const int decimals = std::max(0, 14 - magnitude);
@@ -33,11 +32,9 @@ QString MoneyToSql(double value) {
     if (text.contains(QLatin1Char('.'))) {
         while (text.endsWith(QLatin1Char('0')))
             text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
+        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
     return text;
 }
 

@@ -26,26 +26,24 @@ QString FromStoredText(const QString& stored) {
 
 static bool needsQuotes(const QString& line) {
     for (QChar c : line)
-        if (c.unicode() <= 32 || c == QLatin1Char('~') || c == QLatin1Char('`'))
-            return true;
+        if (c.unicode() <= 32 || c == QLatin1Char('~') || c == QLatin1Char('`')) return true;
     return false;
 }
 
 QString QuoteNotesValue(const QString& value) {
-    if (!needsQuotes(value))
-        return value;
+    if (!needsQuotes(value)) return value;
     QString inner = value;
     inner.replace(QLatin1Char('~'), QStringLiteral("~~"));
     return QLatin1Char('~') + inner + QLatin1Char('~');
 }
 
 QString NotesToText(const QStringList& lines) {
-    if (lines.isEmpty())
-        return {};
+    if (lines.isEmpty()) return {};
     QStringList parts;
     parts.reserve(lines.size());
     for (const QString& line : lines)
-        parts << (line.isEmpty() && lines.size() == 1 ? QStringLiteral("~~") : QuoteNotesValue(line));
+        parts << (line.isEmpty() && lines.size() == 1 ? QStringLiteral("~~")
+                                                      : QuoteNotesValue(line));
     return parts.join(QLatin1Char('`'));
 }
 
@@ -54,8 +52,7 @@ QStringList NotesFromText(const QString& text) {
     const qsizetype n = text.size();
     qsizetype i = 0;
     auto isSpace = [&](qsizetype k) { return text[k].unicode() >= 1 && text[k].unicode() <= 32; };
-    if (n == 0)
-        return lines;
+    if (n == 0) return lines;
     while (true) {
         const qsizetype start = i;
         while (i < n && isSpace(i))
@@ -82,8 +79,7 @@ QStringList NotesFromText(const QString& text) {
         lines << value;
         while (i < n && isSpace(i))
             ++i;
-        if (i >= n)
-            break;
+        if (i >= n) break;
         if (text[i] == QLatin1Char('`')) {
             ++i;
             if (i >= n) {
@@ -93,10 +89,8 @@ QStringList NotesFromText(const QString& text) {
         }
         // Anything else right after a value starts a new line; a NUL (no value can hold it) is
         // stepped over so the scan always advances.
-        if (i == start)
-            ++i;
-        if (i >= n)
-            break;
+        if (i == start) ++i;
+        if (i >= n) break;
     }
     return lines;
 }

@@ -16,7 +16,9 @@ struct Scanned {
     std::string exponent;
 };
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Scans the grammar; false when the text does not follow it.
 bool scan(const QString& t, bool allowSign, bool allowReal, Scanned& s) {
@@ -36,8 +38,7 @@ bool scan(const QString& t, bool allowSign, bool allowReal, Scanned& s) {
             ++group;
             ++i;
         } else if (t[i] == QLatin1Char(',')) {
-            if (group == 0 || (!sawComma && group > 3) || (sawComma && group != 3))
-                return false;
+            if (group == 0 || (!sawComma && group > 3) || (sawComma && group != 3)) return false;
             sawComma = true;
             group = 0;
             ++i;
@@ -45,15 +46,13 @@ bool scan(const QString& t, bool allowSign, bool allowReal, Scanned& s) {
             break;
         }
     }
-    if (s.digits.empty() || (sawComma && group != 3) || (group == 0))
-        return false;
+    if (s.digits.empty() || (sawComma && group != 3) || (group == 0)) return false;
     if (allowReal) {
         if (i < n && t[i] == QLatin1Char('.')) {
             ++i;
             while (i < n && isDigit(t[i]))
                 s.fraction += static_cast<char>(t[i++].unicode());
-            if (s.fraction.empty())
-                return false;
+            if (s.fraction.empty()) return false;
         }
         qsizetype j = i;
         while (j < n && t[j] == QLatin1Char(' '))
@@ -68,8 +67,7 @@ bool scan(const QString& t, bool allowSign, bool allowReal, Scanned& s) {
             }
             while (j < n && isDigit(t[j]))
                 s.exponent += static_cast<char>(t[j++].unicode());
-            if (s.exponent.empty())
-                return false;
+            if (s.exponent.empty()) return false;
             s.hasExponent = true;
             i = j;
         }
@@ -83,15 +81,12 @@ bool scan(const QString& t, bool allowSign, bool allowReal, Scanned& s) {
 bool parseWhole(const QString& text, bool allowSign, size_t maxDigits, long long minValue,
                 long long maxValue, long long& out) {
     Scanned s;
-    if (!scan(text, allowSign, false, s) || s.digits.size() > maxDigits)
-        return false;
+    if (!scan(text, allowSign, false, s) || s.digits.size() > maxDigits) return false;
     long long v = 0;
     for (char c : s.digits)
         v = v * 10 + (c - '0');
-    if (s.negative)
-        v = -v;
-    if (v < minValue || v > maxValue)
-        return false;
+    if (s.negative) v = -v;
+    if (v < minValue || v > maxValue) return false;
     out = v;
     return true;
 }
@@ -100,24 +95,21 @@ bool parseWhole(const QString& text, bool allowSign, size_t maxDigits, long long
 
 bool ParseWord(const QString& text, quint16& result) {
     long long v;
-    if (!parseWhole(text, false, 5, 0, 65535, v))
-        return false;
+    if (!parseWhole(text, false, 5, 0, 65535, v)) return false;
     result = static_cast<quint16>(v);
     return true;
 }
 
 bool ParseCardinal(const QString& text, quint32& result) {
     long long v;
-    if (!parseWhole(text, false, 10, 0, 4294967295LL, v))
-        return false;
+    if (!parseWhole(text, false, 10, 0, 4294967295LL, v)) return false;
     result = static_cast<quint32>(v);
     return true;
 }
 
 bool ParseInteger(const QString& text, qint32& result) {
     long long v;
-    if (!parseWhole(text, true, 10, -2147483648LL, 2147483647LL, v))
-        return false;
+    if (!parseWhole(text, true, 10, -2147483648LL, 2147483647LL, v)) return false;
     result = static_cast<qint32>(v);
     return true;
 }
@@ -128,31 +120,27 @@ bool ParseInteger(const char* buffer, qint32& result) {
 
 bool ParseReal(const QString& text, double& result) {
     Scanned s;
-    if (!scan(text, true, true, s))
-        return false;
+    if (!scan(text, true, true, s)) return false;
     // Let the C library do the decimal conversion so the value is correctly rounded.
     std::string literal = s.digits;
-    if (!s.fraction.empty())
-        literal += "." + s.fraction;
+    if (!s.fraction.empty()) literal += "." + s.fraction;
     double value = std::strtod(literal.c_str(), nullptr);
     if (s.hasExponent) {
         // Strip leading zeros so a long run of them cannot overflow the exponent count.
         size_t first = s.exponent.find_first_not_of('0');
         const std::string e = first == std::string::npos ? "0" : s.exponent.substr(first);
-        if (!s.exponentNegative && (e.size() > 3 || std::stoi(e) >= 308))
-            return false;
+        if (!s.exponentNegative && (e.size() > 3 || std::stoi(e) >= 308)) return false;
         const int exp = e.size() > 4 ? 99999 : std::stoi(e);
         if (s.exponentNegative) {
-            const double scaled = std::strtod((literal + "e-" + std::to_string(exp)).c_str(), nullptr);
-            if (value != 0.0 && scaled == 0.0)
-                return false;
+            const double scaled =
+                std::strtod((literal + "e-" + std::to_string(exp)).c_str(), nullptr);
+            if (value != 0.0 && scaled == 0.0) return false;
             value = scaled;
         } else {
             value = std::strtod((literal + "e" + std::to_string(exp)).c_str(), nullptr);
         }
     }
-    if (!std::isfinite(value))
-        return false;
+    if (!std::isfinite(value)) return false;
     result = s.negative ? -value : value;
     return true;
 }

@@ -28,16 +28,14 @@ const std::array<TabInfo, kTabCount>& TabTable() {
 int PageOfSubInventory(int number) {
     const auto& t = TabTable();
     for (int i = 0; i < kTabCount; ++i)
-        if (t[i].number == number)
-            return i;
+        if (t[i].number == number) return i;
     return -1;
 }
 
 int PageOfKey(const QString& key) {
     const auto& t = TabTable();
     for (int i = 0; i < kTabCount; ++i)
-        if (key == QLatin1String(t[i].key))
-            return i;
+        if (key == QLatin1String(t[i].key)) return i;
     return -1;
 }
 

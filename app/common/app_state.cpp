@@ -32,12 +32,11 @@ void AppState::resetRunState() {
                     QStringLiteral("Tuesday, "),  QStringLiteral("Wednesday, "),
                     QStringLiteral("Thursday, "), QStringLiteral("Friday, "),
                     QStringLiteral("Saturday, ")};
-    MonthNames = {QStringLiteral("January "),   QStringLiteral("February "),
-                  QStringLiteral("March "),     QStringLiteral("April "),
-                  QStringLiteral("May "),       QStringLiteral("June "),
-                  QStringLiteral("July "),      QStringLiteral("August "),
-                  QStringLiteral("September "), QStringLiteral("October "),
-                  QStringLiteral("November "),  QStringLiteral("December ")};
+    MonthNames = {
+        QStringLiteral("January "), QStringLiteral("February "), QStringLiteral("March "),
+        QStringLiteral("April "),   QStringLiteral("May "),      QStringLiteral("June "),
+        QStringLiteral("July "),    QStringLiteral("August "),   QStringLiteral("September "),
+        QStringLiteral("October "), QStringLiteral("November "), QStringLiteral("December ")};
     Stamp = ChangeStamp::now();
 }
 
@@ -50,8 +49,7 @@ QString ProgramFolderFrom(const QString& currentDirectory) {
     QString dir = currentDirectory;
     while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
         dir.chop(1);
-    if (dir.isEmpty() || dir == QLatin1String("/"))
-        return QStringLiteral("/");
+    if (dir.isEmpty() || dir == QLatin1String("/")) return QStringLiteral("/");
     return dir + QLatin1Char('/');
 }
 

@@ -24,10 +24,13 @@ LineList::LineList(QWidget* parent) : QListView(parent), model_(new LineListMode
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true); // keeps huge listings fast to lay out
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(this, &QListView::clicked, this, [this](const QModelIndex& i) { emit rowClicked(i.row()); });
+    connect(this, &QListView::clicked, this,
+            [this](const QModelIndex& i) { emit rowClicked(i.row()); });
 }
 
-void LineList::setLines(QStringList lines) { model_->setLines(std::move(lines)); }
+void LineList::setLines(QStringList lines) {
+    model_->setLines(std::move(lines));
+}
 
 int LineList::currentRow() const {
     const QModelIndexList sel = selectionModel()->selectedIndexes();

@@ -10,21 +10,21 @@ namespace ui {
 // are one model, never one widget item per line.
 class LineListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     void setLines(QStringList lines);
     const QStringList& lines() const { return lines_; }
 
-private:
+  private:
     QStringList lines_;
 };
 
 // A single-selection list of fixed text lines.
 class LineList : public QListView {
     Q_OBJECT
-public:
+  public:
     explicit LineList(QWidget* parent = nullptr);
     void setLines(QStringList lines);
     void clear() { setLines({}); }
@@ -34,10 +34,10 @@ public:
     void setCurrentRow(int row);
     QString line(int row) const;
 
-signals:
+  signals:
     void rowClicked(int row);
 
-private:
+  private:
     LineListModel* model_;
 };
 

@@ -25,8 +25,7 @@ Modal::FileHook& fileHook() {
 } // namespace
 
 int Modal::exec(QDialog& dialog) {
-    if (dialogHook())
-        return dialogHook()(dialog);
+    if (dialogHook()) return dialogHook()(dialog);
     return dialog.exec();
 }
 
@@ -42,8 +41,7 @@ void Modal::message(const QString& text, const QString& caption) {
 QMessageBox::StandardButton Modal::question(const QString& text, const QString& caption,
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton) {
-    if (questionHook())
-        return questionHook()(text, caption);
+    if (questionHook()) return questionHook()(text, caption);
     QMessageBox box(QMessageBox::Question, caption, text, buttons);
     box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -51,28 +49,33 @@ QMessageBox::StandardButton Modal::question(const QString& text, const QString& 
 
 QString Modal::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) {
-    if (fileHook())
-        return fileHook()(caption);
+    if (fileHook()) return fileHook()(caption);
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
 QString Modal::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) {
-    if (fileHook())
-        return fileHook()(caption);
+    if (fileHook()) return fileHook()(caption);
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
 QString Modal::existingDirectory(QWidget* parent, const QString& caption, const QString& dir) {
-    if (fileHook())
-        return fileHook()(caption);
+    if (fileHook()) return fileHook()(caption);
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }
 
-void Modal::setDialogHook(DialogHook hook) { dialogHook() = std::move(hook); }
-void Modal::setMessageHook(MessageHook hook) { messageHook() = std::move(hook); }
-void Modal::setQuestionHook(QuestionHook hook) { questionHook() = std::move(hook); }
-void Modal::setFileHook(FileHook hook) { fileHook() = std::move(hook); }
+void Modal::setDialogHook(DialogHook hook) {
+    dialogHook() = std::move(hook);
+}
+void Modal::setMessageHook(MessageHook hook) {
+    messageHook() = std::move(hook);
+}
+void Modal::setQuestionHook(QuestionHook hook) {
+    questionHook() = std::move(hook);
+}
+void Modal::setFileHook(FileHook hook) {
+    fileHook() = std::move(hook);
+}
 void Modal::clearHooks() {
     dialogHook() = nullptr;
     messageHook() = nullptr;

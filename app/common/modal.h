@@ -12,7 +12,7 @@ namespace ui {
 // Every modal showing and message box of the program goes through here, so that tests can
 // answer them by script and run every flow headless.
 class Modal {
-public:
+  public:
     // Shows the dialog modally and returns its result code.
     static int exec(QDialog& dialog);
     // A message box with a caption and an OK button.
@@ -30,8 +30,8 @@ public:
     // Test hooks: when set, they replace the blocking showings.
     using DialogHook = std::function<int(QDialog&)>;
     using MessageHook = std::function<void(const QString& text, const QString& caption)>;
-    using QuestionHook = std::function<QMessageBox::StandardButton(const QString& text,
-                                                                   const QString& caption)>;
+    using QuestionHook =
+        std::function<QMessageBox::StandardButton(const QString& text, const QString& caption)>;
     using FileHook = std::function<QString(const QString& caption)>;
     static void setDialogHook(DialogHook hook);
     static void setMessageHook(MessageHook hook);

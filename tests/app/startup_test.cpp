@@ -80,16 +80,17 @@ TEST(Startup, NineteenPagesInOrderWithInventoryShownFirst) {
     Session run;
     QTabWidget* tabs = run.main().findChild<QTabWidget*>(QStringLiteral("tabMain"));
     ASSERT_NE(tabs, nullptr);
-    const QStringList captions = {
-        "Art/Decoration", "Bathroom",       "Clothing",         "Electronics",
-        "Furniture",      "Hobbies/Collections", "Home Office", "Jewelry",
-        "Kitchen/Dining", "Laundry",        "Libraries",        "Linens",
-        "Miscellaneous",  "Music",          "Outdoor Living",   "Sports Equipment",
-        "Tools",          "Inventory",      "Inventory Pictures"};
-    const QStringList names = {"tabArt",       "tabBathroom", "tabClothing", "tabElectronics",
-                               "tabFurniture", "tabHobbies",  "tabOffice",   "tabJewelry",
-                               "tabKitchen",   "tabLaundry",  "tabLibraries", "tabLinens",
-                               "tabMisc",      "tabMusic",    "tabOutdoors", "tabSports",
+    const QStringList captions = {"Art/Decoration",    "Bathroom",  "Clothing",
+                                  "Electronics",       "Furniture", "Hobbies/Collections",
+                                  "Home Office",       "Jewelry",   "Kitchen/Dining",
+                                  "Laundry",           "Libraries", "Linens",
+                                  "Miscellaneous",     "Music",     "Outdoor Living",
+                                  "Sports Equipment",  "Tools",     "Inventory",
+                                  "Inventory Pictures"};
+    const QStringList names = {"tabArt",       "tabBathroom",  "tabClothing",  "tabElectronics",
+                               "tabFurniture", "tabHobbies",   "tabOffice",    "tabJewelry",
+                               "tabKitchen",   "tabLaundry",   "tabLibraries", "tabLinens",
+                               "tabMisc",      "tabMusic",     "tabOutdoors",  "tabSports",
                                "tabTools",     "tabInventory", "tabPictures"};
     ASSERT_EQ(tabs->count(), 19);
     for (int i = 0; i < 19; ++i) {
@@ -105,8 +106,8 @@ TEST(Startup, EveryCategoryListIsFilledFromTheCatalogue) {
     Session run;
     auto& cat = app::State().ADOQuery1;
     for (const auto* tab : run.main().subTabs) {
-        auto* list = run.main().findChild<QListWidget*>(QStringLiteral("lst") +
-                                                        tab->info().keyText() + QStringLiteral("1"));
+        auto* list = run.main().findChild<QListWidget*>(
+            QStringLiteral("lst") + tab->info().keyText() + QStringLiteral("1"));
         ASSERT_NE(list, nullptr);
         cat.open({QStringLiteral("SELECT COUNT(*) FROM ") + tab->info().keyText() +
                   QStringLiteral("_Main")});
@@ -118,14 +119,42 @@ TEST(Startup, EveryCategoryListIsFilledFromTheCatalogue) {
 
 TEST(Startup, MainMenuHasEveryItem) {
     Session run;
-    for (const char* name :
-         {"File1", "New1", "LoadInventory1", "DeleteInventory1", "SaveInventory1",
-          "SaveInventoryAs1", "BackupInventory1", "RestoreFromBackup1", "PrintInventory1", "N4",
-          "LastUsed1", "LastUsed2", "LastUsed3", "LastUsed4", "LastUsedSeparator", "Exit1",
-          "Defaults1", "LowCost1", "MediumCost1", "HighCost1", "Appearance1", "Default1",
-          "Watermarks1", "Help1", "ThisTab1", "Tutorial1", "HelponInventoryTab1",
-          "HelponInventoryPicturesTab1", "HelponOtherTabs1", "SuggestionsonusingQuiveratm1",
-          "Index1", "About1", "D1", "DBWriter1", "HideDevTools1", "TestIndex1"})
+    for (const char* name : {"File1",
+                             "New1",
+                             "LoadInventory1",
+                             "DeleteInventory1",
+                             "SaveInventory1",
+                             "SaveInventoryAs1",
+                             "BackupInventory1",
+                             "RestoreFromBackup1",
+                             "PrintInventory1",
+                             "N4",
+                             "LastUsed1",
+                             "LastUsed2",
+                             "LastUsed3",
+                             "LastUsed4",
+                             "LastUsedSeparator",
+                             "Exit1",
+                             "Defaults1",
+                             "LowCost1",
+                             "MediumCost1",
+                             "HighCost1",
+                             "Appearance1",
+                             "Default1",
+                             "Watermarks1",
+                             "Help1",
+                             "ThisTab1",
+                             "Tutorial1",
+                             "HelponInventoryTab1",
+                             "HelponInventoryPicturesTab1",
+                             "HelponOtherTabs1",
+                             "SuggestionsonusingQuiveratm1",
+                             "Index1",
+                             "About1",
+                             "D1",
+                             "DBWriter1",
+                             "HideDevTools1",
+                             "TestIndex1"})
         EXPECT_NE(run.main().findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_FALSE(run.main().D1->menuAction()->isVisible());
     EXPECT_TRUE(run.main().LowCost1->isChecked());

@@ -36,9 +36,9 @@ TEST(ConnectionStrings, UserStringHasTheShortForm) {
                              "Mode=ReadWrite;Persist Security Info=False;"
                              "Jet OLEDB:Database Password=Brim42Cold"));
     const QString cat = ConnectionString(DatabaseKind::Catalogue, QStringLiteral("/p/"));
-    EXPECT_TRUE(cat.startsWith(QStringLiteral(
-        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/p/QIVData.mdb;Mode=ReadWrite;"
-        "Extended Properties=\"\";")));
+    EXPECT_TRUE(cat.startsWith(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/p/QIVData.mdb;Mode=ReadWrite;"
+                       "Extended Properties=\"\";")));
     EXPECT_TRUE(cat.endsWith(QStringLiteral("Jet OLEDB:SFP=False")));
     const ConnectionInfo info = ParseConnectionString(cat);
     EXPECT_EQ(info.dataSource, QStringLiteral("/p/QIVData.mdb"));
@@ -129,10 +129,10 @@ TEST(Database, TextComparisonAndOrderIgnoreLetterCaseInEveryAlphabet) {
     db.addEntry(2, QStringLiteral("Apple"), QStringLiteral("1"));
     db.addEntry(3, QStringLiteral("cherry"), QStringLiteral("1"));
     db.addEntry(4, QStringLiteral("\u00c4pfel"), QStringLiteral("1"));
-    EXPECT_EQ(db.count(QStringLiteral("Inventory"), QStringLiteral("WHERE Item_Name = 'APPLE'")), 1);
-    EXPECT_EQ(db.count(QStringLiteral("Inventory"),
-                       QStringLiteral("WHERE Item_Name = '\u00e4PFEL'")),
+    EXPECT_EQ(db.count(QStringLiteral("Inventory"), QStringLiteral("WHERE Item_Name = 'APPLE'")),
               1);
+    EXPECT_EQ(
+        db.count(QStringLiteral("Inventory"), QStringLiteral("WHERE Item_Name = '\u00e4PFEL'")), 1);
     db.q.open({QStringLiteral("SELECT Item_Name FROM Inventory WHERE ID_Number > 0"),
                QStringLiteral("ORDER BY Item_Name")});
     QStringList order;
@@ -140,9 +140,8 @@ TEST(Database, TextComparisonAndOrderIgnoreLetterCaseInEveryAlphabet) {
         order << db.q.text(0);
         db.q.next();
     }
-    EXPECT_EQ(order.mid(0, 3),
-              (QStringList{QStringLiteral("Apple"), QStringLiteral("banana"),
-                           QStringLiteral("cherry")}));
+    EXPECT_EQ(order.mid(0, 3), (QStringList{QStringLiteral("Apple"), QStringLiteral("banana"),
+                                            QStringLiteral("cherry")}));
 }
 
 TEST(Database, SelectIntoCopiesColumnsTypesCollationsAndRows) {
@@ -170,8 +169,8 @@ TEST(Database, SelectIntoCopiesColumnsTypesCollationsAndRows) {
                QStringLiteral("WHERE ID_Number > 0 ORDER BY Item_Name")});
     EXPECT_EQ(db.q.text(0), QStringLiteral("Ant"));
     EXPECT_EQ(db.q.currency(1).units, 40000);
-    EXPECT_EQ(db.count(QStringLiteral("[2024 Select]"), QStringLiteral("WHERE Item_Name = 'ZEBRA'")),
-              1);
+    EXPECT_EQ(
+        db.count(QStringLiteral("[2024 Select]"), QStringLiteral("WHERE Item_Name = 'ZEBRA'")), 1);
     // A second select-into onto an existing name fails and leaves the table as it was.
     EXPECT_THROW(db.q.execute({QStringLiteral("SELECT *"), QStringLiteral("INTO [2024 Select]"),
                                QStringLiteral("FROM Inventory")}),
@@ -185,13 +184,15 @@ TEST(Database, SelectIntoWithAComputedColumn) {
     db.q.execute({QStringLiteral("SELECT Item_Name, 'Art/Decoration' AS Tab_Name"),
                   QStringLiteral("INTO Temp_Table"), QStringLiteral("FROM Inventory"),
                   QStringLiteral("WHERE ID_Number > 0")});
-    EXPECT_EQ(db.count(QStringLiteral("Temp_Table"), QStringLiteral("WHERE Tab_Name = 'art/decoration'")),
-              1);
+    EXPECT_EQ(
+        db.count(QStringLiteral("Temp_Table"), QStringLiteral("WHERE Tab_Name = 'art/decoration'")),
+        1);
 }
 
 TEST(Database, SelectIntoParsing) {
     SelectInto s;
-    ASSERT_TRUE(ParseSelectInto(QStringLiteral("SELECT *\nINTO [Tom\uf0d9s Shed]\nFROM Inventory"), s));
+    ASSERT_TRUE(
+        ParseSelectInto(QStringLiteral("SELECT *\nINTO [Tom\uf0d9s Shed]\nFROM Inventory"), s));
     EXPECT_EQ(s.selectList, QStringLiteral("*"));
     EXPECT_EQ(s.target, QStringLiteral("Tom\uf0d9s Shed"));
     EXPECT_EQ(s.rest, QStringLiteral("FROM Inventory"));
@@ -203,7 +204,8 @@ TEST(Database, FailedTransactionLeavesNothingChanged) {
     UserDb db;
     db.addEntry(1, QStringLiteral("Lamp"), QStringLiteral("1"));
     EXPECT_THROW(db.connection.transaction([&] {
-        db.q.execute({QStringLiteral("DELETE FROM Inventory"), QStringLiteral("WHERE ID_Number > 0")});
+        db.q.execute(
+            {QStringLiteral("DELETE FROM Inventory"), QStringLiteral("WHERE ID_Number > 0")});
         db.q.execute({QStringLiteral("SELECT *"), QStringLiteral("INTO Saved"),
                       QStringLiteral("FROM Inventory")});
         db.q.execute({QStringLiteral("INSERT INTO NoSuchTable VALUES (1)")});
@@ -214,7 +216,8 @@ TEST(Database, FailedTransactionLeavesNothingChanged) {
     EXPECT_EQ(db.q.integer(0), 0);
     // Nested transactions join the outer one.
     db.connection.transaction([&] {
-        db.connection.transaction([&] { db.addEntry(2, QStringLiteral("Vase"), QStringLiteral("3")); });
+        db.connection.transaction(
+            [&] { db.addEntry(2, QStringLiteral("Vase"), QStringLiteral("3")); });
     });
     EXPECT_EQ(db.count(QStringLiteral("Inventory")), 3);
 }

@@ -13,7 +13,7 @@ TEST(StoredText, ApostropheAndColonBecomePrivateCharactersAndBack) {
     EXPECT_FALSE(stored.contains(QLatin1Char('\'')));
     EXPECT_FALSE(stored.contains(QLatin1Char(':')));
     EXPECT_EQ(stored[3], QChar(0xF0D9));
-    EXPECT_EQ(stored[8], QChar(0xF0C6));
+    EXPECT_EQ(stored[10], QChar(0xF0C6));
     EXPECT_EQ(FromStoredText(stored), display);
 }
 

@@ -23,15 +23,18 @@ void CopyTree(const QString& from, const QString& to) {
 }
 
 ProgramFolder::ProgramFolder() : previous_(QDir::currentPath()) {
-    if (!dir_.isValid())
-        throw std::runtime_error("cannot make a temporary folder");
+    if (!dir_.isValid()) throw std::runtime_error("cannot make a temporary folder");
     CopyTree(QStringLiteral(QUIVERA_DIST_DIR), dir_.path());
     QDir::setCurrent(dir_.path());
 }
 
-ProgramFolder::~ProgramFolder() { QDir::setCurrent(previous_); }
+ProgramFolder::~ProgramFolder() {
+    QDir::setCurrent(previous_);
+}
 
-QString ProgramFolder::path() const { return dir_.path() + QLatin1Char('/'); }
+QString ProgramFolder::path() const {
+    return dir_.path() + QLatin1Char('/');
+}
 
 } // namespace testing_support
 
@@ -39,13 +42,12 @@ QString ProgramFolder::path() const { return dir_.path() + QLatin1Char('/'); }
 
 namespace testing_support {
 void EnsureApplication() {
-    if (QApplication::instance())
-        return;
+    if (QApplication::instance()) return;
     static int argc = 1;
     static char name[] = "quivera-test";
     static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     new QApplication(argc, argv);
 }
 } // namespace testing_support

@@ -8,14 +8,14 @@ namespace testing_support {
 // A temporary program folder holding fresh copies of the shipped files. The process's current
 // directory is switched to it for the lifetime of the object, as the program expects.
 class ProgramFolder {
-public:
+  public:
     ProgramFolder();
     ~ProgramFolder();
     // The folder with one trailing '/'.
     QString path() const;
     QString file(const QString& name) const { return path() + name; }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previous_;
 };

@@ -12,7 +12,7 @@ namespace testing_support {
 // Replaces every modal showing with scripted answers for the lifetime of the object.
 // Messages are recorded; dialogs run the next scripted step (or close at once, rejected).
 class ScriptedModal {
-public:
+  public:
     ScriptedModal();
     ~ScriptedModal();
 
@@ -30,7 +30,7 @@ public:
 
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
 
-private:
+  private:
     std::deque<std::function<int(QDialog&)>> steps_;
     std::deque<QMessageBox::StandardButton> answers_;
     std::deque<QString> files_;

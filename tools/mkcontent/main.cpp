@@ -40,8 +40,7 @@ const Theme kThemes[] = {
 };
 
 void save(const QImage& image, const QString& path) {
-    if (!image.save(path))
-        throw std::runtime_error(("cannot write " + path).toStdString());
+    if (!image.save(path)) throw std::runtime_error(("cannot write " + path).toStdString());
 }
 
 // A pale watermark: the tab's caption written large and faint across a soft gradient.

@@ -46,14 +46,13 @@ void createEmptyFile(const QString& path) {
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(("cannot create " + path).toStdString());
+    if (rc != SQLITE_OK) throw std::runtime_error(("cannot create " + path).toStdString());
 }
 
 store::Connection* openFile(const QString& path) {
-    auto* c = new store::Connection(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
-                                    path + QStringLiteral(";Mode=ReadWrite;Jet OLEDB:Database Password=") +
-                                    store::kDatabasePassword);
+    auto* c = new store::Connection(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+        QStringLiteral(";Mode=ReadWrite;Jet OLEDB:Database Password=") + store::kDatabasePassword);
     c->connect();
     return c;
 }
@@ -73,8 +72,7 @@ void buildCatalogue(const QString& dataDir, const QString& file) {
                 withoutComments(readText(dataDir + QStringLiteral("/catalogue/") + key + ".txt"));
             for (const auto& g : devtools::ParsePriceGroups(text)) {
                 const int category = devtools::EnsureCategory(q, key, g.category);
-                if (g.item.isEmpty())
-                    continue; // a category without items
+                if (g.item.isEmpty()) continue; // a category without items
                 const int item = devtools::EnsureItem(q, key, category, g.category, g.item);
                 devtools::EnsurePrices(q, key, item, g.item, g.prices);
             }
@@ -83,10 +81,11 @@ void buildCatalogue(const QString& dataDir, const QString& file) {
             withoutComments(readText(dataDir + QStringLiteral("/catalogue/edit_use.txt")));
         for (const auto& g : devtools::ParsePriceGroups(editUse)) {
             const QString key = g.category.trimmed();
-            q.execute({QStringLiteral("UPDATE ") + key + QStringLiteral("_Main"),
-                       QStringLiteral("SET Edit_Use = ") + QString::number(g.prices[0].trimmed().toInt()),
-                       QStringLiteral("WHERE Category_Name = '") + store::ToStoredText(g.item.trimmed()) +
-                           QLatin1Char('\'')});
+            q.execute(
+                {QStringLiteral("UPDATE ") + key + QStringLiteral("_Main"),
+                 QStringLiteral("SET Edit_Use = ") + QString::number(g.prices[0].trimmed().toInt()),
+                 QStringLiteral("WHERE Category_Name = '") + store::ToStoredText(g.item.trimmed()) +
+                     QLatin1Char('\'')});
             if (q.rowsAffected() != 1)
                 throw std::runtime_error(
                     ("edit_use.txt names an unknown category: " + g.category + " ~ " + g.item)
@@ -108,7 +107,8 @@ void buildCatalogue(const QString& dataDir, const QString& file) {
             if (tilde < 0)
                 throw std::runtime_error(("inventories.txt: no ~ in " + line).toStdString());
             q.execute({QStringLiteral("INSERT INTO Inventories"),
-                       QStringLiteral("VALUES (") + QString::number(line.left(tilde).trimmed().toInt()) +
+                       QStringLiteral("VALUES (") +
+                           QString::number(line.left(tilde).trimmed().toInt()) +
                            QStringLiteral(", ") + sqlQuoted(line.mid(tilde + 1).trimmed()) +
                            QLatin1Char(')')});
         }

@@ -1,0 +1,37 @@
+#include "inventory/inventory_lines.h"
+
+namespace inventory {
+
+namespace {
+
+constexpr int kIdWidth = 6;
+constexpr int kSubInventoryWidth = 12;
+constexpr int kCategoryWidth = 15;
+constexpr int kItemWidth = 20;
+constexpr int kCountWidth = 6;
+
+} // namespace
+
+QString InventoryRow(const ListingEntry& entry) {
+    QString row;
+    row.reserve(kInventoryLineLimit + 8);
+    row += QString::number(entry.id).leftJustified(kIdWidth, QLatin1Char(' '));
+    row += entry.subInventory.leftJustified(kSubInventoryWidth, QLatin1Char(' '));
+    row += tabs::FitColumn(entry.category, kCategoryWidth);
+    row += QLatin1Char(' ');
+    row += tabs::FitColumn(entry.item, kItemWidth);
+    row += QString::number(entry.count).rightJustified(kCountWidth, QLatin1Char(' '));
+    row += tabs::MoneyColumn(entry.value);
+    row += QLatin1Char(' ');
+    return row;
+}
+
+QString InventoryLine(const ListingEntry& entry) {
+    QString line = InventoryRow(entry);
+    bool more = false;
+    line += tabs::NotesFirstLine(entry.notes, more);
+    tabs::FinishListingLine(line, more, kInventoryLineLimit);
+    return line;
+}
+
+} // namespace inventory
