@@ -5,6 +5,7 @@
 #include "app/common/line_list.h"
 #include "app/common/modal.h"
 #include "app/common/windows.h"
+#include "app/multi_row_tab_bar.h"
 #include "app/splash.h"
 #include "inventory/inventory_page.h"
 #include "pictures/pictures_page.h"
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -81,7 +83,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     tabMain->addTab(tabInventory, QStringLiteral("Inventory"));
     tabPictures = new pictures::PicturesPage;
     tabMain->addTab(tabPictures, QStringLiteral("Inventory Pictures"));
-    setCentralWidget(tabMain);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(0);
+    layout->addWidget(new MultiRowTabBar(tabMain, 769, central));
+    layout->addWidget(tabMain);
+    setCentralWidget(central);
     buildMenu();
     FormCreate();
     // Entering a page runs its entry handler, as focus entering the page would.
