@@ -7,7 +7,12 @@
 #include "app/common/windows.h"
 #include "app/multi_row_tab_bar.h"
 #include "app/splash.h"
+#include "app/common/settings_file.h"
+#include "inventories/header_row.h"
+#include "inventories/inventory_store.h"
+#include "inventories/recent_list.h"
 #include "inventory/inventory_page.h"
+#include "tabs/number_parsing.h"
 #include "pictures/pictures_page.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
@@ -172,6 +177,13 @@ void TfrmMain::buildMenu() {
     HideDevTools1->setCheckable(true);
     HideDevTools1->setChecked(true);
     TestIndex1 = action(D1, "TestIndex1", QStringLiteral("Test Index"));
+
+    ui::ConnectGuarded(LowCost1, &QAction::triggered, this, [this] { SetCostLevel(LowCost1); });
+    ui::ConnectGuarded(MediumCost1, &QAction::triggered, this,
+                       [this] { SetCostLevel(MediumCost1); });
+    ui::ConnectGuarded(HighCost1, &QAction::triggered, this, [this] { SetCostLevel(HighCost1); });
+    ui::ConnectGuarded(Default1, &QAction::triggered, this, [this] { Default1Click(); });
+    ui::ConnectGuarded(Watermarks1, &QAction::triggered, this, [this] { Watermarks1Click(); });
     D1->menuAction()->setVisible(false);
     D1->menuAction()->setEnabled(false);
 }
@@ -226,17 +238,68 @@ void TfrmMain::FormCreate() {
     }
 }
 
-void TfrmMain::WriteInventoryHeader() {}
+void TfrmMain::WriteInventoryHeader() {
+    auto& st = app::State();
+    inventories::HeaderWrite write;
+    write.now = st.Stamp;
+    write.current = {st.SortKeys, st.costLevel()};
+    write.inventoryModified = st.InventoryModified;
+    write.settingsChanged = st.SettingsChanged;
+    inventories::WriteInventoryHeader(st.ADOQuery2, write);
+}
 
-void TfrmMain::FillRecentMenu() {}
+void TfrmMain::FillRecentMenu() {
+    const auto recent = inventories::RecentInventories(app::State().ADOQuery2);
+    bool any = false;
+    for (int i = 0; i < 4; ++i) {
+        const bool used = recent[i].has_value();
+        // The caption is exactly the inventory's name: no access keys of our own.
+        LastUsed[i]->setText(
+            used ? QString(*recent[i]).replace(QLatin1Char('&'), QStringLiteral("&&")) : QString());
+        LastUsed[i]->setVisible(used);
+        LastUsed[i]->setEnabled(used);
+        any = any || used;
+    }
+    LastUsedSeparator->setVisible(any);
+    LastUsedSeparator->setEnabled(any);
+}
 
 void TfrmMain::ShowSortIndicators() {
     tabInventory->ShowSortIndicators();
 }
 
-void TfrmMain::ReadSettings() {}
+void TfrmMain::ReadSettings() {
+    const app::SettingsRead read = app::ReadSettingsFile(
+        app::State().programFolder + QStringLiteral("QIV.ini"), &tabs::ParseInteger);
+    if (read.left) move(*read.left, y());
+    if (read.top) move(x(), *read.top);
+    if (read.enableDevTools) {
+        D1->menuAction()->setEnabled(true);
+        D1->menuAction()->setVisible(true);
+    }
+    if (read.appearance) {
+        if (*read.appearance == app::Appearance::Standard)
+            Default1Click();
+        else
+            Watermarks1Click();
+    }
+}
 
-void TfrmMain::WriteSettings() {}
+void TfrmMain::WriteSettings() {
+    app::SettingsToWrite settings;
+    settings.left = x();
+    settings.top = y();
+    settings.hideDevTools = HideDevTools1->isChecked();
+    settings.appearance =
+        Default1->isChecked() ? app::Appearance::Standard : app::Appearance::Watermarks;
+    app::WriteSettingsFile(app::State().programFolder + QStringLiteral("QIV.ini"), settings);
+}
+
+void TfrmMain::SetCostLevel(QAction* chosen) {
+    for (QAction* a : {LowCost1, MediumCost1, HighCost1})
+        a->setChecked(a == chosen);
+    app::State().SettingsChanged = true;
+}
 
 void TfrmMain::Default1Click() {
     Default1->setChecked(true);
@@ -270,24 +333,15 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::StartupCheck() {
-    auto& q = app::State().ADOQuery2;
-    q.open({QStringLiteral("SELECT Table_Names"), QStringLiteral("FROM Master_Table"),
-            QStringLiteral("WHERE Table_Names = 'Inventory'")});
-    const bool marker = !q.eof();
-    q.close();
-    if (!marker)
-        q.execute(
-            {QStringLiteral("INSERT INTO Master_Table"), QStringLiteral("VALUES ('Inventory')")});
+    // An interrupted run leaves its marker and its working inventory; the questions about it
+    // come with the session dialogs.
+    inventories::StartSession(app::State().ADOQuery2);
 }
 
 void TfrmMain::ClosingSteps(bool& accepted) {
     accepted = true;
-    auto& q = app::State().ADOQuery2;
-    q.execute({QStringLiteral("DELETE FROM Inventory"), QStringLiteral("WHERE ID_Number > 0")});
-    q.execute({QStringLiteral("DELETE FROM Master_Table"),
-               QStringLiteral("WHERE Table_Names = 'Inventory'")});
-    q.execute({QStringLiteral("UPDATE Current_Table"), QStringLiteral("SET Current_Table = ''"),
-               QStringLiteral("WHERE Throw_Number = 1")});
+    app::State().ADOQuery2.close();
+    inventories::CloseSession(app::State().ADOConnection2);
 }
 
 bool TfrmMain::FormClose() {

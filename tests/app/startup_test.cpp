@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTest>
@@ -201,4 +202,33 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     EXPECT_EQ(ui::Win().all.size(), 25);
     app::DestroyWindows();
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
+}
+
+TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
+    ProgramFolder folder;
+    {
+        QFile ini(folder.file(QStringLiteral("QIV.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("POSITION = (200,150)\nENABLE DEVTOOLS\nAPPEARANCE STANDARD\n");
+    }
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    TfrmMain& main = *ui::Win().frmMain;
+    EXPECT_EQ(main.pos(), QPoint(200, 150));
+    EXPECT_TRUE(main.Default1->isChecked());
+    EXPECT_FALSE(main.Watermarks1->isChecked());
+    EXPECT_TRUE(main.D1->menuAction()->isVisible());
+    EXPECT_EQ(main.subTabs[0]->btnAdd->text(), QStringLiteral("Add"));
+    main.HighCost1->trigger();
+    EXPECT_TRUE(main.HighCost1->isChecked());
+    EXPECT_FALSE(main.LowCost1->isChecked());
+    EXPECT_TRUE(app::State().SettingsChanged);
+    main.close();
+    app::DestroyWindows();
+    QFile ini(folder.file(QStringLiteral("QIV.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    // "Hide DevTools" stayed checked, so the menu is not asked for again.
+    EXPECT_EQ(ini.readAll(), QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
+    EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
 }

@@ -1,0 +1,112 @@
+#include "app/common/settings_file.h"
+#include "tabs/number_parsing.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace app;
+
+namespace {
+
+SettingsRead parse(const QByteArray& text) {
+    return ParseSettingsText(text, tabs::ParseInteger);
+}
+
+} // namespace
+
+TEST(SettingsFile, PositionAndStandardAppearanceRoundTrip) {
+    const SettingsRead r = parse("POSITION = (200,150)\nAPPEARANCE STANDARD\n");
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 150);
+    EXPECT_EQ(r.appearance, Appearance::Standard);
+    EXPECT_FALSE(r.enableDevTools);
+    EXPECT_EQ(r.stop, SettingsStop::EndOfFile);
+
+    const QByteArray written = SettingsFileText({*r.left, *r.top, true, *r.appearance});
+    EXPECT_EQ(written, QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
+}
+
+TEST(SettingsFile, DevToolsAndWatermarks) {
+    const QByteArray text = SettingsFileText({-8, 0, false, Appearance::Watermarks});
+    EXPECT_EQ(text, QByteArray("POSITION = (-8,0)\nENABLE DEVTOOLS\nAPPEARANCE QIV\n"));
+    const SettingsRead r = parse(text);
+    EXPECT_EQ(r.left, -8);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_TRUE(r.enableDevTools);
+    EXPECT_EQ(r.appearance, Appearance::Watermarks);
+
+    EXPECT_EQ(parse("APPEARANCE CLASSIC\n").appearance, Appearance::Watermarks);
+    EXPECT_EQ(parse("APPEARANCE STANDARD\nAPPEARANCE QIV\n").appearance, Appearance::Watermarks);
+    EXPECT_FALSE(parse("ENABLE DEVTOOLS \n").enableDevTools);
+    EXPECT_FALSE(parse("ENABLE devtools\n").enableDevTools);
+}
+
+TEST(SettingsFile, BadPositionStopsReading) {
+    SettingsRead r = parse("POSITION = (abc,5)\nAPPEARANCE STANDARD\nENABLE DEVTOOLS\n");
+    EXPECT_EQ(r.stop, SettingsStop::BadPosition);
+    EXPECT_FALSE(r.left);
+    EXPECT_FALSE(r.appearance);
+    EXPECT_FALSE(r.enableDevTools);
+
+    // The left edge is applied before the top one fails.
+    r = parse("APPEARANCE STANDARD\nPOSITION = (200,)\nENABLE DEVTOOLS\n");
+    EXPECT_EQ(r.stop, SettingsStop::BadPosition);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_FALSE(r.top);
+    EXPECT_EQ(r.appearance, Appearance::Standard);
+    EXPECT_FALSE(r.enableDevTools);
+
+    // The program's number grammar: blanks around a number are fine.
+    r = parse("POSITION = ( 12 , -30 )\n");
+    EXPECT_EQ(r.stop, SettingsStop::EndOfFile);
+    EXPECT_EQ(r.left, 12);
+    EXPECT_EQ(r.top, -30);
+}
+
+TEST(SettingsFile, EndOfFileRules) {
+    // A value cut off by the end of the file is not applied.
+    EXPECT_FALSE(parse("APPEARANCE STANDARD").appearance);
+    EXPECT_FALSE(parse("ENABLE DEVTOOLS").enableDevTools);
+    // A byte 0xFF ends the file.
+    const SettingsRead r = parse("APPEARANCE STANDARD\n\xff"
+                                 "ENABLE DEVTOOLS\n");
+    EXPECT_EQ(r.appearance, Appearance::Standard);
+    EXPECT_FALSE(r.enableDevTools);
+    EXPECT_EQ(r.stoppedAt, 20);
+    // A position needs only its closing parenthesis.
+    EXPECT_EQ(parse("POSITION = (3,4)").top, 4);
+    EXPECT_FALSE(parse("POSITION = (3,4").top);
+}
+
+TEST(SettingsFile, UnknownWordsLineEndsAndLongWords) {
+    SettingsRead r = parse("FOO APPEARANCE STANDARD\n APPEARANCE STANDARD\nPOSITION = (1,2)\n");
+    EXPECT_FALSE(r.appearance); // the rest of an unknown word's line goes with it
+    EXPECT_EQ(r.left, 1);
+
+    r = parse("POSITION = (5,6)\r\nENABLE DEVTOOLS\r\nAPPEARANCE STANDARD\r\n");
+    EXPECT_EQ(r.top, 6);
+    EXPECT_TRUE(r.enableDevTools);
+    EXPECT_EQ(r.appearance, Appearance::Standard);
+
+    const QByteArray longWord(1000, 'X');
+    r = parse(longWord + " " + longWord + "\nAPPEARANCE " + longWord + "\nENABLE DEVTOOLS\n");
+    EXPECT_EQ(r.appearance, Appearance::Watermarks);
+    EXPECT_TRUE(r.enableDevTools);
+}
+
+TEST(SettingsFile, FilesOnDisk) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("QIV.ini"));
+    EXPECT_EQ(ReadSettingsFile(path, tabs::ParseInteger).stop, SettingsStop::NoFile);
+
+    WriteSettingsFile(path, {200, 150, true, Appearance::Standard});
+    const SettingsRead r = ReadSettingsFile(path, tabs::ParseInteger);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 150);
+    EXPECT_EQ(r.appearance, Appearance::Standard);
+    EXPECT_FALSE(r.enableDevTools);
+
+    EXPECT_THROW(WriteSettingsFile(dir.filePath(QStringLiteral("missing/QIV.ini")), {}),
+                 std::runtime_error);
+}
