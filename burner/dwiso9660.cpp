@@ -1,0 +1,462 @@
+#include "burner/dwiso9660.h"
+
+#include "burner/dwcommonlib.h"
+#include "burner/dwsysutilsw.h"
+#include "burner/dwudfbridge.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dw {
+
+namespace {
+
+// Joliet identifiers beyond 103 characters would not fit a directory record; keep the usual cap.
+constexpr size_t kMaxJolietChars = 103;
+
+uint32_t IsoRecordLength(const TFileEntry& e) {
+    return 33 + e.isoNameLen + (e.isoNameLen % 2 == 0 ? 1 : 0);
+}
+uint32_t JolietRecordLength(const TFileEntry& e) {
+    return 34 + 2 * uint32_t(JolietIdLength(e));
+}
+
+std::u16string JolietId(const TFileEntry& e) {
+    size_t n = JolietIdLength(e);
+    if (n == e.jolietName.size()) return e.jolietName;
+    if (e.directory) return e.jolietName.substr(0, n);
+    return e.jolietName.substr(0, n - 2) + u";1";
+}
+
+void PutUcs2BE(uint8_t* p, std::u16string_view s) {
+    for (size_t i = 0; i < s.size(); ++i)
+        PutBE16(p + 2 * i, s[i]);
+}
+
+// Directory record of 34 bytes or more; returns its length.
+uint32_t PutRecord(uint8_t* p, uint32_t extent, uint32_t length, const TSystemTime* date, int8_t tz,
+                   uint8_t flags, const uint8_t* id, uint8_t idLen) {
+    uint32_t len = 33 + idLen + (idLen % 2 == 0 ? 1 : 0);
+    std::memset(p, 0, len);
+    p[0] = uint8_t(len);
+    PutBoth32(p + 2, extent);
+    PutBoth32(p + 10, length);
+    if (date) {
+        p[18] = uint8_t(std::clamp<int>(date->wYear - 1900, 0, 255));
+        p[19] = uint8_t(date->wMonth);
+        p[20] = uint8_t(date->wDay);
+        p[21] = uint8_t(date->wHour);
+        p[22] = uint8_t(date->wMinute);
+        p[23] = uint8_t(date->wSecond);
+        p[24] = uint8_t(tz);
+    }
+    p[25] = flags;
+    PutBoth16(p + 28, 1);
+    p[32] = idLen;
+    std::memcpy(p + 33, id, idLen);
+    return len;
+}
+
+uint32_t DirExtent(const TCDFiles& f, const TDirEntry* d, bool joliet) {
+    return joliet ? f.dirAreaStartJ + d->jolietOffset + f.sessionBase
+                  : f.dirAreaStart + d->isoOffset + f.sessionBase;
+}
+uint32_t DirSize(const TDirEntry* d, bool joliet) {
+    return joliet ? d->jolietSize : d->isoSize;
+}
+
+uint32_t FileExtent(const TCDFiles& f, const TFileEntry& e) {
+    if (e.size == 0) return 0;
+    if (e.absoluteExtent) return e.extent;
+    return f.fileDataStart + e.extent + f.sessionBase;
+}
+
+void WriteDirRecords(const TCDFiles& f, uint8_t* area, const TDirEntry* d, bool joliet) {
+    uint8_t* base = area + size_t(joliet ? d->jolietOffset : d->isoOffset) * kBlockSize;
+    uint8_t zero = 0, one = 1;
+    uint32_t used =
+        PutRecord(base, DirExtent(f, d, joliet), DirSize(d, joliet), nullptr, 0, 2, &zero, 1);
+    used += PutRecord(base + used, DirExtent(f, d->parent, joliet), DirSize(d->parent, joliet),
+                      nullptr, 0, 2, &one, 1);
+    uint8_t* block = base;
+    uint8_t id[256];
+    for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+        uint8_t idLen;
+        if (joliet) {
+            std::u16string j = JolietId(*e);
+            PutUcs2BE(id, j);
+            idLen = uint8_t(2 * j.size());
+        } else {
+            for (uint8_t i = 0; i < e->isoNameLen; ++i) {
+                char c = e->isoName[i];
+                id[i] = uint8_t((c >= 'a' && c <= 'z') ? c - 32 : c);
+            }
+            idLen = e->isoNameLen;
+        }
+        uint32_t len = joliet ? JolietRecordLength(*e) : IsoRecordLength(*e);
+        if (used + len > kBlockSize) { // no record crosses a block boundary
+            block += kBlockSize;
+            used = 0;
+        }
+        uint8_t flags = (e->attributes & kAttrHidden) ? 1 : 0;
+        uint32_t extent, length;
+        if (e->directory) {
+            flags |= 2;
+            extent = DirExtent(f, e->directory, joliet);
+            length = DirSize(e->directory, joliet);
+        } else {
+            extent = FileExtent(f, *e);
+            length = uint32_t(e->size);
+        }
+        used += PutRecord(block + used, extent, length, &e->date, e->tzOffset, flags, id, idLen);
+    }
+}
+
+void WritePathTableImpl(const TCDFiles& f, uint8_t* p, bool joliet, bool bigEndian) {
+    size_t pos = 0;
+    for (const TDirEntry* d : f.pathTable) {
+        uint8_t name[256];
+        uint8_t nameLen;
+        if (d == f.root) {
+            name[0] = 0;
+            nameLen = 1;
+        } else if (joliet) {
+            std::u16string n = d->longName.substr(0, JolietDirNameLength(*d));
+            PutUcs2BE(name, n);
+            nameLen = uint8_t(2 * n.size());
+        } else {
+            for (uint8_t i = 0; i < d->isoNameLen; ++i) {
+                char c = d->isoName[i];
+                name[i] = uint8_t((c >= 'a' && c <= 'z') ? c - 32 : c);
+            }
+            nameLen = d->isoNameLen;
+        }
+        p[pos] = nameLen;
+        p[pos + 1] = 0;
+        uint32_t extent = DirExtent(f, d, joliet);
+        uint16_t parent = d->parent->number;
+        if (bigEndian) {
+            PutBE32(p + pos + 2, extent);
+            PutBE16(p + pos + 6, parent);
+        } else {
+            PutLE32(p + pos + 2, extent);
+            PutLE16(p + pos + 6, parent);
+        }
+        std::memcpy(p + pos + 8, name, nameLen);
+        pos += 8 + nameLen + (nameLen % 2);
+    }
+}
+
+void WriteVolumeDescriptor(const TCDFiles& f, uint8_t* p, bool joliet) {
+    p[0] = joliet ? 2 : 1;
+    std::memcpy(p + 1, "CD001", 5);
+    p[6] = 1;
+    if (joliet) {
+        std::u16string id = f.volumeIDW.substr(0, 16);
+        PutUcs2BE(p + 40, id);
+    } else {
+        for (size_t i = 0; i < 32 && f.volumeID[i]; ++i) {
+            char c = f.volumeID[i];
+            p[40 + i] = uint8_t((c >= 'a' && c <= 'z') ? c - 32 : c);
+        }
+    }
+    PutBoth32(p + 80, f.imageSize + f.sessionBase);
+    if (joliet) {
+        // UCS-2 level 1. The primary descriptor keeps this field zero: readers that find the
+        // sequence there report Joliet even on images without it.
+        p[88] = 0x25;
+        p[89] = 0x2F;
+        p[90] = 0x40;
+    }
+    PutBoth16(p + 120, 1);
+    PutBoth16(p + 124, 1);
+    PutBoth16(p + 128, kBlockSize);
+    PutBoth32(p + 132, joliet ? f.pathTableSizeJ : f.pathTableSize);
+    PutLE32(p + 140, (joliet ? f.lPathBlockJ : f.lPathBlock) + f.sessionBase);
+    PutBE32(p + 148, (joliet ? f.mPathBlockJ : f.mPathBlock) + f.sessionBase);
+    uint8_t zero = 0;
+    PutRecord(p + 156, DirExtent(f, f.root, joliet), DirSize(f.root, joliet), nullptr, 0, 2, &zero,
+              1);
+    p[881] = 1;
+}
+
+void WriteBootCatalog(const TCDFiles& f, uint8_t* p) {
+    p[0] = 1; // validation entry
+    p[1] = 0; // 80x86
+    std::memcpy(p + 4, "QUIVERA DISC WRITER", 19);
+    p[30] = 0x55;
+    p[31] = 0xAA;
+    uint16_t sum = 0;
+    for (int i = 0; i < 32; i += 2)
+        sum = uint16_t(sum + GetLE16(p + i));
+    PutLE16(p + 28, uint16_t(-sum));
+    uint8_t* d = p + 32; // default entry
+    d[0] = 0x88;
+    // Floppy images are emulated. A 2048-byte image has no partition table that hard-disk
+    // emulation could take its size from, so it boots without emulation: 4 virtual sectors.
+    d[1] = f.bootSize == 1228800 ? 1 : f.bootSize == 1474560 ? 2 : f.bootSize == 2949120 ? 3 : 0;
+    PutLE16(d + 6, d[1] == 0 ? 4 : 1);
+    PutLE32(d + 8, f.bootImageBlock + f.sessionBase);
+}
+
+} // namespace
+
+size_t JolietIdLength(const TFileEntry& e) {
+    return std::min(e.jolietName.size(), kMaxJolietChars);
+}
+size_t JolietDirNameLength(const TDirEntry& d) {
+    return std::min(d.longName.size(), kMaxJolietChars);
+}
+
+void SetDirsDepth(TCDFiles& f) {
+    // Folders are created after their parents, so one pass in creation order suffices.
+    for (auto& d : f.dirTable)
+        d->depth = d.get() == f.root ? 0 : uint16_t(d->parent->depth + 1);
+}
+
+void SortPathTable(TCDFiles& f) {
+    auto& t = f.pathTable;
+    for (size_t i = 0; i < t.size(); ++i)
+        t[i]->number = uint16_t(i + 1);
+    if (t.size() < 2) return;
+    for (int round = 0; round < 1000; ++round) {
+        std::stable_sort(t.begin() + 1, t.end(), [](const TDirEntry* a, const TDirEntry* b) {
+            if (a->parent->number != b->parent->number)
+                return a->parent->number < b->parent->number;
+            return a->longName < b->longName;
+        });
+        bool stable = true;
+        for (size_t i = 1; i < t.size() && stable; ++i)
+            stable = t[i]->number > t[i - 1]->number;
+        for (size_t i = 0; i < t.size(); ++i)
+            t[i]->number = uint16_t(i + 1);
+        if (stable) return;
+    }
+}
+
+void CalcPathTableWidth(TCDFiles& f) {
+    uint32_t size = 10;
+    for (const auto* d : f.pathTable)
+        if (d != f.root) size += 8 + d->isoNameLen + (d->isoNameLen % 2);
+    f.pathTableSize = size;
+    f.lPathBlock = f.nextFree;
+    f.nextFree += Sectors(size);
+    f.mPathBlock = f.nextFree;
+    f.nextFree += Sectors(size);
+}
+
+void CalcPathTableWidthJ(TCDFiles& f) {
+    uint32_t size = 10;
+    for (const auto* d : f.pathTable)
+        if (d != f.root) size += 8 + 2 * uint32_t(JolietDirNameLength(*d));
+    f.pathTableSizeJ = size;
+    f.lPathBlockJ = f.nextFree;
+    f.nextFree += Sectors(size);
+    f.mPathBlockJ = f.nextFree;
+    f.nextFree += Sectors(size);
+}
+
+namespace {
+template <typename RecordLength>
+uint32_t PackDirectory(const TDirEntry* d, RecordLength recordLength) {
+    uint32_t blocks = 1, used = 68;
+    for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+        uint32_t len = recordLength(*e);
+        if (used + len > kBlockSize) {
+            ++blocks;
+            used = len;
+        } else {
+            used += len;
+        }
+    }
+    return blocks;
+}
+} // namespace
+
+void CalcFileDirDescriptorWidth(TCDFiles& f) {
+    uint32_t offset = 0;
+    for (auto& d : f.dirTable) {
+        uint32_t blocks = PackDirectory(d.get(), IsoRecordLength);
+        d->isoSize = blocks * kBlockSize;
+        d->isoOffset = offset;
+        offset += blocks;
+    }
+    f.dirAreaStart = f.nextFree;
+    f.dirAreaBlocks = offset;
+    f.nextFree += offset;
+}
+
+void CalcFileDirDescriptorWidthJ(TCDFiles& f) {
+    uint32_t offset = 0;
+    for (auto& d : f.dirTable) {
+        uint32_t blocks = PackDirectory(d.get(), JolietRecordLength);
+        d->jolietSize = blocks * kBlockSize;
+        d->jolietOffset = offset;
+        offset += blocks;
+    }
+    f.dirAreaStartJ = f.nextFree;
+    f.dirAreaBlocksJ = offset;
+    f.nextFree += offset;
+}
+
+void SetFileExtents(TCDFiles& f) {
+    uint32_t blocks = 0;
+    for (auto& e : f.fileTable) {
+        if (e->directory) continue;
+        if (e->size == 0) {
+            if (!e->absoluteExtent) e->extent = 0;
+            continue;
+        }
+        if (e->absoluteExtent) continue;
+        e->extent = blocks;
+        blocks += Sectors(e->size);
+    }
+    f.fileBlocks = blocks;
+}
+
+uint32_t Prepare(TCDFiles& f) {
+    f.status = kStatusPreparing;
+    if (!f.root) {
+        f.status = kStatusIdle;
+        return 0;
+    }
+    SetDirsDepth(f);
+    SortPathTable(f);
+    f.nextFree = 16 + 1;
+    if (f.joliet) ++f.nextFree;
+    if (!f.bootImage.empty()) ++f.nextFree;
+    ++f.nextFree;
+    if (f.udfBridge) PrepareUDFBridge_1(f);
+    CalcPathTableWidth(f);
+    if (f.joliet)
+        CalcPathTableWidthJ(f);
+    else
+        f.pathTableSizeJ = f.lPathBlockJ = f.mPathBlockJ = 0;
+    CalcFileDirDescriptorWidth(f);
+    if (f.joliet)
+        CalcFileDirDescriptorWidthJ(f);
+    else
+        f.dirAreaStartJ = f.dirAreaBlocksJ = 0;
+    if (!f.bootImage.empty()) {
+        f.bootCatalogBlock = f.nextFree;
+        f.bootImageBlock = f.nextFree + 1;
+        f.nextFree += Sectors(f.bootSize) + 1;
+    } else {
+        f.bootCatalogBlock = f.bootImageBlock = 0;
+    }
+    f.padBlocks = 0;
+    if (f.nextFree < 150) {
+        f.padBlocks = 150 - f.nextFree;
+        f.nextFree = 150;
+    }
+    SetFileExtents(f);
+    if (f.udfBridge) PrepareUDFBridge_2(f);
+    f.fileDataStart = f.nextFree;
+    uint32_t size = f.fileDataStart + f.fileBlocks + (f.udfBridge ? 1 : 0);
+    f.imageSize = (size + kChunkBlocks - 1) / kChunkBlocks * kChunkBlocks;
+    if (f.udfBridge) PrepareUDFBridge_3(f);
+    f.prepared = true;
+    f.status = kStatusIdle;
+    return size;
+}
+
+uint32_t HeaderMemoryBlocks(const TCDFiles& f) {
+    if (!f.bootImage.empty()) return f.bootCatalogBlock + 1;
+    return f.fileDataStart - f.padBlocks - (f.udfBridge ? f.udf.areaBlocks : 0);
+}
+
+bool BuildHeader(TCDFiles& f) {
+    if (!f.prepared) {
+        f.error = kErrNotPrepared;
+        return false;
+    }
+    const uint32_t blocks = HeaderMemoryBlocks(f);
+    f.header.assign(size_t(blocks) * kBlockSize, 0);
+    f.headerPos = 0;
+    uint8_t* h = f.header.data();
+    uint32_t b = 16;
+    WriteVolumeDescriptor(f, h + b++ * kBlockSize, false);
+    if (!f.bootImage.empty()) {
+        uint8_t* p = h + b++ * kBlockSize;
+        p[0] = 0;
+        std::memcpy(p + 1, "CD001", 5);
+        p[6] = 1;
+        std::memcpy(p + 7, "EL TORITO SPECIFICATION", 23);
+        PutLE32(p + 71, f.bootCatalogBlock + f.sessionBase);
+    }
+    if (f.joliet) WriteVolumeDescriptor(f, h + b++ * kBlockSize, true);
+    uint8_t* t = h + b * kBlockSize;
+    t[0] = 255;
+    std::memcpy(t + 1, "CD001", 5);
+    t[6] = 1;
+    if (f.udfBridge) {
+        BuildVRS(f, h);
+        BuildVDSs(f, h);
+        BuildLVIS(f, h);
+        BuildAVDP(f, h + size_t(f.udf.anchor) * kBlockSize, f.udf.anchor);
+        BuildFSDS(f, h);
+    }
+    WritePathTableImpl(f, h + size_t(f.lPathBlock) * kBlockSize, false, false);
+    WritePathTableImpl(f, h + size_t(f.mPathBlock) * kBlockSize, false, true);
+    if (f.joliet) {
+        WritePathTableImpl(f, h + size_t(f.lPathBlockJ) * kBlockSize, true, false);
+        WritePathTableImpl(f, h + size_t(f.mPathBlockJ) * kBlockSize, true, true);
+    }
+    for (auto& d : f.dirTable)
+        WriteDirRecords(f, h + size_t(f.dirAreaStart) * kBlockSize, d.get(), false);
+    if (f.joliet)
+        for (auto& d : f.dirTable)
+            WriteDirRecords(f, h + size_t(f.dirAreaStartJ) * kBlockSize, d.get(), true);
+    if (!f.bootImage.empty()) WriteBootCatalog(f, h + size_t(f.bootCatalogBlock) * kBlockSize);
+    f.headerPos = uint32_t(f.header.size());
+    return true;
+}
+
+void SetVolumeIDW(TCDFiles& f, std::u16string_view id) {
+    f.volumeIDW = std::u16string(id.substr(0, 32));
+    std::memset(f.volumeID, 0, sizeof f.volumeID);
+    // The primary descriptor takes 8-bit characters only; others become '_'.
+    for (size_t i = 0; i < f.volumeIDW.size() && i < 32; ++i) {
+        char16_t c = f.volumeIDW[i];
+        f.volumeID[i] = c < 0x80 ? char(c) : '_';
+    }
+    f.prepared = false;
+}
+
+void SetVolumeID(TCDFiles& f, std::string_view id) {
+    SetVolumeIDW(f, Utf8ToUtf16(id));
+}
+std::string GetVolumeID(const TCDFiles& f) {
+    return Utf16ToUtf8(f.volumeIDW);
+}
+std::u16string GetVolumeIDW(const TCDFiles& f) {
+    return f.volumeIDW;
+}
+uint32_t GetImageSize(const TCDFiles& f) {
+    return f.imageSize;
+}
+uint32_t GetBlocksWritten(const TCDFiles& f) {
+    return f.blocksWritten.load();
+}
+bool GetJolietFS(const TCDFiles& f) {
+    return f.joliet;
+}
+void SetJolietFS(TCDFiles& f, bool v) {
+    f.joliet = v;
+    f.prepared = false;
+}
+bool GetUDFBridge(const TCDFiles& f) {
+    return f.udfBridge;
+}
+void SetUDFBridge(TCDFiles& f, bool v) {
+    f.udfBridge = v;
+    f.prepared = false;
+}
+bool GetPostGap(const TCDFiles& f) {
+    return f.postGap;
+}
+void SetPostGap(TCDFiles& f, bool v) {
+    f.postGap = v;
+}
+
+} // namespace dw

@@ -1,0 +1,431 @@
+#include "burner/dwtree.h"
+
+#include "burner/dwsysutilsw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dw {
+
+namespace {
+
+constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull; // one extent of the directory record
+
+void SetIsoName(char (&dst)[16], uint8_t& len, const std::string& name) {
+    std::memset(dst, 0, sizeof dst);
+    size_t n = std::min(name.size(), sizeof dst - 1);
+    std::memcpy(dst, name.data(), n);
+    len = uint8_t(n);
+}
+
+// The identifier of an ISO name without its version, as kept in a folder's clash set.
+std::string IsoId(const TFileEntry& e) {
+    std::string s(e.isoName, e.isoNameLen);
+    if (auto p = s.find(';'); p != std::string::npos) s.resize(p);
+    return s;
+}
+
+std::u16string JolietNameOf(std::u16string_view longName, bool directory) {
+    std::u16string j(longName);
+    if (!directory) {
+        if (j.find(u'.') == std::u16string::npos) j += u'.';
+        if (j.find(u";1") == std::u16string::npos) j += u";1";
+    }
+    return j;
+}
+
+std::string_view StripTrailingSlash(std::string_view p) {
+    if (p.size() > 1 && p.back() == '/') p.remove_suffix(1);
+    return p;
+}
+std::u16string_view StripTrailingSlashW(std::u16string_view p) {
+    if (p.size() > 1 && p.back() == u'/') p.remove_suffix(1);
+    return p;
+}
+
+std::string BaseName(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    size_t p = path.rfind('/');
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+bool IsSubfolder(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Names in a folder, sorted so that images of the same folder come out the same.
+std::vector<std::string> ListFolder(const std::string& folder, bool& ok) {
+    std::vector<std::string> names;
+    DIR* d = opendir(folder.c_str());
+    ok = d != nullptr;
+    if (!d) return names;
+    while (dirent* e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        names.emplace_back(e->d_name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+void FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
+                const std::string& mask, bool recursive, bool wide) {
+    bool ok = false;
+    std::vector<std::string> names = ListFolder(folder, ok);
+    if (recursive) {
+        for (const auto& name : names) {
+            std::string path = JoinPath(folder, name);
+            // Symbolic links to folders are not followed: they could loop.
+            if (!IsSubfolder(path)) continue;
+            TFindData fd;
+            if (!ReadFindData(path, fd)) continue;
+            if (TDirEntry* sub = CreateDirIn(files, target, fd, wide))
+                FillFolder(files, sub, path, mask, true, wide);
+        }
+    }
+    for (const auto& name : names) {
+        if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
+        std::string path = JoinPath(folder, name);
+        TFindData fd;
+        if (!ReadFindData(path, fd) || (fd.attributes & kAttrDirectory)) continue;
+        InsertEntry(files, target, fd, wide, 0, path);
+    }
+}
+
+std::string NativeMask(std::string_view mask) {
+    if (mask.empty() || mask == "*.*") return "*";
+    return std::string(mask);
+}
+
+} // namespace
+
+bool ReadFindData(const std::string& path, TFindData& fd) {
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false; // no devices, pipes, sockets
+    std::string base = BaseName(path);
+    fd = TFindData{};
+    fd.attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : 0;
+    if (!base.empty() && base[0] == '.') fd.attributes |= kAttrHidden;
+    fd.lastWriteTime = static_cast<int64_t>(st.st_mtime);
+    fd.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    fd.longName = Utf8ToUtf16(base);
+    return true;
+}
+
+void ClearAll(TCDFiles& files) {
+    files.fileTable.clear();
+    files.dirTable.clear();
+    files.pathTable.clear();
+    files.fileCount = 0;
+    files.dirCount = 0;
+    files.header.clear();
+    files.header.shrink_to_fit();
+    files.headerPos = 0;
+    files.prepared = false;
+    files.padBlocks = 0;
+
+    auto root = std::make_unique<TDirEntry>();
+    root->parent = root.get();
+    SetIsoName(root->isoName, root->isoNameLen, "ROOT_DIR");
+    root->number = 1;
+    files.root = root.get();
+    files.pathTable.push_back(root.get());
+    files.dirTable.push_back(std::move(root));
+
+    files.bootImage.clear();
+    files.bootSize = 0;
+    files.tzOffset = CurrentTzOffset();
+    files.udf = TUDFLayout{};
+}
+
+TDirEntry* FindDirW(TCDFiles& files, std::u16string_view path) {
+    TDirEntry* cur = files.root;
+    if (!cur) return nullptr;
+    size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && path[i] == u'/')
+            ++i;
+        if (i >= path.size()) break;
+        size_t j = path.find(u'/', i);
+        if (j == std::u16string_view::npos) j = path.size();
+        auto it = cur->byJolietKey.find(StrUpperCaseW(path.substr(i, j - i)));
+        if (it == cur->byJolietKey.end() || !it->second->directory) return nullptr;
+        cur = it->second->directory;
+        i = j;
+    }
+    return cur;
+}
+
+TDirEntry* FindDir(TCDFiles& files, std::string_view path) {
+    return FindDirW(files, Utf8ToUtf16(path));
+}
+
+std::u16string DirPathW(const TDirEntry* dir) {
+    std::vector<const TDirEntry*> chain;
+    while (dir && dir->parent != dir) {
+        chain.push_back(dir);
+        dir = dir->parent;
+    }
+    std::u16string s = u"/";
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        s += (*it)->longName + u"/";
+    return s;
+}
+
+TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bool wide,
+                        uint32_t absoluteBlock, const std::string& sourcePath) {
+    if (!dir) return nullptr;
+    const bool isDir = fd.attributes & kAttrDirectory;
+    if (fd.longName.empty() || fd.longName.size() > 255 ||
+        fd.longName.find(u'/') != std::u16string::npos || fd.size > kMaxFileSize)
+        return nullptr;
+
+    std::u16string joliet = JolietNameOf(fd.longName, isDir);
+    std::u16string key = StrUpperCaseW(joliet);
+    TFileEntry* e = nullptr;
+    if (auto it = dir->byJolietKey.find(key); it != dir->byJolietKey.end()) {
+        e = it->second;
+        if (!files.replaceFile || e->directory || isDir) return e;
+        dir->isoNamesUsed.erase(IsoId(*e));
+        e->reader = nullptr;
+    } else {
+        if (files.fileTable.size() >= kMaxFiles) return nullptr;
+        files.fileTable.push_back(std::make_unique<TFileEntry>());
+        e = files.fileTable.back().get();
+        files.fileCount = uint32_t(files.fileTable.size());
+        if (dir->lastChild)
+            dir->lastChild->next = e;
+        else
+            dir->firstChild = e;
+        dir->lastChild = e;
+        dir->byJolietKey.emplace(key, e);
+    }
+    files.prepared = false;
+
+    std::string iso = fd.shortName.empty()
+                          ? MakeShortName(fd.longName, isDir, dir->isoNamesUsed)
+                          : FitShortName(Utf16ToUtf8(fd.shortName), isDir, dir->isoNamesUsed);
+    if (!isDir && iso.find('.') == std::string::npos) iso += '.';
+    dir->isoNamesUsed.insert(iso);
+    if (!isDir) iso += ";1";
+    SetIsoName(e->isoName, e->isoNameLen, iso);
+
+    e->jolietName = std::move(joliet);
+    e->jolietNameLen = uint8_t(std::min<size_t>(e->jolietName.size(), 255));
+    e->longName = fd.longName;
+    e->utcTime = fd.lastWriteTime;
+    UtcToLocal(fd.lastWriteTime, e->date, e->tzOffset);
+    e->size = fd.size;
+    e->sourcePath = sourcePath;
+    e->hasSource = !sourcePath.empty();
+    e->wide = wide ? 1 : 0;
+    e->absoluteExtent = absoluteBlock ? 1 : 0;
+    e->extent = absoluteBlock;
+    e->attributes = fd.attributes;
+    return e;
+}
+
+TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn, bool wide) {
+    if (!parent) return nullptr;
+    TFindData fd = fdIn;
+    fd.attributes |= kAttrDirectory;
+    fd.size = 0;
+    if (auto it = parent->byJolietKey.find(StrUpperCaseW(fd.longName));
+        it != parent->byJolietKey.end())
+        return it->second->directory; // an existing folder, or nil when a file has the name
+    if (files.dirTable.size() >= kMaxDirs || files.fileTable.size() >= kMaxFiles) return nullptr;
+
+    TFileEntry* e = InsertEntry(files, parent, fd, wide, 0, std::string());
+    if (!e) return nullptr;
+    auto d = std::make_unique<TDirEntry>();
+    d->parent = parent;
+    d->longName = fd.longName;
+    d->longNameLen = uint8_t(std::min<size_t>(fd.longName.size(), 255));
+    std::memcpy(d->isoName, e->isoName, sizeof d->isoName);
+    d->isoNameLen = e->isoNameLen;
+    e->directory = d.get();
+    files.pathTable.push_back(d.get());
+    files.dirTable.push_back(std::move(d));
+    files.dirCount = uint32_t(files.dirTable.size()) - 1;
+    files.prepared = false;
+    return e->directory;
+}
+
+TDirEntry* CreateDirW(TCDFiles& files, std::u16string_view parentPath, std::u16string_view name) {
+    TFindData fd;
+    fd.attributes = kAttrDirectory;
+    fd.lastWriteTime = NowUtc();
+    fd.longName = std::u16string(name);
+    fd.shortName = std::u16string(name.substr(0, 11));
+    TDirEntry* parent = FindDirW(files, parentPath);
+    if (!parent) return nullptr;
+    return CreateDirIn(files, parent, fd, true);
+}
+
+TDirEntry* CreateDir(TCDFiles& files, std::string_view parentPath, std::string_view name) {
+    return CreateDirW(files, Utf8ToUtf16(parentPath), Utf8ToUtf16(name));
+}
+
+TFileEntry* InsertFileWithNameW(TCDFiles& files, std::u16string_view destPath,
+                                std::u16string_view sourceFile, std::u16string_view longName,
+                                std::u16string_view shortName) {
+    std::string source = Utf16ToUtf8(sourceFile);
+    TFindData fd;
+    if (!ReadFindData(source, fd) || (fd.attributes & kAttrDirectory)) return nullptr;
+    if (!longName.empty()) fd.longName = std::u16string(longName);
+    fd.shortName = std::u16string(shortName);
+    TDirEntry* dir = FindDirW(files, StripTrailingSlashW(destPath));
+    if (!dir) return nullptr;
+    return InsertEntry(files, dir, fd, true, 0, source);
+}
+
+TFileEntry* InsertFileW(TCDFiles& files, std::u16string_view destPath,
+                        std::u16string_view sourceFile) {
+    return InsertFileWithNameW(files, destPath, sourceFile, u"", u"");
+}
+
+TFileEntry* InsertFile(TCDFiles& files, std::string_view destPath, std::string_view sourceFile) {
+    return InsertFileWithName(files, destPath, sourceFile, "", "");
+}
+
+TFileEntry* InsertFileWithName(TCDFiles& files, std::string_view destPath,
+                               std::string_view sourceFile, std::string_view longName,
+                               std::string_view shortName) {
+    // Native paths go through unchanged so that names that are not valid UTF-8 still open.
+    std::string source(sourceFile);
+    TFindData fd;
+    if (!ReadFindData(source, fd) || (fd.attributes & kAttrDirectory)) return nullptr;
+    if (!longName.empty()) fd.longName = Utf8ToUtf16(longName);
+    fd.shortName = Utf8ToUtf16(shortName);
+    TDirEntry* dir = FindDir(files, StripTrailingSlash(destPath));
+    if (!dir) return nullptr;
+    TFileEntry* e = InsertEntry(files, dir, fd, false, 0, source);
+    return e;
+}
+
+TFileEntry* InsertMemoryFileW(TCDFiles& files, std::u16string_view destPath,
+                              const TFindData& findData, TMemoryFileReader reader) {
+    if ((findData.attributes & kAttrDirectory) || !reader) return nullptr;
+    TDirEntry* dir = FindDirW(files, StripTrailingSlashW(destPath));
+    if (!dir) return nullptr;
+    TFileEntry* e = InsertEntry(files, dir, findData, true, 0, std::string());
+    if (e) e->reader = std::move(reader);
+    return e;
+}
+
+TFileEntry* InsertMemoryFile(TCDFiles& files, std::string_view destPath, const TFindData& findData,
+                             TMemoryFileReader reader) {
+    return InsertMemoryFileW(files, Utf8ToUtf16(destPath), findData, std::move(reader));
+}
+
+TDirEntry* InsertDir(TCDFiles& files, std::string_view destPath, std::string_view sourceFolder,
+                     std::string_view fileMask, bool recursive, bool keepSourcePath) {
+    TDirEntry* target = FindDir(files, StripTrailingSlash(destPath));
+    if (!target) return nullptr;
+    std::string folder(StripTrailingSlash(sourceFolder));
+    struct stat st {};
+    if (folder.empty() || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+    if (keepSourcePath && folder.size() > 2) {
+        size_t i = 0;
+        while (i < folder.size()) {
+            while (i < folder.size() && folder[i] == '/')
+                ++i;
+            if (i >= folder.size()) break;
+            size_t j = folder.find('/', i);
+            if (j == std::string::npos) j = folder.size();
+            target = CreateDirW(files, DirPathW(target), Utf8ToUtf16(folder.substr(i, j - i)));
+            if (!target) return nullptr;
+            i = j;
+        }
+    }
+    FillFolder(files, target, folder, NativeMask(fileMask), recursive, false);
+    return target;
+}
+
+TDirEntry* InsertDirW(TCDFiles& files, std::u16string_view destPath,
+                      std::u16string_view sourceFolder, std::u16string_view fileMask,
+                      bool recursive, bool keepSourcePath) {
+    TDirEntry* d = InsertDir(files, Utf16ToUtf8(destPath), Utf16ToUtf8(sourceFolder),
+                             Utf16ToUtf8(fileMask), recursive, keepSourcePath);
+    return d;
+}
+
+void SetReplaceFile(TCDFiles& files, bool value) {
+    files.replaceFile = value;
+}
+bool GetReplaceFile(const TCDFiles& files) {
+    return files.replaceFile;
+}
+uint32_t GetFileCount(const TCDFiles& files) {
+    return files.fileCount;
+}
+uint32_t GetDirCount(const TCDFiles& files) {
+    return files.dirCount;
+}
+
+bool SetBootImage(TCDFiles& files, std::string_view path) {
+    files.prepared = false;
+    files.bootImage.clear();
+    files.bootSize = 0;
+    if (path.empty()) return true;
+    std::string p(path);
+    struct stat st {};
+    if (stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const off_t size = st.st_size;
+    if (size != 2048 && size != 1228800 && size != 1474560 && size != 2949120) return false;
+    int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    files.bootImage = p;
+    files.bootSize = uint32_t(size);
+    return true;
+}
+
+std::string GetBootImage(const TCDFiles& files) {
+    return files.bootImage;
+}
+
+std::string GetErrorString(TCDFiles& files, uint32_t code) {
+    std::string name;
+    {
+        std::lock_guard<std::mutex> g(files.lock);
+        name = files.failingName;
+    }
+    switch (code) {
+    case kErrNone:
+        return "Unknown/No Error!";
+    case kErrNotPrepared:
+        return "Data not prepared ";
+    case kErrOpenFile:
+        return name.empty() ? "Error opening file" : "Error opening file \\" + name + "\\";
+    case kErrCreateFile:
+        return name.empty() ? "Error creating file" : "Error creating file \\" + name + "\\";
+    case kErrAborted:
+        return "Aborted by user";
+    default:
+        return "Hardware Error " + std::to_string(code);
+    }
+}
+
+std::u16string GetErrorStringW(TCDFiles& files, uint32_t code) {
+    return Utf8ToUtf16(GetErrorString(files, code));
+}
+
+uint16_t GetComponentStatus(const TCDFiles& files) {
+    return files.status.load();
+}
+
+} // namespace dw

@@ -1,0 +1,272 @@
+// The file tree: names, lookups, duplicates and folder import.
+#include "burner/dwdiscwriter.h"
+#include "burner/dwsysutilsw.h"
+#include "burner/dwtree.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace burner_test;
+using dw::TDiscWriter;
+
+namespace {
+
+std::string Iso(const dw::TFileEntry* e) {
+    return std::string(e->isoName, e->isoNameLen);
+}
+std::string Iso(const dw::TDirEntry* d) {
+    return std::string(d->isoName, d->isoNameLen);
+}
+
+void SetMtime(const std::string& path, time_t t) {
+    struct timespec ts[2] = {{t, 0}, {t, 0}};
+    utimensat(AT_FDCWD, path.c_str(), ts, 0);
+}
+
+} // namespace
+
+TEST(Tree, FileNamesGetDotAndVersionInBothNameForms) {
+    TempDir tmp;
+    WriteFile(tmp / "README", {1, 2, 3});
+    WriteFile(tmp / "photo.jpg", {4});
+    WriteFile(tmp / "Long File Name.jpeg", {5});
+    TDiscWriter w;
+    auto* readme = w.InsertFile("/", tmp / "README");
+    auto* photo = w.InsertFile("/", tmp / "photo.jpg");
+    auto* longName = w.InsertFile("/", tmp / "Long File Name.jpeg");
+    ASSERT_TRUE(readme && photo && longName);
+    EXPECT_EQ(readme->jolietName, u"README.;1");
+    EXPECT_EQ(Iso(readme), "README.;1");
+    EXPECT_EQ(photo->jolietName, u"photo.jpg;1");
+    EXPECT_EQ(Iso(photo), "PHOTO.JPG;1");
+    EXPECT_EQ(longName->longName, u"Long File Name.jpeg");
+    EXPECT_EQ(Iso(longName), "LONGFILE.JPE;1");
+    EXPECT_EQ(readme->size, 3u);
+    EXPECT_EQ(readme->sourcePath, tmp / "README");
+    EXPECT_EQ(w.GetFileCount(), 3u);
+}
+
+TEST(Tree, ShortNamesStayUniqueWithinAFolder) {
+    TempDir tmp;
+    for (const char* n : {"Holiday Photo 1.jpg", "Holiday Photo 2.jpg", "Holiday Photo 3.jpg",
+                          "holiday.jpg", "HOLIDAY.JPG"})
+        WriteFile(tmp / n, {1});
+    TDiscWriter w;
+    std::vector<std::string> names;
+    for (const char* n :
+         {"Holiday Photo 1.jpg", "Holiday Photo 2.jpg", "Holiday Photo 3.jpg", "holiday.jpg"})
+        names.push_back(Iso(w.InsertFile("/", tmp / n)));
+    EXPECT_EQ(names, (std::vector<std::string>{"HOLIDAYP.JPG;1", "HOLIDA~1.JPG;1", "HOLIDA~2.JPG;1",
+                                               "HOLIDAY.JPG;1"}));
+    // Same Joliet name but for letter case: it is the same entry.
+    EXPECT_EQ(w.InsertFile("/", tmp / "HOLIDAY.JPG"), w.FindDirW(u"/")->lastChild);
+    EXPECT_EQ(w.GetFileCount(), 4u);
+    // The same short name may appear again in another folder.
+    ASSERT_TRUE(w.CreateDir("/", "Other"));
+    EXPECT_EQ(Iso(w.InsertFile("/Other", tmp / "Holiday Photo 2.jpg")), "HOLIDAYP.JPG;1");
+}
+
+TEST(Tree, DuplicateInsertKeepsOrReplacesTheEntry) {
+    TempDir tmp;
+    WriteFile(tmp / "a/notes.txt", Bytes(10, 1));
+    WriteFile(tmp / "b/NOTES.TXT", Bytes(5000, 2));
+    SetMtime(tmp / "a/notes.txt", 1000000000);
+    SetMtime(tmp / "b/NOTES.TXT", 1200000000);
+    TDiscWriter w;
+    auto* first = w.InsertFile("/", tmp / "a/notes.txt");
+    ASSERT_TRUE(first);
+    w.Prepare();
+    EXPECT_EQ(w.InsertFile("/", tmp / "b/NOTES.TXT"), first);
+    EXPECT_EQ(first->size, 10u);
+    EXPECT_EQ(first->sourcePath, tmp / "a/notes.txt");
+    EXPECT_TRUE(w.Files().prepared) << "an ignored duplicate changes nothing";
+
+    w.SetReplaceFile(true);
+    EXPECT_EQ(w.InsertFile("/", tmp / "b/NOTES.TXT"), first);
+    EXPECT_EQ(first->size, 5000u);
+    EXPECT_EQ(first->sourcePath, tmp / "b/NOTES.TXT");
+    EXPECT_EQ(first->utcTime, 1200000000);
+    EXPECT_EQ(first->longName, u"NOTES.TXT");
+    EXPECT_FALSE(w.Files().prepared);
+    EXPECT_EQ(w.GetFileCount(), 1u);
+}
+
+TEST(Tree, CreateDirFindsExistingAndRefusesMissingParent) {
+    TDiscWriter w;
+    auto* backup = w.CreateDir("/", "QIVBackup");
+    ASSERT_TRUE(backup);
+    EXPECT_EQ(w.CreateDir("", "qivbackup"), backup);
+    EXPECT_EQ(w.CreateDir("/QIVBackup/", "Pictures"), w.CreateDir("/QIVBackup", "Pictures"));
+    EXPECT_EQ(w.CreateDir("/Missing", "Pictures"), nullptr);
+    EXPECT_EQ(w.GetDirCount(), 2u);
+    EXPECT_EQ(w.FindDirW(u"/qivbackup/PICTURES"), w.FindDirW(u"QIVBackup/Pictures/"));
+    EXPECT_EQ(dw::DirPathW(w.FindDirW(u"/QIVBackup/Pictures")), u"/QIVBackup/Pictures/");
+    EXPECT_EQ(w.FindDirW(u""), w.Files().root);
+    EXPECT_EQ(w.FindDirW(u"/"), w.Files().root);
+}
+
+TEST(Tree, FolderShortNames) {
+    TempDir tmp;
+    WriteFile(tmp / "src/Photographs of 2024/x.jpg", {1});
+    TDiscWriter w;
+    // CreateDir takes the first 11 characters; spaces and other characters become '_'.
+    EXPECT_EQ(Iso(w.CreateDir("/", "Christmas Photos")), "CHRISTMAS_P");
+    EXPECT_EQ(Iso(w.CreateDir("/", "Christmas Party")), "CHRIST~1");
+    // A folder taken from disk gets a generated 8-character name.
+    ASSERT_TRUE(w.InsertDir("/", tmp / "src", "*.*", true, false));
+    auto* d = w.FindDirW(u"/Photographs of 2024");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(Iso(d), "PHOTOGRA");
+    EXPECT_EQ(d->longName, u"Photographs of 2024");
+}
+
+TEST(Tree, DestinationWithOrWithoutTrailingSlashIsTheSameFolder) {
+    TempDir tmp;
+    WriteFile(tmp / "one.txt", {1});
+    WriteFile(tmp / "two.txt", {2});
+    TDiscWriter w;
+    auto* d = w.CreateDir("/", "QIVBackup");
+    auto* a = w.InsertFile("QIVBackup", tmp / "one.txt");
+    auto* b = w.InsertFile("QIVBackup/", tmp / "two.txt");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(d->firstChild, a);
+    EXPECT_EQ(a->next, b);
+}
+
+TEST(Tree, InsertFileRefusesFoldersMissingFilesAndHugeFiles) {
+    TempDir tmp;
+    WriteFile(tmp / "dir/f", {1});
+    {
+        // Sparse: takes no disk space.
+        std::ofstream(tmp / "huge");
+        ASSERT_EQ(truncate((tmp / "huge").c_str(), 0x100000000LL), 0);
+    }
+    TDiscWriter w;
+    EXPECT_EQ(w.InsertFile("/", tmp / "dir"), nullptr);
+    EXPECT_EQ(w.InsertFile("/", tmp / "missing"), nullptr);
+    EXPECT_EQ(w.InsertFile("/", tmp / "huge"), nullptr);
+    EXPECT_EQ(w.InsertFile("/nowhere", tmp / "dir/f"), nullptr);
+    EXPECT_EQ(w.InsertFileW(u"/", dw::Utf8ToUtf16(tmp / "dir")), nullptr);
+    EXPECT_EQ(w.GetFileCount(), 0u);
+    EXPECT_EQ(w.Files().root->firstChild, nullptr);
+}
+
+TEST(Tree, InsertFileWithNameUsesTheGivenNames) {
+    TempDir tmp;
+    WriteFile(tmp / "x.bin", {1, 2});
+    TDiscWriter w;
+    auto* e = w.InsertFileWithNameW(u"/", dw::Utf8ToUtf16(tmp / "x.bin"), u"Küche Inventar.db",
+                                    u"kueche.db");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->jolietName, u"Küche Inventar.db;1");
+    EXPECT_EQ(Iso(e), "KUECHE.DB;1");
+    EXPECT_EQ(e->wide, 1);
+    EXPECT_EQ(w.InsertFile("/", tmp / "x.bin")->wide, 0);
+}
+
+TEST(Tree, InsertDirHonoursMaskRecursionAndKeptSourcePath) {
+    TempDir tmp;
+    WriteFile(tmp / "pics/a.jpg", {1});
+    WriteFile(tmp / "pics/b.JPG", {2});
+    WriteFile(tmp / "pics/c.txt", {3});
+    WriteFile(tmp / "pics/sub/d.jpg", {4});
+    WriteFile(tmp / "pics/.hidden.jpg", {5});
+    ASSERT_EQ(symlink(".", (tmp / "pics/loop").c_str()), 0); // must not be followed
+    TDiscWriter w;
+    auto* flat = w.InsertDir("/", tmp / "pics/", "*.jpg", false, false);
+    ASSERT_EQ(flat, w.Files().root);
+    std::vector<std::u16string> names;
+    for (auto* e = flat->firstChild; e; e = e->next)
+        names.push_back(e->longName);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u".hidden.jpg", u"a.jpg", u"b.JPG"}));
+    EXPECT_TRUE(flat->firstChild->attributes & dw::kAttrHidden);
+
+    w.ClearAll();
+    auto* kept = w.InsertDir("/", tmp / "pics", "*.*", true, true);
+    ASSERT_TRUE(kept);
+    std::u16string expected = dw::Utf8ToUtf16(tmp.path() + "/pics/");
+    EXPECT_EQ(dw::DirPathW(kept), expected);
+    EXPECT_TRUE(w.FindDirW(expected + u"sub"));
+    EXPECT_FALSE(w.FindDirW(expected + u"loop"));
+    // Entries: the kept folder chain, "sub", and five files ("loop" is skipped).
+    const auto chain = uint32_t(std::count(tmp.path().begin(), tmp.path().end(), '/')) + 1;
+    EXPECT_EQ(w.GetFileCount(), chain + 1 + 5);
+    EXPECT_EQ(w.GetDirCount(), chain + 1);
+    EXPECT_EQ(w.InsertDir("/", tmp / "missing", "*", true, false), nullptr);
+    EXPECT_EQ(w.InsertDir("/missing", tmp / "pics", "*", true, false), nullptr);
+}
+
+TEST(Tree, MemoryFilesAndCounters) {
+    TDiscWriter w;
+    dw::TFindData fd;
+    fd.longName = u"inventory.csv";
+    fd.size = 3000;
+    fd.lastWriteTime = 1700000000;
+    auto* e = w.InsertMemoryFile(
+        "/", fd, [](dw::TFileEntry*, uint64_t, uint8_t*, uint32_t n) { return int64_t(n); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->reader);
+    EXPECT_FALSE(e->hasSource);
+    EXPECT_EQ(e->wide, 1);
+    EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), e)
+        << "duplicate name: first entry returned";
+    fd.attributes = dw::kAttrDirectory;
+    EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), nullptr);
+    w.ClearAll();
+    EXPECT_EQ(w.GetFileCount(), 0u);
+    EXPECT_EQ(w.GetDirCount(), 0u);
+    EXPECT_EQ(w.Files().root->firstChild, nullptr);
+}
+
+TEST(Tree, ShortNameRules) {
+    std::unordered_set<std::string> used;
+    EXPECT_EQ(dw::MakeShortName(u"readme.txt", false, used), "README.TXT");
+    EXPECT_EQ(dw::MakeShortName(u"archive.tar.gz", false, used), "ARCHIVET.GZ");
+    EXPECT_EQ(dw::MakeShortName(u".bashrc", false, used), "BASHRC");
+    EXPECT_EQ(dw::MakeShortName(u"a+b=c.html", false, used), "A_B_C.HTM");
+    EXPECT_EQ(dw::MakeShortName(u"日本語.txt", false, used), "___.TXT");
+    EXPECT_EQ(dw::MakeShortName(u"my.folder", true, used), "MYFOLDER");
+    used = {"README.TXT", "README~1.TXT"};
+    EXPECT_EQ(dw::MakeShortName(u"ReadMe.txt", false, used), "README~2.TXT");
+    used = {"NOEXT."};
+    EXPECT_EQ(dw::MakeShortName(u"noext", false, used), "NOEXT~1");
+}
+
+TEST(Tree, ErrorTexts) {
+    TDiscWriter w;
+    EXPECT_EQ(w.GetErrorString(0), "Unknown/No Error!");
+    EXPECT_EQ(w.GetErrorString(1), "Data not prepared ");
+    EXPECT_EQ(w.GetErrorString(2), "Error opening file");
+    EXPECT_EQ(w.GetErrorString(3), "Error creating file");
+    EXPECT_EQ(w.GetErrorString(4), "Aborted by user");
+    EXPECT_EQ(w.GetErrorString(0x52400), "Hardware Error 336896");
+    EXPECT_EQ(w.GetErrorStringW(4), u"Aborted by user");
+    w.Files().error = 3;
+    w.Device().lastError = 77;
+    EXPECT_EQ(w.GetErrorNumber(), 3u);
+    EXPECT_EQ(w.GetErrorNumber(), 77u) << "then the device's error";
+    EXPECT_EQ(w.GetErrorNumber(), 0u);
+}
+
+TEST(Tree, ComponentDefaults) {
+    TDiscWriter w;
+    EXPECT_TRUE(w.GetBurnProof());
+    EXPECT_FALSE(w.GetTestWrite());
+    EXPECT_FALSE(w.GetFinalizeDisc());
+    EXPECT_FALSE(w.GetReplaceFile());
+    EXPECT_TRUE(w.GetJolietFileSystem());
+    EXPECT_TRUE(w.GetUDFBridge());
+    EXPECT_EQ(w.GetCacheSize(), 2u);
+    w.SetCacheSize(1);
+    EXPECT_EQ(w.GetCacheSize(), 2u);
+    w.SetCacheSize(8);
+    EXPECT_EQ(w.GetCacheSize(), 8u);
+    EXPECT_FALSE(w.GetVolumeID().empty());
+    EXPECT_FALSE(w.GetVersion().empty());
+    EXPECT_EQ(w.GetBootImage(), "");
+    w.SetVolumeIDW(u"Küche");
+    EXPECT_EQ(w.GetVolumeID(), "Küche");
+}
