@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
-#include "tests/support/program_folder.h"
+#include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
 #include <QApplication>
@@ -21,20 +21,8 @@ using namespace testing_support;
 
 namespace {
 
-struct Session {
-    ProgramFolder folder;
-    ScriptedModal modal;
-    Session() {
-        EnsureApplication();
-        app::CreateWindows();
-    }
-    ~Session() { app::DestroyWindows(); }
-    TfrmMain& main() { return *ui::Win().frmMain; }
-    int count(const QString& sql) {
-        auto& q = app::State().ADOQuery2;
-        q.open({sql});
-        return static_cast<int>(q.integer(0));
-    }
+struct Session : AppSession {
+    int count(const QString& sql) { return static_cast<int>(userValue(sql)); }
 };
 
 } // namespace

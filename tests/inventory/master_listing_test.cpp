@@ -6,7 +6,7 @@
 #include "app/startup.h"
 #include "inventory/inventory_page.h"
 #include "store/stored_text.h"
-#include "tests/support/program_folder.h"
+#include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
 #include <QPushButton>
@@ -17,14 +17,7 @@ using namespace testing_support;
 
 namespace {
 
-struct Session {
-    ProgramFolder folder;
-    ScriptedModal modal;
-    Session() {
-        EnsureApplication();
-        app::CreateWindows();
-    }
-    ~Session() { app::DestroyWindows(); }
+struct Session : AppSession {
     inventory::InventoryPage& page() { return *ui::Win().frmMain->tabInventory; }
     void add(int id, const QString& sub, const QString& item, int count, const QString& value) {
         app::State().ADOQuery2.execute(
