@@ -13,6 +13,7 @@
 #include "inventories/recent_list.h"
 #include "inventory/inventory_page.h"
 #include "tabs/number_parsing.h"
+#include "tabs/tab_set.h"
 #include "pictures/pictures_page.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
@@ -178,10 +179,7 @@ void TfrmMain::buildMenu() {
     HideDevTools1->setChecked(true);
     TestIndex1 = action(D1, "TestIndex1", QStringLiteral("Test Index"));
 
-    ui::ConnectGuarded(LowCost1, &QAction::triggered, this, [this] { SetCostLevel(LowCost1); });
-    ui::ConnectGuarded(MediumCost1, &QAction::triggered, this,
-                       [this] { SetCostLevel(MediumCost1); });
-    ui::ConnectGuarded(HighCost1, &QAction::triggered, this, [this] { SetCostLevel(HighCost1); });
+    tabs::ConnectCostLevelItems(LowCost1, MediumCost1, HighCost1);
     ui::ConnectGuarded(Default1, &QAction::triggered, this, [this] { Default1Click(); });
     ui::ConnectGuarded(Watermarks1, &QAction::triggered, this, [this] { Watermarks1Click(); });
     D1->menuAction()->setVisible(false);
@@ -293,12 +291,6 @@ void TfrmMain::WriteSettings() {
     settings.appearance =
         Default1->isChecked() ? app::Appearance::Standard : app::Appearance::Watermarks;
     app::WriteSettingsFile(app::State().programFolder + QStringLiteral("QIV.ini"), settings);
-}
-
-void TfrmMain::SetCostLevel(QAction* chosen) {
-    for (QAction* a : {LowCost1, MediumCost1, HighCost1})
-        a->setChecked(a == chosen);
-    app::State().SettingsChanged = true;
 }
 
 void TfrmMain::Default1Click() {

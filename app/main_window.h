@@ -77,7 +77,6 @@ class TfrmMain : public QMainWindow {
     void WriteSettings();
     void Default1Click();
     void Watermarks1Click();
-    void SetCostLevel(QAction* chosen);
 
   protected:
     void showEvent(QShowEvent* event) override;

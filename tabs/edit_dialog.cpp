@@ -1,6 +1,253 @@
 #include "tabs/edit_dialog.h"
 
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "app/common/modal.h"
+#include "app/common/windows.h"
+#include "pictures/photo_view_window.h"
+#include "pictures/photograph_dialog.h"
+#include "pictures/picture_checks.h"
+#include "store/money.h"
+#include "store/stored_text.h"
+#include "tabs/incorrect_number_dialog.h"
+#include "tabs/number_parsing.h"
+#include "tabs/price_points.h"
+#include "tabs/sub_inventory_tab.h"
+#include "tabs/tab_set.h"
+#include "tabs/tab_table.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace {
+
+template <typename W> W* make(QWidget* parent, const char* name, const QString& text = {}) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if constexpr (std::is_same_v<W, QLabel> || std::is_same_v<W, QPushButton>) w->setText(text);
+    if (!text.isEmpty()) w->setAccessibleName(text);
+    return w;
+}
+
+void showRefusal(int mode) {
+    if (auto* dialog = ui::Win().dlgIncorrectNumber) dialog->Execute(mode);
+}
+
+} // namespace
+
 TdlgEdit::TdlgEdit(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgEdit"));
     setWindowTitle(QStringLiteral("Edit Inventory Item"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint);
+    setFixedSize(517, 362);
+
+    lblEntry = make<QLabel>(this, "lblEntry", QStringLiteral("Entry:"));
+    lblEntry->move(8, 8);
+    lblID = make<QLabel>(this, "lblID");
+    lblID->setGeometry(56, 8, 80, 16);
+    lblCategory = make<QLabel>(this, "lblCategory");
+    lblCategory->setGeometry(8, 28, 500, 16);
+    lblName = make<QLabel>(this, "lblName");
+    lblName->setGeometry(8, 48, 500, 16);
+    edtName = make<QLineEdit>(this, "edtName");
+    edtName->setAccessibleName(QStringLiteral("Item"));
+    edtName->setGeometry(8, 46, 257, 21);
+    edtName->hide();
+    lblNumber = make<QLabel>(this, "lblNumber");
+    lblNumber->move(8, 72);
+    lblAt = make<QLabel>(this, "lblAt", QStringLiteral("at"));
+    lblCost = make<QLabel>(this, "lblCost");
+    lblEach = make<QLabel>(this, "lblEach", QStringLiteral("each"));
+    for (QLabel* l : {lblAt, lblCost, lblEach})
+        l->move(0, 72);
+
+    lblNewNumber = make<QLabel>(this, "lblNewNumber", QStringLiteral("New number:"));
+    lblNewNumber->move(8, 100);
+    edtNumber = make<QLineEdit>(this, "edtNumber");
+    edtNumber->setAccessibleName(QStringLiteral("New number:"));
+    edtNumber->setGeometry(88, 96, 65, 21);
+    lblNewCost = make<QLabel>(this, "lblNewCost", QStringLiteral("New value:"));
+    lblNewCost->move(176, 100);
+    comValue = make<QComboBox>(this, "comValue");
+    comValue->setAccessibleName(QStringLiteral("New value:"));
+    comValue->setEditable(true);
+    comValue->setInsertPolicy(QComboBox::NoInsert);
+    comValue->setGeometry(248, 96, 113, 21);
+
+    lblPhoto = make<QLabel>(this, "lblPhoto", QStringLiteral("Photograph:"));
+    lblPhoto->move(8, 128);
+    edtPhoto = make<QLineEdit>(this, "edtPhoto");
+    edtPhoto->setAccessibleName(QStringLiteral("Photograph:"));
+    edtPhoto->setGeometry(88, 124, 329, 21);
+    btnBrowse = make<QPushButton>(this, "btnBrowse", QStringLiteral("Browse"));
+    btnBrowse->setGeometry(424, 122, 85, 25);
+
+    lblNotes = make<QLabel>(this, "lblNotes", QStringLiteral("Notes:"));
+    lblNotes->move(8, 148);
+    rchNotes = make<QTextEdit>(this, "rchNotes");
+    rchNotes->setAccessibleName(QStringLiteral("Notes:"));
+    rchNotes->setAcceptRichText(false);
+    rchNotes->setGeometry(0, 164, 517, 193 - 30);
+
+    btnView = make<QPushButton>(this, "btnView", QStringLiteral("&View Photo"));
+    btnSave = make<QPushButton>(this, "btnSave", QStringLiteral("&Save Changes"));
+    btnSave->setDefault(true);
+    btnCancel = make<QPushButton>(this, "btnCancel", QStringLiteral("&Cancel"));
+    btnView->setGeometry(8, 332, 105, 25);
+    btnSave->setGeometry(296, 332, 105, 25);
+    btnCancel->setGeometry(408, 332, 101, 25);
+
+    connect(edtName, &QLineEdit::textChanged, this, [this] { NameEdited = true; });
+    ui::ConnectGuarded(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
+    ui::ConnectGuarded(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    ui::ConnectGuarded(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
+    ui::ConnectGuarded(btnView, &QPushButton::clicked, this, [this] { btnViewClick(); });
+    ui::ConnectGuarded(edtPhoto, &QLineEdit::textChanged, this,
+                       [this] { btnView->setEnabled(!edtPhoto->text().isEmpty()); });
+}
+
+void TdlgEdit::Execute(int editedId) {
+    EditedID = editedId;
+    FormActivate();
+    ui::Modal::exec(*this);
+}
+
+void TdlgEdit::FormActivate() {
+    PictureToReselect = 0;
+    auto& s = app::State();
+    auto& q = s.ADOQuery2;
+    q.open({QStringLiteral("SELECT Item_Name, Number_Of_Items, Cost_Per_Item, Item_Notes, "
+                           "Item_Photo_Name, Sub_Inventory_Number, Item_Number, Major_Category"),
+            QStringLiteral("FROM Inventory"),
+            QStringLiteral("WHERE ID_Number = ") + QString::number(EditedID)});
+    const QString name = store::FromStoredText(q.text(0));
+    lblID->setText(QString::number(EditedID));
+    lblCategory->setText(store::FromStoredText(q.text(7)));
+    lblName->setText(name);
+    lblNumber->setText(QString::number(q.integer(1)));
+    QString cost = QStringLiteral("$") + q.currency(2).toSqlText();
+    if (!cost.contains(QLatin1Char('.'))) cost += QStringLiteral(".00");
+    lblCost->setText(cost);
+    rchNotes->setPlainText(
+        store::NotesFromText(store::FromStoredText(q.text(3))).join(QLatin1Char('\n')));
+    edtPhoto->setText(store::FromStoredText(q.text(4)));
+    btnView->setEnabled(!edtPhoto->text().isEmpty());
+    EntryTab = static_cast<int>(q.integer(5));
+    const auto itemNumber = q.integer(6);
+    q.close();
+
+    const int page = tabs::PageOfSubInventory(EntryTab);
+    if (itemNumber >= 0) {
+        if (page >= 0) {
+            auto& c = s.ADOQuery1;
+            c.open({QStringLiteral("SELECT Item_Cost"),
+                    QStringLiteral("FROM ") + tabs::TabTable()[page].keyText() +
+                        QStringLiteral("_Data"),
+                    QStringLiteral("WHERE Item_Number = ") + QString::number(itemNumber),
+                    QStringLiteral("ORDER BY Item_Cost")});
+            QStringList lines;
+            do {
+                lines << tabs::PricePointText(c.currency(0));
+                c.next();
+            } while (!c.eof());
+            c.close();
+            comValue->addItems(lines);
+        }
+        comValue->clearEditText();
+        edtName->hide();
+        lblName->show();
+    } else {
+        edtName->setText(name);
+        edtName->show();
+        lblName->hide();
+    }
+    NameEdited = false;
+    placeCostLine();
+}
+
+void TdlgEdit::placeCostLine() {
+    lblNumber->adjustSize();
+    QLabel* previous = lblNumber;
+    for (QLabel* l : {lblAt, lblCost, lblEach}) {
+        l->adjustSize();
+        l->move(previous->x() + previous->width() + 4, previous->y());
+        previous = l;
+    }
+}
+
+void TdlgEdit::emptyNewValues() {
+    edtNumber->clear();
+    comValue->clear();
+    comValue->clearEditText();
+    rchNotes->clear();
+}
+
+void TdlgEdit::btnSaveClick() {
+    auto& s = app::State();
+    quint32 count = 0;
+    const bool countOk = edtNumber->text().isEmpty()
+                             ? tabs::ParseCardinal(lblNumber->text(), count)
+                             : tabs::ParseCardinal(edtNumber->text(), count);
+    if (!countOk || count > 99999) {
+        showRefusal(0);
+        return;
+    }
+    QString costText =
+        comValue->currentText().isEmpty() ? lblCost->text() : comValue->currentText();
+    if (costText.startsWith(QLatin1Char('$'))) costText[0] = QLatin1Char(' ');
+    double cost = 0;
+    // A negative cost is refused here as on the tabs: it would subtract from the inventory.
+    if (costText.isEmpty() || !tabs::ParseReal(costText, cost) || cost < 0) {
+        showRefusal(1);
+        return;
+    }
+    const double total = count * cost;
+    if (total >= 1000000) {
+        showRefusal(2);
+        return;
+    }
+    QString photo = edtPhoto->text();
+    if (pictures::AcceptPhotograph(photo) != pictures::PhotoAccepted) return;
+
+    QStringList sql = {
+        QStringLiteral("UPDATE Inventory"),
+        QStringLiteral("SET Number_Of_Items = ") + QString::number(count) + QStringLiteral(","),
+        QStringLiteral("Cost_Per_Item = ") + store::MoneyToSql(cost) + QStringLiteral(","),
+        QStringLiteral("Total_Value_Of_Item = ") + store::MoneyToSql(total) + QStringLiteral(","),
+        QStringLiteral("Item_Notes = '") +
+            store::ToStoredText(store::NotesToText(tabs::NotesLines(rchNotes->toPlainText()))) +
+            QStringLiteral("',"),
+        QStringLiteral("Item_Photo_Name = '") + store::ToStoredText(photo) + QStringLiteral("'")};
+    if (NameEdited)
+        sql << QStringLiteral(", Item_Name = '") + store::ToStoredText(edtName->text()) +
+                   QStringLiteral("'");
+    sql << QStringLiteral("WHERE ID_Number = ") + QString::number(EditedID);
+    s.ADOQuery2.execute(sql);
+
+    if (auto* tab = tabs::TabOfSubInventory(EntryTab)) tab->FillSubInventoryList();
+    s.fillInventoryList(0);
+    emptyNewValues();
+    s.InventoryModified = true;
+    accept();
+}
+
+void TdlgEdit::btnCancelClick() {
+    emptyNewValues();
+    reject();
+}
+
+void TdlgEdit::btnBrowseClick() {
+    auto* picker = ui::Win().dlgPhotograph;
+    if (!picker) return;
+    pictures::PhotoPath() = edtPhoto->text();
+    picker->Execute();
+    edtPhoto->setText(pictures::PhotoPath());
+}
+
+void TdlgEdit::btnViewClick() {
+    if (auto* viewer = ui::Win().frmPhotoView) ui::Modal::exec(*viewer);
 }

@@ -1,11 +1,24 @@
 #include "tabs/sub_inventory_tab.h"
 
 #include "app/common/app_state.h"
+#include "app/common/guard.h"
 #include "app/common/line_list.h"
+#include "app/common/windows.h"
+#include "pictures/photograph_dialog.h"
+#include "pictures/picture_checks.h"
 #include "store/database.h"
+#include "store/money.h"
 #include "store/stored_text.h"
+#include "tabs/edit_dialog.h"
+#include "tabs/incorrect_number_dialog.h"
+#include "tabs/listing_lines.h"
+#include "tabs/number_parsing.h"
+#include "tabs/price_points.h"
+#include "tabs/tab_set.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
@@ -24,8 +37,7 @@ template <typename W>
 W* make(QWidget* parent, const QString& name, const QString& accessible = {}) {
     auto* w = new W(parent);
     w->setObjectName(name);
-    if (!accessible.isEmpty())
-        w->setAccessibleName(accessible);
+    if (!accessible.isEmpty()) w->setAccessibleName(accessible);
     return w;
 }
 
@@ -37,7 +49,54 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, 
     return l;
 }
 
+std::array<SubInventoryTab*, kTabCount>& registry() {
+    static std::array<SubInventoryTab*, kTabCount> tabs{};
+    return tabs;
+}
+
+// The list and notes boxes show the normal window colour when in use, the button face when not.
+void setBoxColour(QWidget* w, QPalette::ColorRole role) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, QApplication::palette().color(role));
+    w->setPalette(p);
+}
+
+QString selectedText(const QListWidget* list) {
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+bool hasSelection(const QListWidget* list) {
+    return !list->selectedItems().isEmpty();
+}
+
+void deselect(QListWidget* list) {
+    list->clearSelection();
+    list->setCurrentItem(nullptr);
+}
+
+constexpr int kMaxCount = 99999;
+constexpr double kMaxTotal = 1000000;
+constexpr int kTitleWidth = 164;
+constexpr int kTitleFontSize = 13;
+constexpr int kVisibleListingLines = 7;
+
 } // namespace
+
+SubInventoryTab* TabOfSubInventory(int number) {
+    const int page = PageOfSubInventory(number);
+    return page < 0 ? nullptr : registry()[page];
+}
+
+const std::array<SubInventoryTab*, kTabCount>& RegisteredTabs() {
+    return registry();
+}
+
+double PreselectedCost(int subInventoryNumber) {
+    const SubInventoryTab* tab = TabOfSubInventory(subInventoryNumber);
+    if (!tab) return 0;
+    return PickPricePoint(tab->costLines(), app::State().costLevel());
+}
 
 int TextWidth(const QWidget* widget, const QString& text) {
     return QFontMetrics(widget->font()).horizontalAdvance(text);
@@ -83,7 +142,8 @@ SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
     lblPhoto = label(this, name("lbl", "Photo"), QStringLiteral("Photograph:"), 352, 64);
     edtPhoto = make<QLineEdit>(this, name("edt", "Photo"), QStringLiteral("Photograph:"));
     edtPhoto->setGeometry(432, 60, 233, 21);
-    edtPhoto->setToolTip(QStringLiteral("You may enter the name of a picture of the inventory item."));
+    edtPhoto->setToolTip(
+        QStringLiteral("You may enter the name of a picture of the inventory item."));
     btnBrowse = make<QPushButton>(this, name("btn", "Browse"), QStringLiteral("Browse"));
     btnBrowse->setText(QStringLiteral("Browse"));
     btnBrowse->setGeometry(672, 58, 81, 25);
@@ -99,8 +159,9 @@ SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
     edtPurchase->setGeometry(616, 104, 121, 21);
 
     lblNotes1 = label(this, name("lbl", "Notes1"), QStringLiteral("Notes:"), 352, 88);
-    lblNotes2 = label(this, name("lbl", "Notes2"),
-                      QStringLiteral("(Brand name, serial number, date of purchase, etc.)"), 352, 112);
+    lblNotes2 =
+        label(this, name("lbl", "Notes2"),
+              QStringLiteral("(Brand name, serial number, date of purchase, etc.)"), 352, 112);
     rchNotes = make<QTextEdit>(this, name("rch", "Notes"), QStringLiteral("Notes:"));
     rchNotes->setAcceptRichText(false);
     rchNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -139,12 +200,511 @@ SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
     lblInventoryNotes = label(this, name("lbl", "InventoryNotes"), QStringLiteral("Notes"), 0, 302);
 
     // Entry fields start disabled; a chosen item or a typed name enables them.
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             lblNumber1, edtNumber, lblCost1, comCost, lblPhoto, edtPhoto, btnBrowse, lblBrand,
-             edtBrand, lblSerial, edtSerial, lblPurchase, edtPurchase, lblNotes1, lblNotes2,
-             rchNotes})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblNumber1, edtNumber, lblCost1, comCost,
+                                                      lblPhoto, edtPhoto, btnBrowse, lblBrand,
+                                                      edtBrand, lblSerial, edtSerial, lblPurchase,
+                                                      edtPurchase, lblNotes1, lblNotes2, rchNotes})
         w->setEnabled(false);
     imgBack->lower();
+
+    comCost->setInsertPolicy(QComboBox::NoInsert);
+    setBoxColour(lst2, QPalette::Button);
+    const int page = PageOfKey(info_.keyText());
+    if (page >= 0) registry()[page] = this;
+    auto& s = app::State();
+    s.updateAddButtons = [] { UpdateAddButtons(RegisteredTabs()); };
+    s.fillAllInventoryLists = [] { FillAllInventoryLists(RegisteredTabs()); };
+    connectHandlers();
+}
+
+SubInventoryTab::~SubInventoryTab() {
+    const int page = PageOfKey(info_.keyText());
+    if (page >= 0 && registry()[page] == this) registry()[page] = nullptr;
+}
+
+void SubInventoryTab::connectHandlers() {
+    ui::ConnectGuarded(lst1, &QListWidget::itemClicked, this, [this] { lst1Click(); });
+    ui::ConnectGuarded(lst2, &QListWidget::itemClicked, this, [this] { lst2Click(); });
+    ui::ConnectGuarded(edtOther, &QLineEdit::textChanged, this, [this] { edtOtherChange(); });
+    ui::ConnectGuarded(comCost, &QComboBox::activated, this, [this] { comCostSelect(); });
+    ui::ConnectGuarded(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
+    ui::ConnectGuarded(btnRemove, &QPushButton::clicked, this, [this] { btnRemoveClick(); });
+    ui::ConnectGuarded(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
+    ui::ConnectGuarded(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
+    for (QObject* o : std::initializer_list<QObject*>{lst1, lst2, edtOther, edtNumber, comCost})
+        o->installEventFilter(this);
+    if (comCost->lineEdit()) comCost->lineEdit()->installEventFilter(this);
+}
+
+bool SubInventoryTab::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const auto key = [event] { return static_cast<QKeyEvent*>(event)->key(); };
+    const auto run = [](const std::function<void()>& fn) { ui::Guarded(fn); };
+    if (type == QEvent::KeyRelease && (watched == lst1 || watched == lst2)) {
+        const int k = key();
+        const bool first = watched == lst1;
+        run([&] { first ? lst1KeyUp(k) : lst2KeyUp(k); });
+        // Moving through a list by keyboard chooses like a click does.
+        switch (k) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            run([&] { first ? lst1Click() : lst2Click(); });
+            break;
+        default:
+            break;
+        }
+    } else if (watched == edtOther && type == QEvent::FocusIn) {
+        run([this] { edtOtherEnter(); });
+    } else if (watched == edtNumber && type == QEvent::FocusOut) {
+        run([this] { edtNumberExit(); });
+    } else if (watched == comCost && type == QEvent::FocusOut) {
+        run([this] { comCostExit(); });
+    } else if ((watched == comCost || watched == comCost->lineEdit()) && type == QEvent::KeyPress) {
+        const int k = key();
+        run([&] { comCostKeyDown(k); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SubInventoryTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) ui::Guarded([this] { tabEnter(); });
+}
+
+QList<QWidget*> SubInventoryTab::entryFields() const {
+    return {lblNumber1,  edtNumber, lblCost1,  comCost,   lblPhoto,  edtPhoto,
+            btnBrowse,   lblBrand,  edtBrand,  lblSerial, edtSerial, lblPurchase,
+            edtPurchase, lblNotes1, lblNotes2, rchNotes};
+}
+
+void SubInventoryTab::setEntryFieldsEnabled(bool enabled) {
+    for (QWidget* w : entryFields())
+        w->setEnabled(enabled);
+}
+
+void SubInventoryTab::clearEntryFields() {
+    edtNumber->clear();
+    comCost->clear();
+    comCost->clearEditText();
+    edtPhoto->clear();
+    edtBrand->clear();
+    edtSerial->clear();
+    edtPurchase->clear();
+    rchNotes->clear();
+}
+
+bool SubInventoryTab::extraFieldsShown() const {
+    return !edtBrand->isHidden();
+}
+
+QStringList SubInventoryTab::costLines() const {
+    QStringList lines;
+    for (int i = 0; i < comCost->count(); ++i)
+        lines << comCost->itemText(i);
+    return lines;
+}
+
+void SubInventoryTab::ResetEntryForm(int mode) {
+    auto& s = app::State();
+    setEntryFieldsEnabled(false);
+    if (mode == ResetCategory) {
+        s.CurrentCategoryNumber = 0;
+        deselect(lst1);
+        lst2->clear();
+        setItemScrollExtent(0);
+        lst2->setEnabled(true);
+        setBoxColour(lst2, QPalette::Base);
+        lbl2->clear();
+        lblOther2->setText(QStringLiteral("Item"));
+        lblOther2->adjustSize();
+        lblOther1->show();
+        HideExtraFields();
+    } else if (mode == ResetItem) {
+        deselect(lst2);
+    }
+    s.CurrentItemNumber = 0;
+    s.CostValid = false;
+    s.CountValid = false;
+    edtOther->clear();
+    edtOther->setFocusPolicy(Qt::StrongFocus);
+    lblNumber2->setText(QStringLiteral("Items"));
+    lblNumber2->adjustSize();
+    clearEntryFields();
+}
+
+void SubInventoryTab::shrinkTitles(const QString& text) {
+    int size = kTitleFontSize;
+    QFont font = lbl2->font();
+    for (;;) {
+        font.setPixelSize(size);
+        if (size <= 1 || QFontMetrics(font).horizontalAdvance(text) < kTitleWidth) break;
+        --size;
+    }
+    for (QLabel* l : {lbl2, lblOther2}) {
+        l->setFont(font);
+        l->setText(text);
+        l->adjustSize();
+    }
+}
+
+void SubInventoryTab::showExtraFields(int editUse) {
+    if (editUse == 1 || editUse == 2) {
+        for (QWidget* w : std::initializer_list<QWidget*>{lblBrand, lblSerial, lblPurchase,
+                                                          edtBrand, edtSerial, edtPurchase})
+            w->show();
+        edtBrand->setEnabled(true);
+        edtSerial->setEnabled(true);
+        edtPurchase->setEnabled(true);
+        lblSerial->setText(editUse == 1 ? QStringLiteral("Serial Number")
+                                        : QStringLiteral("Pattern"));
+        lblSerial->adjustSize();
+        lblNotes1->move(352, 144);
+        lblNotes2->move(352, 144);
+        lblNotes2->hide();
+        rchNotes->setGeometry(352, 168, 385, 97);
+    } else {
+        HideExtraFields();
+    }
+}
+
+void SubInventoryTab::lst1Click() {
+    auto& s = app::State();
+    if (!hasSelection(lst1)) {
+        s.CurrentCategoryNumber = 0;
+        return;
+    }
+    const QString category = selectedText(lst1);
+    ResetEntryForm(ResetItem);
+    lst2->clear();
+    shrinkTitles(category);
+    lblNumber2->setText(QStringLiteral("Items"));
+    lblNumber2->adjustSize();
+
+    auto& q = s.ADOQuery1;
+    q.open({QStringLiteral("SELECT Category_Number, Edit_Use"),
+            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
+            QStringLiteral("WHERE Category_Name = '") + store::ToStoredText(category) +
+                QStringLiteral("'")});
+    s.CurrentCategoryNumber = static_cast<int>(q.integer(0));
+    showExtraFields(static_cast<int>(q.integer(1)));
+
+    q.open({QStringLiteral("SELECT Item_Name"),
+            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
+            QStringLiteral("WHERE Category_Number = ") + QString::number(s.CurrentCategoryNumber),
+            QStringLiteral("ORDER BY Order_Number")});
+    int widest = 0;
+    QStringList items;
+    do {
+        const QString item = store::FromStoredText(q.text(0));
+        widest = std::max(widest, TextWidth(lst2, item));
+        if (!item.isEmpty()) items << item;
+        q.next();
+    } while (!q.eof());
+    lst2->addItems(items);
+    setItemScrollExtent(widest + 5);
+
+    lblOther1->setVisible(category != QLatin1String("Other"));
+    if (lst2->count() > 0) {
+        lst2->setEnabled(true);
+        setBoxColour(lst2, QPalette::Base);
+    } else {
+        lbl2->clear();
+        lst2->setEnabled(false);
+        setBoxColour(lst2, QPalette::Button);
+    }
+}
+
+void SubInventoryTab::lst1KeyUp(int key) {
+    if (key == Qt::Key_Backspace) ResetEntryForm(ResetCategory);
+}
+
+void SubInventoryTab::fillCostList() {
+    auto& q = app::State().ADOQuery1;
+    q.open(
+        {QStringLiteral("SELECT Item_Cost"),
+         QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Data"),
+         QStringLiteral("WHERE Item_Number = ") + QString::number(app::State().CurrentItemNumber),
+         QStringLiteral("ORDER BY Item_Cost")});
+    QStringList lines;
+    do {
+        lines << PricePointText(q.currency(0));
+        q.next();
+    } while (!q.eof());
+    comCost->addItems(lines);
+}
+
+void SubInventoryTab::lst2Click() {
+    auto& s = app::State();
+    if (!hasSelection(lst2)) {
+        s.CurrentItemNumber = 0;
+        return;
+    }
+    const QString item = selectedText(lst2);
+    edtOther->setFocusPolicy(Qt::ClickFocus);
+    edtOther->clear();
+    lblNumber2->setText(item);
+    lblNumber2->adjustSize();
+
+    comCost->clear();
+    comCost->clearEditText();
+    edtNumber->clear();
+    edtBrand->clear();
+    edtSerial->clear();
+    edtPurchase->clear();
+    rchNotes->clear();
+    s.CostValid = false;
+    s.CountValid = false;
+
+    setEntryFieldsEnabled(true);
+    setBoxColour(rchNotes, QPalette::Base);
+
+    auto& q = s.ADOQuery1;
+    q.open({QStringLiteral("SELECT Item_Number"),
+            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
+            QStringLiteral("WHERE (Item_Name = '") + store::ToStoredText(item) +
+                QStringLiteral("') AND (Category_Number = ") +
+                QString::number(s.CurrentCategoryNumber) + QStringLiteral(")")});
+    s.CurrentItemNumber = static_cast<int>(q.integer(0));
+    fillCostList();
+
+    s.EntryCost = PreselectedCost(info_.number);
+    comCost->setEditText(CostBoxText(s.EntryCost));
+    s.CostValid = true;
+}
+
+void SubInventoryTab::lst2KeyUp(int key) {
+    if (key != Qt::Key_Backspace) return;
+    setEntryFieldsEnabled(false);
+    deselect(lst2);
+    app::State().CurrentItemNumber = 0;
+    edtOther->clear();
+    edtOther->setFocusPolicy(Qt::StrongFocus);
+    lblNumber2->setText(QStringLiteral("Items"));
+    lblNumber2->adjustSize();
+    clearEntryFields();
+}
+
+void SubInventoryTab::edtOtherEnter() {
+    if (edtOther->text().isEmpty())
+        ResetEntryForm(ResetItem);
+    else
+        app::State().CurrentItemNumber = -1;
+}
+
+void SubInventoryTab::edtOtherChange() {
+    if (edtOther->text().isEmpty()) {
+        ResetEntryForm(ResetFields);
+        return;
+    }
+    app::State().CurrentItemNumber = -1;
+    setBoxColour(rchNotes, QPalette::Base);
+    setEntryFieldsEnabled(true);
+}
+
+void SubInventoryTab::edtNumberExit() {
+    auto& s = app::State();
+    s.CountValid = ParseCardinal(edtNumber->text(), s.EntryCount);
+}
+
+void SubInventoryTab::comCostSelect() {
+    auto& s = app::State();
+    double cost = s.EntryCost;
+    const bool ok = ParseCostText(comCost->currentText().left(254), cost);
+    s.CostValid = ok && cost >= 0;
+    s.EntryCost = cost;
+}
+
+void SubInventoryTab::comCostKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) comCostSelect();
+}
+
+void SubInventoryTab::comCostExit() {
+    comCostSelect();
+}
+
+void SubInventoryTab::tabEnter() {
+    auto& s = app::State();
+    s.CostValid = false;
+    s.CountValid = false;
+    edtNumberExit();
+    comCostSelect();
+
+    auto& q = s.ADOQuery1;
+    s.CurrentCategoryNumber = 0;
+    if (hasSelection(lst1)) {
+        q.open({QStringLiteral("SELECT Category_Number"),
+                QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
+                QStringLiteral("WHERE Category_Name = '") +
+                    store::ToStoredText(selectedText(lst1)) + QStringLiteral("'")});
+        s.CurrentCategoryNumber = static_cast<int>(q.integer(0));
+    }
+    // The category is part of the match: the same item name may stand in several categories.
+    s.CurrentItemNumber = 0;
+    if (hasSelection(lst2)) {
+        q.open({QStringLiteral("SELECT Item_Number"),
+                QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
+                QStringLiteral("WHERE (Item_Name = '") + store::ToStoredText(selectedText(lst2)) +
+                    QStringLiteral("') AND (Category_Number = ") +
+                    QString::number(s.CurrentCategoryNumber) + QStringLiteral(")")});
+        s.CurrentItemNumber = static_cast<int>(q.integer(0));
+    } else if (!edtOther->text().isEmpty()) {
+        s.CurrentItemNumber = -1;
+    }
+    FillSubInventoryList();
+}
+
+void SubInventoryTab::FillSubInventoryList() {
+    auto& q = app::State().ADOQuery2;
+    q.open({QStringLiteral("SELECT ID_Number, Item_Name, Number_Of_Items, Total_Value_Of_Item, "
+                           "Item_Notes, Major_Category"),
+            QStringLiteral("FROM Inventory"),
+            QStringLiteral("WHERE Sub_Inventory_Number = ") + QString::number(info_.number),
+            QStringLiteral("ORDER BY ID_Number")});
+    QStringList lines;
+    store::Currency sum;
+    ListingEntry entry;
+    do {
+        entry.id = static_cast<qint32>(q.integer(0));
+        if (entry.id != 0) {
+            entry.item = store::FromStoredText(q.text(1));
+            entry.count = static_cast<qint32>(q.integer(2));
+            entry.value = q.currency(3);
+            entry.notes = store::FromStoredText(q.text(4));
+            entry.category = store::FromStoredText(q.text(5));
+            sum = sum + entry.value;
+            lines << SubInventoryLine(entry);
+        }
+        q.next();
+    } while (!q.eof());
+    q.close();
+    lines << SubInventoryTotalLine(sum);
+    lstInventory->setLines(std::move(lines));
+}
+
+QString SubInventoryTab::itemName() const {
+    return hasSelection(lst2) ? selectedText(lst2) : edtOther->text();
+}
+
+QString SubInventoryTab::composeNotes() const {
+    QString notes;
+    if (extraFieldsShown()) {
+        const auto doubled = [](QString t) {
+            return t.replace(QLatin1Char('~'), QStringLiteral("~~"));
+        };
+        notes = QStringLiteral("~Brand: ") + doubled(edtBrand->text()) + QStringLiteral("  ") +
+                lblSerial->text() + QStringLiteral(": ") + doubled(edtSerial->text()) +
+                QStringLiteral("  Purchase Date: ") + doubled(edtPurchase->text()) +
+                QStringLiteral("~");
+    }
+    return notes + store::NotesToText(NotesLines(rchNotes->toPlainText()));
+}
+
+void SubInventoryTab::btnAddClick() {
+    auto& s = app::State();
+    if (s.CurrentCategoryNumber == 0 || s.CurrentItemNumber == 0) return;
+    auto* numberMessage = ui::Win().dlgIncorrectNumber;
+    bool refused = false;
+    const auto refuse = [&](int mode) {
+        refused = true;
+        if (numberMessage) numberMessage->Execute(mode);
+    };
+
+    quint32 count = s.EntryCount;
+    if (s.CountValid) {
+        if (count > kMaxCount) refuse(0);
+    } else if (edtNumber->text().isEmpty()) {
+        count = 1;
+    } else {
+        refuse(0);
+    }
+    if (!s.CostValid) {
+        if (comCost->currentText().isEmpty())
+            s.EntryCost = PreselectedCost(info_.number);
+        else
+            refuse(1);
+    }
+    if (!refused && count * s.EntryCost >= kMaxTotal) refuse(2);
+    if (refused) return;
+
+    const int id = s.IDCounter + 1;
+    const QString photo = edtPhoto->text();
+    if (pictures::AcceptPhotograph(photo) != pictures::PhotoAccepted) return;
+
+    const double cost = CutToCents(s.EntryCost);
+    const double total = count * cost;
+    const QString category = selectedText(lst1);
+    s.ADOQuery2.execute(
+        {QStringLiteral("INSERT INTO Inventory"),
+         QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") +
+             info_.subInventoryText() + QStringLiteral("', ") + QString::number(info_.number) +
+             QStringLiteral(", '") + store::ToStoredText(category) + QStringLiteral("', ") +
+             QString::number(s.CurrentCategoryNumber) + QStringLiteral(", '") +
+             store::ToStoredText(itemName()) + QStringLiteral("', ") +
+             QString::number(s.CurrentItemNumber) + QStringLiteral(", ") + QString::number(count) +
+             QStringLiteral(", ") + store::MoneyToSql(cost) + QStringLiteral(", ") +
+             store::MoneyToSql(total) + QStringLiteral(", '") +
+             store::ToStoredText(composeNotes()) + QStringLiteral("', '") +
+             store::ToStoredText(photo) + QStringLiteral("')")});
+    // Raised only once the row exists, so a failed insert leaves no gap in the numbering.
+    s.IDCounter = id;
+
+    FillSubInventoryList();
+    s.InventoryModified = true;
+    ResetEntryForm(ResetItem);
+    if (lstInventory->count() > kVisibleListingLines) lstInventory->scrollToBottom();
+    s.updateAddButtons();
+}
+
+int SubInventoryTab::selectedEntryId() const {
+    const int row = lstInventory->currentRow();
+    if (row < 0 || row >= lstInventory->count() - 1) return 0;
+    return ListingLineId(lstInventory->line(row)).value_or(0);
+}
+
+void SubInventoryTab::btnRemoveClick() {
+    const int id = selectedEntryId();
+    if (id <= 0) return;
+    auto& s = app::State();
+    int top = lstInventory->indexAt(QPoint(1, 1)).row();
+    // Both statements or neither: a deletion without the renumbering would leave a gap.
+    s.ADOConnection2.transaction([&] {
+        s.ADOQuery2.execute({QStringLiteral("DELETE FROM Inventory"),
+                             QStringLiteral("WHERE ID_Number = ") + QString::number(id)});
+        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"),
+                             QStringLiteral("SET ID_Number = ID_Number - 1"),
+                             QStringLiteral("WHERE ID_Number > ") + QString::number(id)});
+    });
+    FillSubInventoryList();
+    --s.IDCounter;
+    s.InventoryModified = true;
+
+    while (top > 0) {
+        if (lstInventory->count() >= top + kVisibleListingLines) {
+            lstInventory->scrollTo(lstInventory->model()->index(top, 0),
+                                   QAbstractItemView::PositionAtTop);
+            break;
+        }
+        --top;
+    }
+    s.updateAddButtons();
+}
+
+void SubInventoryTab::btnEditClick() {
+    const int id = selectedEntryId();
+    if (id <= 0 || !ui::Win().dlgEdit) return;
+    ui::Win().dlgEdit->Execute(id);
+}
+
+void SubInventoryTab::btnBrowseClick() {
+    auto* picker = ui::Win().dlgPhotograph;
+    if (!picker) return;
+    pictures::PhotoPath() = edtPhoto->text();
+    picker->Execute();
+    edtPhoto->setText(pictures::PhotoPath());
 }
 
 void SubInventoryTab::setExtent(QListWidget* list, int pixels) {
@@ -161,8 +721,8 @@ void SubInventoryTab::FillCategoryList() {
     auto& q = app::State().ADOQuery1;
     lbl2->clear();
     lst1->clear();
-    q.open({QStringLiteral("SELECT Category_Name"), QStringLiteral("FROM ") + info_.keyText() +
-                                                        QStringLiteral("_Main"),
+    q.open({QStringLiteral("SELECT Category_Name"),
+            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
             QStringLiteral("ORDER BY Order_Number")});
     int widest = 0;
     do {
@@ -207,7 +767,9 @@ static QPixmap loadPicture(const QString& path) {
     return p;
 }
 
-void SubInventoryTab::LoadBackground(const QString& path) { imgBack->setPixmap(loadPicture(path)); }
+void SubInventoryTab::LoadBackground(const QString& path) {
+    imgBack->setPixmap(loadPicture(path));
+}
 
 void SubInventoryTab::ShowStandardAppearance(const QString& programFolder) {
     imgBack->hide();

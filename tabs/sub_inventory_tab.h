@@ -3,6 +3,7 @@
 #include "tabs/tab_table.h"
 
 #include <QWidget>
+#include <array>
 
 class QComboBox;
 class QLabel;
@@ -21,8 +22,9 @@ namespace tabs {
 // controls with its own key (lstArt1, lstKitchen1, ...).
 class SubInventoryTab : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SubInventoryTab(const TabInfo& info, QWidget* parent = nullptr);
+    ~SubInventoryTab() override;
 
     const TabInfo& info() const { return info_; }
 
@@ -76,21 +78,69 @@ public:
     QLabel* lblInventoryValue;
     QLabel* lblInventoryNotes;
 
+    // What resetting the entry area undoes: the category (and everything after it), the item,
+    // or only the entry fields.
+    enum ResetMode { ResetCategory = 0, ResetItem = 1, ResetFields = 2 };
+    void ResetEntryForm(int mode);
+    // Rebuilds the tab's listing of the working inventory, ending in its total line.
+    void FillSubInventoryList();
+    // The lines of the cost list, cheapest first.
+    QStringList costLines() const;
+    // True while the category asks for brand, serial number or pattern and purchase date.
+    bool extraFieldsShown() const;
+
+    // Handlers (connected by the constructor).
+    void tabEnter();
+    void lst1Click();
+    void lst1KeyUp(int key);
+    void lst2Click();
+    void lst2KeyUp(int key);
+    void edtOtherEnter();
+    void edtOtherChange();
+    void edtNumberExit();
+    void comCostSelect();
+    void comCostKeyDown(int key);
+    void comCostExit();
+    void btnAddClick();
+    void btnRemoveClick();
+    void btnEditClick();
+    void btnBrowseClick();
+
     // Horizontal scroll extents of the two lists, in pixels.
     int categoryScrollExtent() const { return categoryExtent_; }
     int itemScrollExtent() const { return itemExtent_; }
 
-protected:
+  protected:
     void setItemScrollExtent(int pixels);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     QString name(const char* prefix, const char* role) const;
     void setExtent(QListWidget* list, int pixels);
+    void connectHandlers();
+    QList<QWidget*> entryFields() const;
+    void setEntryFieldsEnabled(bool enabled);
+    void clearEntryFields();
+    void showExtraFields(int editUse);
+    void shrinkTitles(const QString& text);
+    void fillCostList();
+    QString itemName() const;
+    QString composeNotes() const;
+    int selectedEntryId() const;
 
     const TabInfo& info_;
     int categoryExtent_ = 0;
     int itemExtent_ = 0;
 };
+
+// The tab of a sub-inventory number (1..17), or none while that tab does not exist.
+SubInventoryTab* TabOfSubInventory(int number);
+// The existing tabs in page order (none where a tab does not exist).
+const std::array<SubInventoryTab*, kTabCount>& RegisteredTabs();
+
+// The price point the cost level preselects on the tab with that sub-inventory number.
+double PreselectedCost(int subInventoryNumber);
 
 // Wide text measured in a widget's font: the width a list needs to show it whole.
 int TextWidth(const QWidget* widget, const QString& text);

@@ -1,0 +1,56 @@
+#include "tabs/tab_set.h"
+
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "tabs/sub_inventory_tab.h"
+
+#include <QAction>
+#include <QPushButton>
+
+namespace tabs {
+
+std::array<int, kTabCount> RefreshOrder() {
+    std::array<int, kTabCount> order{};
+    for (int i = 0; i < kTabCount; ++i)
+        order[i] = i;
+    const int music = PageOfKey(QStringLiteral("Music"));
+    const int outdoors = PageOfKey(QStringLiteral("Outdoors"));
+    std::swap(order[music], order[outdoors]);
+    return order;
+}
+
+void FillAllInventoryLists(const TabSet& tabs) {
+    app::State().fillInventoryList(0);
+    for (int page : RefreshOrder())
+        if (tabs[page]) tabs[page]->FillSubInventoryList();
+}
+
+void ResetAllEntryForms(const TabSet& tabs) {
+    for (int page : RefreshOrder())
+        if (tabs[page]) tabs[page]->ResetEntryForm(SubInventoryTab::ResetCategory);
+}
+
+void UpdateAddButtons(const TabSet& tabs) {
+    const bool room = app::State().IDCounter < 99999;
+    for (SubInventoryTab* tab : tabs)
+        if (tab) tab->btnAdd->setEnabled(room);
+}
+
+void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high) {
+    for (QAction* chosen : {low, medium, high}) {
+        ui::ConnectGuarded(chosen, &QAction::triggered, chosen, [=] {
+            for (QAction* a : {low, medium, high})
+                a->setChecked(a == chosen);
+            app::State().SettingsChanged = true;
+        });
+    }
+}
+
+QStringList NotesLines(const QString& plainText) {
+    if (plainText.isEmpty()) return {};
+    QStringList lines = plainText.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+} // namespace tabs

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "tabs/tab_table.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class QAction;
+
+namespace tabs {
+
+class SubInventoryTab;
+using TabSet = std::array<SubInventoryTab*, kTabCount>;
+
+// Page order, except that Outdoors comes before Music.
+std::array<int, kTabCount> RefreshOrder();
+
+// The master listing (through its hook), then every tab's listing in refresh order.
+void FillAllInventoryLists(const TabSet& tabs);
+// Every tab's entry area back to nothing chosen, in refresh order.
+void ResetAllEntryForms(const TabSet& tabs);
+// The Add buttons are usable while the entry numbers have room left (below 99999).
+void UpdateAddButtons(const TabSet& tabs);
+
+// Makes the three cost-level items of the Defaults menu act as one choice; a change marks the
+// settings as changed.
+void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high);
+
+// The lines of a notes box; an empty box has none, and a final line break adds none.
+QStringList NotesLines(const QString& plainText);
+
+} // namespace tabs

@@ -1,0 +1,493 @@
+// Browsing, adding, removing and editing on the sub-inventory tabs, driven through the controls.
+#include "app/common/app_state.h"
+#include "app/common/line_list.h"
+#include "app/common/windows.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "store/stored_text.h"
+#include "tabs/edit_dialog.h"
+#include "tabs/incorrect_number_dialog.h"
+#include "tabs/sub_inventory_tab.h"
+#include "tabs/tab_set.h"
+#include "tests/support/program_folder.h"
+#include "tests/support/scripted_modal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct Session {
+    ProgramFolder folder;
+    ScriptedModal modal;
+    Session() {
+        EnsureApplication();
+        app::CreateWindows();
+        main().show();
+    }
+    ~Session() { app::DestroyWindows(); }
+    TfrmMain& main() { return *ui::Win().frmMain; }
+
+    // Opens the tab with that key, as the user would by its page.
+    tabs::SubInventoryTab& open(const char* key) {
+        tabs::SubInventoryTab* tab = tabs::TabOfSubInventory(
+            tabs::TabTable()[tabs::PageOfKey(QString::fromLatin1(key))].number);
+        EXPECT_NE(tab, nullptr);
+        main().tabMain->setCurrentWidget(tab);
+        return *tab;
+    }
+    template <typename W>
+    W* find(const tabs::SubInventoryTab& tab, const char* prefix, const char* role) {
+        auto* w = main().findChild<W*>(QString::fromLatin1(prefix) + tab.info().keyText() +
+                                       QString::fromLatin1(role));
+        EXPECT_NE(w, nullptr) << prefix << role;
+        return w;
+    }
+    void click(QListWidget* list, const QString& text) {
+        const auto items = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        list->scrollToItem(items.first());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items.first()).center());
+    }
+    void choose(tabs::SubInventoryTab& tab, const QString& category, const QString& item = {}) {
+        click(find<QListWidget>(tab, "lst", "1"), category);
+        if (!item.isEmpty()) click(find<QListWidget>(tab, "lst", "2"), item);
+    }
+    // Typing into a box and leaving it.
+    void type(QWidget* box, const QString& text) {
+        if (auto* e = qobject_cast<QLineEdit*>(box))
+            e->setText(text);
+        else if (auto* c = qobject_cast<QComboBox*>(box))
+            c->setEditText(text);
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(box, &out);
+    }
+    void press(const tabs::SubInventoryTab& tab, const char* role) {
+        find<QPushButton>(tab, "btn", role)->click();
+    }
+    QStringList row(int id, const QString& columns) {
+        auto& q = app::State().ADOQuery2;
+        q.open({QStringLiteral("SELECT ") + columns, QStringLiteral("FROM Inventory"),
+                QStringLiteral("WHERE ID_Number = ") + QString::number(id)});
+        QStringList values;
+        for (int i = 0; i < q.fieldCount(); ++i)
+            values << q.text(i);
+        q.close();
+        return values;
+    }
+    int entries() {
+        auto& q = app::State().ADOQuery2;
+        q.open({QStringLiteral("SELECT COUNT(*) FROM Inventory WHERE ID_Number > 0")});
+        const int n = static_cast<int>(q.integer(0));
+        q.close();
+        return n;
+    }
+    // Modes of the number messages shown so far.
+    std::vector<int> refusals;
+    void recordRefusals(int n) {
+        for (int i = 0; i < n; ++i)
+            modal.onNextDialog([this](QDialog& d) {
+                EXPECT_EQ(d.objectName(), QStringLiteral("dlgIncorrectNumber"));
+                refusals.push_back(static_cast<TdlgIncorrectNumber&>(d).Mode);
+                return static_cast<int>(QDialog::Accepted);
+            });
+    }
+    void addSimple(tabs::SubInventoryTab& tab, const QString& category, const QString& item,
+                   const QString& count = {}) {
+        choose(tab, category, item);
+        if (!count.isEmpty()) type(find<QLineEdit>(tab, "edt", "Number"), count);
+        press(tab, "Add");
+    }
+};
+
+} // namespace
+
+TEST(TabBrowsing, CategoryThenItemOffersPricePointsByCostLevel) {
+    Session run;
+    auto& art = run.open("Art");
+    auto* items = run.find<QListWidget>(art, "lst", "2");
+    auto* cost = run.find<QComboBox>(art, "com", "Cost");
+    auto* number = run.find<QLineEdit>(art, "edt", "Number");
+    EXPECT_FALSE(items->isEnabled());
+    EXPECT_FALSE(number->isEnabled());
+
+    run.choose(art, "Paintings");
+    EXPECT_TRUE(items->isEnabled());
+    EXPECT_GT(items->count(), 5);
+    EXPECT_EQ(run.find<QLabel>(art, "lbl", "2")->text(), QStringLiteral("Paintings"));
+    EXPECT_EQ(run.find<QLabel>(art, "lbl", "Other2")->text(), QStringLiteral("Paintings"));
+    EXPECT_TRUE(run.find<QLineEdit>(art, "edt", "Brand")->isHidden());
+    EXPECT_EQ(run.find<QTextEdit>(art, "rch", "Notes")->geometry(), QRect(352, 128, 385, 137));
+    EXPECT_FALSE(number->isEnabled());
+    EXPECT_GT(app::State().CurrentCategoryNumber, 0);
+
+    run.click(items, "Oil painting, small original");
+    EXPECT_TRUE(number->isEnabled());
+    EXPECT_EQ(art.costLines(), (QStringList{"$150.00", "$600.00", "$3000.00"}));
+    EXPECT_EQ(cost->currentText(), QStringLiteral("$150.00"));
+    EXPECT_TRUE(app::State().CostValid);
+    EXPECT_GT(app::State().CurrentItemNumber, 0);
+    EXPECT_EQ(run.find<QLabel>(art, "lbl", "Number2")->text(),
+              QStringLiteral("Oil painting, small original"));
+
+    run.main().MediumCost1->trigger();
+    EXPECT_FALSE(run.main().LowCost1->isChecked());
+    EXPECT_DOUBLE_EQ(tabs::PreselectedCost(2), 600);
+    run.main().HighCost1->trigger();
+    EXPECT_DOUBLE_EQ(tabs::PreselectedCost(2), 3000);
+    run.click(items, "Oil painting, small original");
+    EXPECT_EQ(cost->currentText(), QStringLiteral("$3000.00"));
+}
+
+TEST(TabBrowsing, ExtraFieldsFollowTheCategory) {
+    Session run;
+    auto& art = run.open("Art");
+    run.choose(art, "Decorative Porcelain");
+    auto* serial = run.find<QLabel>(art, "lbl", "Serial");
+    EXPECT_FALSE(run.find<QLineEdit>(art, "edt", "Brand")->isHidden());
+    EXPECT_EQ(serial->text(), QStringLiteral("Pattern"));
+    EXPECT_TRUE(run.find<QLabel>(art, "lbl", "Notes2")->isHidden());
+    EXPECT_EQ(run.find<QTextEdit>(art, "rch", "Notes")->geometry(), QRect(352, 168, 385, 97));
+    run.choose(art, "Clocks");
+    EXPECT_EQ(serial->text(), QStringLiteral("Serial Number"));
+    run.choose(art, "Paintings");
+    EXPECT_TRUE(run.find<QLineEdit>(art, "edt", "Brand")->isHidden());
+    EXPECT_FALSE(run.find<QLabel>(art, "lbl", "Notes2")->isHidden());
+
+    // A category without items: the item list stays disabled and untitled.
+    run.choose(art, "Other");
+    EXPECT_FALSE(run.find<QListWidget>(art, "lst", "2")->isEnabled());
+    EXPECT_TRUE(run.find<QLabel>(art, "lbl", "2")->text().isEmpty());
+    EXPECT_TRUE(run.find<QLabel>(art, "lbl", "Other1")->isHidden());
+
+    // A long name shrinks both titles below 164 pixels.
+    auto& outdoors = run.open("Outdoors");
+    run.choose(outdoors, "Lawn Mowers & Power Equipment");
+    EXPECT_GE(QFontMetrics(run.find<QListWidget>(outdoors, "lst", "1")->font())
+                  .horizontalAdvance("Lawn Mowers & Power Equipment"),
+              164);
+    auto* title = run.find<QLabel>(outdoors, "lbl", "2");
+    EXPECT_LT(title->font().pixelSize(), 13);
+    EXPECT_LT(QFontMetrics(title->font()).horizontalAdvance(title->text()), 164);
+    EXPECT_EQ(run.find<QLabel>(outdoors, "lbl", "Other2")->font().pixelSize(),
+              title->font().pixelSize());
+}
+
+TEST(TabBrowsing, BackspaceUndoesItemThenCategory) {
+    Session run;
+    auto& art = run.open("Art");
+    run.choose(art, "Clocks", "Wall clock");
+    auto* items = run.find<QListWidget>(art, "lst", "2");
+    QTest::keyClick(items, Qt::Key_Backspace);
+    EXPECT_FALSE(run.find<QLineEdit>(art, "edt", "Number")->isEnabled());
+    EXPECT_EQ(app::State().CurrentItemNumber, 0);
+    EXPECT_TRUE(items->selectedItems().isEmpty());
+    EXPECT_GT(items->count(), 0);
+    EXPECT_TRUE(art.costLines().isEmpty());
+    EXPECT_GT(app::State().CurrentCategoryNumber, 0);
+
+    QTest::keyClick(run.find<QListWidget>(art, "lst", "1"), Qt::Key_Backspace);
+    EXPECT_EQ(items->count(), 0);
+    EXPECT_EQ(app::State().CurrentCategoryNumber, 0);
+    EXPECT_TRUE(run.find<QLineEdit>(art, "edt", "Brand")->isHidden());
+}
+
+TEST(TabBrowsing, EnteringATabRederivesItsChoice) {
+    Session run;
+    auto& art = run.open("Art");
+    run.choose(art, "Clocks", "Wall clock");
+    const int artItem = app::State().CurrentItemNumber;
+    run.type(run.find<QLineEdit>(art, "edt", "Number"), "4");
+    auto& office = run.open("Office");
+    EXPECT_EQ(app::State().CurrentItemNumber, 0);
+    run.choose(office, "Computers & Peripherals", "Office laptop");
+    run.open("Art");
+    EXPECT_EQ(app::State().CurrentItemNumber, artItem);
+    EXPECT_TRUE(app::State().CountValid);
+    EXPECT_EQ(app::State().EntryCount, 4u);
+    EXPECT_TRUE(app::State().CostValid);
+    EXPECT_DOUBLE_EQ(app::State().EntryCost, 25);
+}
+
+TEST(TabAdding, AddStoresTheEntryListsItAndResetsTheItem) {
+    Session run;
+    auto& art = run.open("Art");
+    run.addSimple(art, "Paintings", "Oil painting, small original");
+    EXPECT_EQ(
+        run.row(1, "Sub_Inventory, Sub_Inventory_Number, Major_Category, Item_Name, "
+                   "Number_Of_Items, Cost_Per_Item, Total_Value_Of_Item"),
+        (QStringList{"Art", "2", "Paintings", "Oil painting, small original", "1", "150", "150"}));
+    EXPECT_EQ(app::State().IDCounter, 1);
+    EXPECT_TRUE(app::State().InventoryModified);
+    auto* listing = run.find<ui::LineList>(art, "lst", "Inventory");
+    ASSERT_EQ(listing->count(), 2);
+    EXPECT_TRUE(listing->line(0).startsWith(
+        QStringLiteral("1     Paintings       Oil painting, sma...     1    $150.00")));
+    EXPECT_EQ(listing->line(1), QString(39, ' ') + QStringLiteral("Total Value: $150"));
+    // Back to the category-chosen state.
+    EXPECT_FALSE(run.find<QLineEdit>(art, "edt", "Number")->isEnabled());
+    EXPECT_TRUE(run.find<QListWidget>(art, "lst", "2")->selectedItems().isEmpty());
+    EXPECT_FALSE(run.find<QListWidget>(art, "lst", "1")->selectedItems().isEmpty());
+    EXPECT_TRUE(run.modal.dialogsShown.filter("dlgIncorrectNumber").isEmpty());
+
+    // Adding without an item does nothing and says nothing.
+    run.press(art, "Add");
+    EXPECT_EQ(run.entries(), 1);
+}
+
+TEST(TabAdding, CountsCostsAndTotalsAreChecked) {
+    Session run;
+    auto& art = run.open("Art");
+    auto* number = run.find<QLineEdit>(art, "edt", "Number");
+    auto* cost = run.find<QComboBox>(art, "com", "Cost");
+    run.choose(art, "Clocks", "Wall clock");
+
+    run.recordRefusals(7);
+    for (const char* bad : {"100,000", "100000", "1.5"}) {
+        run.type(number, bad);
+        run.press(art, "Add");
+    }
+    run.type(number, "2");
+    run.type(cost, "$1,25");
+    run.press(art, "Add");
+    run.type(cost, "500,000");
+    run.press(art, "Add");
+    run.type(number, "x");
+    run.type(cost, "y");
+    run.press(art, "Add");
+    // The last Add shows both messages, count first.
+    EXPECT_EQ(run.refusals, (std::vector<int>{0, 0, 0, 1, 2, 0, 1}));
+    EXPECT_EQ(run.entries(), 0);
+    EXPECT_EQ(app::State().IDCounter, 0);
+    EXPECT_EQ(number->text(), QStringLiteral("x")); // what the user typed stays
+
+    run.type(number, "99,999");
+    run.type(cost, "10");
+    run.press(art, "Add");
+    run.choose(art, "Clocks", "Wall clock");
+    run.type(number, "1");
+    run.type(cost, "999,999.99");
+    run.press(art, "Add");
+    run.choose(art, "Clocks", "Wall clock");
+    run.type(cost, "$12.345");
+    cost->lineEdit()->setFocus();
+    QTest::keyClick(cost->lineEdit(), Qt::Key_Return);
+    run.press(art, "Add");
+    run.choose(art, "Clocks", "Wall clock");
+    run.type(cost, "0.29");
+    run.press(art, "Add");
+    EXPECT_EQ(run.row(1, "Number_Of_Items, Total_Value_Of_Item"), (QStringList{"99999", "999990"}));
+    EXPECT_EQ(run.row(2, "Cost_Per_Item"), QStringList{"999999.99"});
+    EXPECT_EQ(run.row(3, "Number_Of_Items, Cost_Per_Item"), (QStringList{"1", "12.34"}));
+    EXPECT_EQ(run.row(4, "Cost_Per_Item"), QStringList{"0.29"});
+}
+
+TEST(TabAdding, OfficeWritesBrandLineAndItsOwnSubInventory) {
+    Session run;
+    auto& office = run.open("Office");
+    run.choose(office, "Computers & Peripherals", "Office laptop");
+    run.find<QLineEdit>(office, "edt", "Brand")->setText("Ac~me");
+    run.find<QLineEdit>(office, "edt", "Serial")->setText("SN 1");
+    run.find<QTextEdit>(office, "rch", "Notes")->setPlainText("Good\nBought used");
+    run.press(office, "Add");
+    EXPECT_EQ(run.row(1, "Sub_Inventory, Sub_Inventory_Number, Item_Notes"),
+              (QStringList{"Home Office", "13",
+                           store::ToStoredText("~Brand: Ac~~me  Serial Number: SN 1  Purchase "
+                                               "Date: ~Good`~Bought used~")}));
+}
+
+TEST(TabAdding, MiscOtherNameKeepsItsApostrophe) {
+    Session run;
+    auto& misc = run.open("Misc");
+    run.choose(misc, "Luggage");
+    auto* other = run.find<QLineEdit>(misc, "edt", "Other");
+    other->setText("Grandma's trunk");
+    EXPECT_EQ(app::State().CurrentItemNumber, -1);
+    EXPECT_TRUE(run.find<QLineEdit>(misc, "edt", "Number")->isEnabled());
+    run.type(run.find<QComboBox>(misc, "com", "Cost"), "$1,250.00");
+    run.press(misc, "Add");
+    const QStringList stored = run.row(1, "Sub_Inventory, Sub_Inventory_Number, Item_Name, "
+                                          "Item_Number, Cost_Per_Item, Item_Notes");
+    ASSERT_EQ(stored.size(), 6);
+    EXPECT_EQ(stored[0], QStringLiteral("Misc."));
+    EXPECT_EQ(stored[1], QStringLiteral("12"));
+    EXPECT_FALSE(stored[2].contains('\''));
+    EXPECT_EQ(store::FromStoredText(stored[2]), QStringLiteral("Grandma's trunk"));
+    EXPECT_EQ(stored[3], QStringLiteral("-1"));
+    EXPECT_EQ(stored[4], QStringLiteral("1250"));
+    // Luggage asks for a pattern: the brand line is written even when empty.
+    EXPECT_EQ(store::FromStoredText(stored[5]),
+              QStringLiteral("~Brand:   Pattern:   Purchase Date: ~"));
+    EXPECT_TRUE(
+        run.find<ui::LineList>(misc, "lst", "Inventory")->line(0).contains("Grandma's trunk"));
+    EXPECT_TRUE(other->text().isEmpty());
+}
+
+TEST(TabAdding, PhotographIsCheckedBeforeAnythingIsStored) {
+    Session run;
+    auto& art = run.open("Art");
+    run.choose(art, "Clocks", "Wall clock");
+    auto* photo = run.find<QLineEdit>(art, "edt", "Photo");
+    photo->setText(run.folder.file("clock.gif"));
+    run.press(art, "Add");
+    ASSERT_EQ(run.modal.messages.size(), 1u);
+    EXPECT_EQ(run.modal.messages[0].caption, QStringLiteral("Error"));
+    EXPECT_TRUE(run.modal.messages[0].text.startsWith("The photograph file you have requested"));
+    photo->setText(run.folder.file("clock.jpg"));
+    run.press(art, "Add");
+    ASSERT_EQ(run.modal.messages.size(), 2u);
+    EXPECT_TRUE(run.modal.messages[1].text.contains("cannot find the photograph"));
+    EXPECT_EQ(run.entries(), 0);
+    EXPECT_EQ(app::State().IDCounter, 0);
+
+    // Browse hands the path through the picker.
+    QFile jpeg(run.folder.file("clock.jpg"));
+    ASSERT_TRUE(jpeg.open(QIODevice::WriteOnly));
+    jpeg.close();
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto* name = d.findChild<QLineEdit*>("edtFileName");
+        EXPECT_EQ(name->text(), run.folder.file("clock.jpg"));
+        name->setText(run.folder.file("clock.jpg"));
+        ClickButton(d, "btnOK");
+        return d.result();
+    });
+    run.press(art, "Browse");
+    EXPECT_EQ(run.modal.dialogsShown.last(), QStringLiteral("dlgPhotograph"));
+    run.press(art, "Add");
+    EXPECT_EQ(run.row(1, "Item_Photo_Name"),
+              QStringList{store::ToStoredText(run.folder.file("clock.jpg"))});
+}
+
+TEST(TabRemoving, RemovalClosesTheGapAndAddButtonsFollowTheCounter) {
+    Session run;
+    auto& art = run.open("Art");
+    for (int i = 1; i <= 5; ++i)
+        run.addSimple(art, "Clocks", "Wall clock", QString::number(i));
+    auto* listing = run.find<ui::LineList>(art, "lst", "Inventory");
+    ASSERT_EQ(listing->count(), 6);
+    listing->setCurrentRow(2);
+    run.press(art, "Remove");
+    EXPECT_EQ(run.entries(), 4);
+    EXPECT_EQ(app::State().IDCounter, 4);
+    EXPECT_EQ(run.row(3, "Number_Of_Items"), QStringList{"4"});
+    EXPECT_EQ(run.row(4, "Number_Of_Items"), QStringList{"5"});
+    EXPECT_EQ(listing->count(), 5);
+
+    // The total line is no entry.
+    listing->setCurrentRow(listing->count() - 1);
+    run.press(art, "Remove");
+    EXPECT_EQ(run.entries(), 4);
+
+    app::State().IDCounter = 99998;
+    run.addSimple(art, "Clocks", "Wall clock");
+    EXPECT_EQ(run.row(99999, "Item_Name"), QStringList{"Wall clock"});
+    for (auto* tab : tabs::RegisteredTabs())
+        EXPECT_FALSE(tab->btnAdd->isEnabled()) << tab->info().key;
+    listing->setCurrentRow(0);
+    run.press(art, "Remove");
+    for (auto* tab : tabs::RegisteredTabs())
+        EXPECT_TRUE(tab->btnAdd->isEnabled()) << tab->info().key;
+}
+
+TEST(TabEditing, EditDialogSavesNewValuesAndKeepsEmptyOnes) {
+    Session run;
+    auto& art = run.open("Art");
+    run.addSimple(art, "Clocks", "Wall clock", "2");
+    auto* listing = run.find<ui::LineList>(art, "lst", "Inventory");
+    listing->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        EXPECT_EQ(edit.lblID->text(), QStringLiteral("1"));
+        EXPECT_EQ(edit.lblCategory->text(), QStringLiteral("Clocks"));
+        EXPECT_EQ(edit.lblNumber->text(), QStringLiteral("2"));
+        EXPECT_EQ(edit.lblCost->text(), QStringLiteral("$25.00"));
+        EXPECT_TRUE(edit.edtName->isHidden());
+        EXPECT_EQ(edit.comValue->count(), 3);
+        EXPECT_FALSE(edit.btnView->isEnabled());
+        EXPECT_EQ(edit.lblAt->x(), edit.lblNumber->x() + edit.lblNumber->width() + 4);
+        edit.rchNotes->setPlainText("Hall");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(art, "Edit");
+    EXPECT_EQ(run.row(1, "Number_Of_Items, Cost_Per_Item, Total_Value_Of_Item, Item_Notes"),
+              (QStringList{"2", "25", "50", "Hall"}));
+    EXPECT_TRUE(listing->line(0).endsWith(" Hall"));
+
+    listing->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        EXPECT_TRUE(edit.edtNumber->text().isEmpty()); // emptied by the last save
+        EXPECT_EQ(edit.rchNotes->toPlainText(), QStringLiteral("Hall"));
+        edit.edtNumber->setText("3");
+        edit.comValue->setEditText("-5");
+        ClickButton(d, "btnSave"); // refused, the dialog stays open
+        EXPECT_EQ(edit.edtNumber->text(), QStringLiteral("3"));
+        edit.comValue->setEditText("$100");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.modal.onNextDialog([&](QDialog& d) { // the refusal, shown from inside the edit dialog
+        run.refusals.push_back(static_cast<TdlgIncorrectNumber&>(d).Mode);
+        return 1;
+    });
+    run.press(art, "Edit");
+    EXPECT_EQ(run.row(1, "Number_Of_Items, Cost_Per_Item, Total_Value_Of_Item"),
+              (QStringList{"3", "100", "300"}));
+    EXPECT_EQ(run.refusals, std::vector<int>{1});
+}
+
+TEST(TabEditing, TypedNamesAreEditable) {
+    Session run;
+    auto& misc = run.open("Misc");
+    run.choose(misc, "Luggage");
+    run.find<QLineEdit>(misc, "edt", "Other")->setText("Old trunk");
+    run.press(misc, "Add");
+    run.find<ui::LineList>(misc, "lst", "Inventory")->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        EXPECT_FALSE(edit.edtName->isHidden());
+        EXPECT_TRUE(edit.lblName->isHidden());
+        EXPECT_EQ(edit.edtName->text(), QStringLiteral("Old trunk"));
+        edit.edtName->setText("Sea chest: Bob's");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(misc, "Edit");
+    EXPECT_EQ(store::FromStoredText(run.row(1, "Item_Name").value(0)),
+              QStringLiteral("Sea chest: Bob's"));
+}
+
+TEST(TabSets, ResetAndRefillEveryTab) {
+    Session run;
+    auto& art = run.open("Art");
+    run.addSimple(art, "Clocks", "Wall clock");
+    auto& tools = run.open("Tools");
+    run.choose(tools, run.find<QListWidget>(tools, "lst", "1")->item(0)->text());
+    tabs::ResetAllEntryForms(tabs::RegisteredTabs());
+    EXPECT_TRUE(run.find<QListWidget>(tools, "lst", "1")->selectedItems().isEmpty());
+    EXPECT_EQ(run.find<QListWidget>(tools, "lst", "2")->count(), 0);
+    EXPECT_TRUE(run.find<QListWidget>(art, "lst", "1")->selectedItems().isEmpty());
+
+    auto& q = app::State().ADOQuery2;
+    q.execute({"UPDATE Inventory SET Sub_Inventory_Number = 17 WHERE ID_Number = 1"});
+    int masterFills = 0;
+    app::State().fillInventoryList = [&](int) { ++masterFills; };
+    app::State().fillAllInventoryLists();
+    EXPECT_EQ(masterFills, 1);
+    EXPECT_EQ(run.find<ui::LineList>(art, "lst", "Inventory")->count(), 1);
+    EXPECT_EQ(run.find<ui::LineList>(tools, "lst", "Inventory")->count(), 2);
+}
