@@ -491,3 +491,26 @@ TEST(TabSets, ResetAndRefillEveryTab) {
     EXPECT_EQ(run.find<ui::LineList>(art, "lst", "Inventory")->count(), 1);
     EXPECT_EQ(run.find<ui::LineList>(tools, "lst", "Inventory")->count(), 2);
 }
+
+// The Kitchen tab as a user leaves it after two additions and a third item chosen. With
+// QUIVERA_SCREENSHOT set (and a real display, e.g. under xvfb-run) the window is saved there.
+TEST(TabAdding, KitchenTabWithTwoEntriesAndAnItemChosen) {
+    Session run;
+    auto& kitchen = run.open("Kitchen");
+    run.addSimple(kitchen, "Cookware", "Frying pan", "2");
+    run.addSimple(kitchen, "Cookware", "Stock pot");
+    run.choose(kitchen, "Cookware", "Saucepan");
+    EXPECT_EQ(kitchen.costLines(), (QStringList{"$25.00", "$70.00", "$250.00"}));
+    EXPECT_EQ(run.find<QComboBox>(kitchen, "com", "Cost")->currentText(), QStringLiteral("$25.00"));
+    auto* listing = run.find<ui::LineList>(kitchen, "lst", "Inventory");
+    ASSERT_EQ(listing->count(), 3);
+    EXPECT_TRUE(listing->line(0).startsWith(QStringLiteral("1     Cookware        Frying pan")));
+    EXPECT_TRUE(listing->line(1).startsWith(QStringLiteral("2     Cookware        Stock pot")));
+    EXPECT_EQ(listing->line(2), QString(40, ' ') + QStringLiteral("Total Value: $70"));
+    const QByteArray shot = qgetenv("QUIVERA_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        run.main().raise();
+        QTest::qWait(300);
+        EXPECT_TRUE(run.main().grab().save(QString::fromLocal8Bit(shot)));
+    }
+}
