@@ -6,8 +6,11 @@
 #include "app/common/modal.h"
 #include "app/common/windows.h"
 #include "app/multi_row_tab_bar.h"
+#include "devtools/devtools_menu.h"
+#include "help/help_menu.h"
 #include "app/splash.h"
 #include "app/common/settings_file.h"
+#include "inventories/file_commands.h"
 #include "inventories/header_row.h"
 #include "inventories/inventory_store.h"
 #include "inventories/recent_list.h"
@@ -97,6 +100,20 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(tabMain);
     setCentralWidget(central);
     buildMenu();
+    linkCommands();
+    help::ConnectHelpMenu(this,
+                          {ThisTab1, Tutorial1, HelponInventoryTab1, HelponInventoryPicturesTab1,
+                           HelponOtherTabs1, SuggestionsonusingQuiveratm1},
+                          Index1, About1);
+    devtools::ConnectDevToolsMenu(this, DBWriter1, TestIndex1);
+    ui::ConnectGuarded(PrintInventory1, &QAction::triggered, this,
+                       [this] { tabInventory->btnPrintClick(); });
+    app::State().goToInventoryEntry = [this](int n) {
+        tabMain->setCurrentWidget(tabInventory);
+        raise();
+        activateWindow();
+        tabInventory->lstInventory->setCurrentRow(tabInventory->FillInventoryList(n));
+    };
     FormCreate();
     // Entering a page runs its entry handler, as focus entering the page would.
     connect(tabMain, &QTabWidget::currentChanged, this, [this](int index) {
@@ -108,7 +125,59 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrmMain::~TfrmMain() {
+    inventories::LinkMainWindow({});
     FormDestroy();
+}
+
+void TfrmMain::linkCommands() {
+    inventories::MainWindowLinks links;
+    links.inventoryPage = tabInventory;
+    links.checkCostLevel = [this](app::CostLevel level) {
+        LowCost1->setChecked(level == app::CostLevel::Low);
+        MediumCost1->setChecked(level == app::CostLevel::Medium);
+        HighCost1->setChecked(level == app::CostLevel::High);
+    };
+    links.fillRecentMenu = [this] { FillRecentMenu(); };
+    inventories::LinkMainWindow(std::move(links));
+    app::State().reloadWorkingInventory = [] { inventories::ReloadWorkingInventory(); };
+
+    ui::ConnectGuarded(New1, &QAction::triggered, this, [this] { New1Click(); });
+    ui::ConnectGuarded(LoadInventory1, &QAction::triggered, this,
+                       [this] { LoadInventory1Click(); });
+    ui::ConnectGuarded(SaveInventory1, &QAction::triggered, this,
+                       [this] { SaveInventory1Click(); });
+    ui::ConnectGuarded(SaveInventoryAs1, &QAction::triggered, this,
+                       [this] { SaveInventoryAs1Click(); });
+    ui::ConnectGuarded(DeleteInventory1, &QAction::triggered, this,
+                       [this] { DeleteInventory1Click(); });
+    for (int i = 0; i < 4; ++i)
+        ui::ConnectGuarded(LastUsed[i], &QAction::triggered, this,
+                           [this, i] { LastUsedClick(i + 1); });
+}
+
+void TfrmMain::New1Click() {
+    inventories::New1Click();
+}
+
+void TfrmMain::LoadInventory1Click() {
+    inventories::LoadInventory1Click();
+}
+
+void TfrmMain::SaveInventory1Click() {
+    inventories::SaveInventory1Click();
+}
+
+void TfrmMain::SaveInventoryAs1Click() {
+    inventories::SaveInventoryAs1Click();
+}
+
+void TfrmMain::DeleteInventory1Click() {
+    inventories::DeleteInventory1Click();
+}
+
+void TfrmMain::LastUsedClick(int place) {
+    // The name travels beside the caption, which doubles any '&' to show it literally.
+    inventories::OpenInventory(LastUsed[place - 1]->data().toString());
 }
 
 void TfrmMain::buildMenu() {
@@ -254,6 +323,7 @@ void TfrmMain::FillRecentMenu() {
         // The caption is exactly the inventory's name: no access keys of our own.
         LastUsed[i]->setText(
             used ? QString(*recent[i]).replace(QLatin1Char('&'), QStringLiteral("&&")) : QString());
+        LastUsed[i]->setData(used ? *recent[i] : QString());
         LastUsed[i]->setVisible(used);
         LastUsed[i]->setEnabled(used);
         any = any || used;
@@ -325,20 +395,18 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::StartupCheck() {
-    // An interrupted run leaves its marker and its working inventory; the questions about it
-    // come with the session dialogs.
-    inventories::StartSession(app::State().ADOQuery2);
+    inventories::StartupCheck();
 }
 
-void TfrmMain::ClosingSteps(bool& accepted) {
-    accepted = true;
-    app::State().ADOQuery2.close();
-    inventories::CloseSession(app::State().ADOConnection2);
+bool TfrmMain::ClosingSteps() {
+    return inventories::ClosingSteps();
 }
 
 bool TfrmMain::FormClose() {
-    bool accepted = true;
-    ui::Guarded([&] { ClosingSteps(accepted); });
+    // Anything going wrong before the question is settled keeps the program, and the entries,
+    // where they are.
+    bool accepted = false;
+    ui::Guarded([&] { accepted = ClosingSteps(); });
     if (!accepted) return false;
     ui::Guarded([&] { WriteSettings(); });
     return true;

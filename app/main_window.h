@@ -65,6 +65,14 @@ class TfrmMain : public QMainWindow {
     QAction* TestIndex1;
 
     void Exit1Click();
+    // File menu: the named-inventory commands.
+    void New1Click();
+    void LoadInventory1Click();
+    void SaveInventory1Click();
+    void SaveInventoryAs1Click();
+    void DeleteInventory1Click();
+    // The recent item at place 1..4 opens its inventory at once.
+    void LastUsedClick(int place);
     // The first showing: splash, then the check for an interrupted run.
     void FormShow();
     bool formCreateSucceeded() const { return createOk_; }
@@ -84,11 +92,12 @@ class TfrmMain : public QMainWindow {
 
   private:
     void buildMenu();
+    void linkCommands();
     void FormCreate();
     bool FormClose(); // false: the close is refused
     void FormDestroy();
     void StartupCheck();
-    void ClosingSteps(bool& accepted);
+    bool ClosingSteps(); // false: the user kept the program running
 
     bool createOk_ = false;
     bool shown_ = false;

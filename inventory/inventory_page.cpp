@@ -3,10 +3,15 @@
 #include "app/common/app_state.h"
 #include "app/common/guard.h"
 #include "app/common/line_list.h"
+#include "app/common/windows.h"
 #include "inventory/inventory_lines.h"
+#include "inventory/print_dialog.h"
+#include "inventory/report_printer.h"
 #include "inventory/sort_keys.h"
 #include "store/database.h"
 #include "store/stored_text.h"
+#include "tabs/edit_dialog.h"
+#include "tabs/listing_lines.h"
 
 #include <QFile>
 #include <QPixmap>
@@ -33,6 +38,23 @@ QPushButton* header(QWidget* parent, const char* name, const QString& caption) {
     f.setPixelSize(16);
     b->setFont(f);
     return b;
+}
+
+// The change stamp counts months from 1 and years in full; the title's fields do not.
+StampTime FromChangeStamp(const app::ChangeStamp& s) {
+    return {s.minute, s.hour, s.day, s.month - 1, s.year - 1900, s.weekday};
+}
+
+ReportEntry ReadEntry(const store::Query& q) {
+    ReportEntry e;
+    e.id = static_cast<qint32>(q.integer(0));
+    e.item = store::FromStoredText(q.text(1));
+    e.count = static_cast<qint32>(q.integer(2));
+    e.value = q.currency(3);
+    e.notes = store::FromStoredText(q.text(4));
+    e.subInventory = q.text(5);
+    e.category = store::FromStoredText(q.text(6));
+    return e;
 }
 
 } // namespace
@@ -93,7 +115,16 @@ InventoryPage::InventoryPage(QWidget* parent) : QWidget(parent) {
         {btnInventoryValue, kSortValue}, {btnInventoryCategory, kSortCategory}};
     for (auto [b, key] : sortButtons)
         ui::ConnectGuarded(b, &QPushButton::clicked, this, [this, key = key] { SortClick(key); });
+    ui::ConnectGuarded(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
+    ui::ConnectGuarded(btnRemove, &QPushButton::clicked, this, [this] { btnRemoveClick(); });
+    ui::ConnectGuarded(btnMoveUp, &QPushButton::clicked, this, [this] { btnMoveUpClick(); });
+    ui::ConnectGuarded(btnMoveDown, &QPushButton::clicked, this, [this] { btnMoveDownClick(); });
+    ui::ConnectGuarded(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
     app::State().fillInventoryList = [this](int id) { FillInventoryList(id); };
+}
+
+InventoryPage::~InventoryPage() {
+    app::State().fillInventoryList = [](int) {};
 }
 
 int InventoryPage::FillInventoryList(int selectId) {
@@ -108,14 +139,7 @@ int InventoryPage::FillInventoryList(int selectId) {
         const int id = static_cast<int>(q.integer(0));
         if (id != 0) {
             if (id == selectId) found = static_cast<int>(lines.size());
-            tabs::ListingEntry e;
-            e.id = id;
-            e.item = store::FromStoredText(q.text(1));
-            e.count = static_cast<qint32>(q.integer(2));
-            e.value = q.currency(3);
-            e.notes = store::FromStoredText(q.text(4));
-            e.subInventory = q.text(5);
-            e.category = store::FromStoredText(q.text(6));
+            const ReportEntry e = ReadEntry(q);
             total = total + e.value;
             lines << InventoryLine(e);
         }
@@ -165,6 +189,106 @@ void InventoryPage::LayOutSortButtons() {
         x += w;
     }
     btnInventoryNotes->setGeometry(x, top, lstInventory->x() + lstInventory->width() - x, 24);
+}
+
+int InventoryPage::SelectedEntryId() const {
+    const int row = lstInventory->currentRow();
+    if (row < 0 || row >= lstInventory->count() - 1) return 0;
+    return tabs::ListingLineId(lstInventory->line(row)).value_or(0);
+}
+
+void InventoryPage::btnEditClick() {
+    const int n = SelectedEntryId();
+    if (n <= 0 || !ui::Win().dlgEdit) return;
+    ui::Win().dlgEdit->Execute(n);
+}
+
+void InventoryPage::btnRemoveClick() {
+    const int n = SelectedEntryId();
+    if (n <= 0) return;
+    auto& s = app::State();
+    bool removed = false;
+    // Both statements or neither: a deletion without the renumbering would leave a gap.
+    s.ADOConnection2.transaction([&] {
+        s.ADOQuery2.execute({QStringLiteral("DELETE FROM Inventory"),
+                             QStringLiteral("WHERE ID_Number = ") + QString::number(n)});
+        // An entry already gone must not pull its successors onto the numbers of others.
+        removed = s.ADOQuery2.rowsAffected() > 0;
+        if (!removed) return;
+        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"),
+                             QStringLiteral("SET ID_Number = ID_Number - 1"),
+                             QStringLiteral("WHERE ID_Number > ") + QString::number(n)});
+    });
+    FillInventoryList(0);
+    if (!removed) return;
+    --s.IDCounter;
+    s.picturesRemoveAll();
+    s.picturesLoad();
+    s.InventoryModified = true;
+    s.updateAddButtons();
+}
+
+void InventoryPage::btnMoveUpClick() {
+    const int n = SelectedEntryId();
+    if (n <= 1 || n > app::State().IDCounter) return;
+    MoveEntry(n, n - 1);
+}
+
+void InventoryPage::btnMoveDownClick() {
+    const int n = SelectedEntryId();
+    if (n <= 0 || n >= app::State().IDCounter) return;
+    MoveEntry(n, n + 1);
+}
+
+void InventoryPage::MoveEntry(int n, int other) {
+    auto& s = app::State();
+    if (ui::Win().dlgEdit) ui::Win().dlgEdit->EditedID = n;
+    const int spare = s.IDCounter + 1;
+    const auto set = [](int to) {
+        return QStringLiteral("SET ID_Number = ") + QString::number(to);
+    };
+    const auto where = [](int id) {
+        return QStringLiteral("WHERE ID_Number = ") + QString::number(id);
+    };
+    // All three or none: stopping halfway would leave an entry on the spare number.
+    s.ADOConnection2.transaction([&] {
+        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(spare), where(n)});
+        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(n), where(other)});
+        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(other), where(spare)});
+    });
+    // The picture list follows only a swap that took place.
+    if (other < n)
+        s.picturesNumberUp(n);
+    else
+        s.picturesNumberDown(n);
+    lstInventory->setCurrentRow(FillInventoryList(other));
+    s.InventoryModified = true;
+}
+
+QStringList InventoryPage::InventoryReportLines(const StampTime& time) {
+    auto& q = app::State().ADOQuery2;
+    q.open(InventoryReportSql(SortKeys{app::State().SortKeys}));
+    std::vector<ReportEntry> entries;
+    entries.reserve(static_cast<std::size_t>(std::max(app::State().IDCounter, 0)));
+    while (!q.eof()) {
+        // An empty result still reads one row of empty values; it is no entry.
+        if (q.integer(0) > 0) entries.push_back(ReadEntry(q));
+        q.next();
+    }
+    return ReportLines(lblInventory->text(), time, entries);
+}
+
+void InventoryPage::btnPrintClick() {
+    auto& s = app::State();
+    TdlgQIVPrint* dialog = ui::Win().dlgQIVPrint;
+    if (s.IDCounter < 1 || !dialog) return;
+    QPrinter& printer = dialog->SystemPrinter();
+    if (!dialog->Execute(printer)) return;
+    const StampTime time =
+        ReportTime(s.InventoryModified, FromChangeStamp(s.Stamp), QDateTime::currentDateTime());
+    // The whole text is ready before the job starts, so a failing query prints nothing.
+    const QStringList lines = InventoryReportLines(time);
+    PrintLines(printer, lines, kReportLinesPerPage, dialog->Copies, InventoryPrintStyle());
 }
 
 } // namespace inventory

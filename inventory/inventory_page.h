@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "inventory/report.h"
+
 class QLabel;
 class QPushButton;
 
@@ -16,6 +18,7 @@ class InventoryPage : public QWidget {
     Q_OBJECT
   public:
     explicit InventoryPage(QWidget* parent = nullptr);
+    ~InventoryPage() override;
 
     // Header buttons edge to edge from the listing's left edge; "Notes:" takes the rest.
     void LayOutSortButtons();
@@ -29,6 +32,18 @@ class InventoryPage : public QWidget {
     Q_INVOKABLE void tabEnter();
     // A click on the header button of sort key 1..6.
     void SortClick(int key);
+
+    // The entry of the selected line, or 0 when no entry line is selected (the total line is none).
+    int SelectedEntryId() const;
+    // The buttons under the listing act on the selected entry.
+    void btnEditClick();
+    void btnRemoveClick();
+    void btnMoveUpClick();
+    void btnMoveDownClick();
+    // The whole inventory through the print dialog; also the File menu's print command.
+    void btnPrintClick();
+    // The printout of the working inventory in the current sort order, titled with `time`.
+    QStringList InventoryReportLines(const StampTime& time);
 
     QLabel* lblInventory;
     QPushButton* btnInventoryID;
@@ -46,6 +61,10 @@ class InventoryPage : public QWidget {
     QLabel* lblMoveUp;
     QLabel* lblMoveDown;
     QPushButton* btnPrint;
+
+  private:
+    // Swaps entries n and `other` (n - 1 or n + 1) and keeps n's entry selected.
+    void MoveEntry(int n, int other);
 };
 
 } // namespace inventory

@@ -1,6 +1,177 @@
 #include "inventory/print_dialog.h"
 
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "app/common/modal.h"
+#include "inventory/report_printer.h"
+#include "tabs/number_parsing.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+
+namespace inventory {
+
+QString PdfPrinterName() {
+    return QStringLiteral("PDF file");
+}
+
+QStringList PrinterChoices(const QStringList& installed) {
+    QStringList choices = installed;
+    choices << PdfPrinterName();
+    return choices;
+}
+
+bool CopiesKeyRefused(char16_t c) {
+    return (c >= 33 && c <= 47) || (c >= 58 && c <= 126);
+}
+
+QString PdfFileName(const QString& chosen) {
+    if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty()) return chosen;
+    return chosen + QStringLiteral(".pdf");
+}
+
+} // namespace inventory
+
+namespace {
+
+template <typename W> W* make(QWidget* parent, const char* name, const QString& text = {}) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if constexpr (std::is_same_v<W, QComboBox>) {
+        w->setAccessibleName(QStringLiteral("Printer"));
+    } else if constexpr (std::is_same_v<W, QLineEdit>) {
+        w->setText(text);
+        w->setAccessibleName(QStringLiteral("Number of Copies"));
+    } else {
+        w->setText(text);
+        w->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    }
+    return w;
+}
+
+} // namespace
+
 TdlgQIVPrint::TdlgQIVPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgQIVPrint"));
     setWindowTitle(QStringLiteral("Print"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(330, 128);
+
+    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Printer:"));
+    Label1->setGeometry(12, 14, 100, 17);
+    ComboBox1 = make<QComboBox>(this, "ComboBox1");
+    ComboBox1->setEditable(false);
+    ComboBox1->setGeometry(120, 10, 198, 25);
+    Label1->setBuddy(ComboBox1);
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Number of Copies:"));
+    Label2->setGeometry(12, 50, 110, 17);
+    Edit1 = make<QLineEdit>(this, "Edit1", QStringLiteral("1"));
+    Edit1->setGeometry(120, 46, 60, 25);
+    Edit1->installEventFilter(this);
+    Label2->setBuddy(Edit1);
+    Button1 = make<QPushButton>(this, "Button1", QStringLiteral("&Ok"));
+    Button1->setGeometry(136, 90, 85, 27);
+    Button1->setDefault(true);
+    Button2 = make<QPushButton>(this, "Button2", QStringLiteral("&Cancel"));
+    Button2->setGeometry(233, 90, 85, 27);
+    ui::ConnectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    ui::ConnectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    // Other windows print through here (the help topics).
+    app::State().printLines = [this](const QStringList& lines, int linesPerPage,
+                                     const QString& fontFamily, int pointSize, bool portrait) {
+        QPrinter& printer = SystemPrinter();
+        if (!Execute(printer)) return;
+        inventory::PrintLines(
+            printer, lines, linesPerPage, Copies,
+            {fontFamily, pointSize, portrait ? QPageLayout::Portrait : QPageLayout::Landscape});
+    };
+}
+
+TdlgQIVPrint::~TdlgQIVPrint() {
+    app::State().printLines = [](const QStringList&, int, const QString&, int, bool) {};
+}
+
+QPrinter& TdlgQIVPrint::SystemPrinter() {
+    if (!systemPrinter_) systemPrinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *systemPrinter_;
+}
+
+bool TdlgQIVPrint::Execute(QPrinter& printer) {
+    Printer = &printer;
+    auto& s = app::State();
+    s.DialogCancelled = false;
+    FormShow();
+    // Closed any other way than by "&Ok" counts as cancelled.
+    if (ui::Modal::exec(*this) != QDialog::Accepted) s.DialogCancelled = true;
+    return !s.DialogCancelled;
+}
+
+void TdlgQIVPrint::FormShow() {
+    const QStringList choices = inventory::PrinterChoices(QPrinterInfo::availablePrinterNames());
+    ComboBox1->clear();
+    ComboBox1->addItems(choices);
+    int current = static_cast<int>(choices.size()) - 1; // the PDF entry
+    if (Printer && Printer->outputFormat() == QPrinter::NativeFormat) {
+        const int i = static_cast<int>(choices.indexOf(Printer->printerName()));
+        if (i >= 0 && i < current) current = i;
+    }
+    ComboBox1->setCurrentIndex(current);
+    Edit1->setText(QStringLiteral("1"));
+    Edit1->setFocus();
+}
+
+bool TdlgQIVPrint::Edit1KeyPress(QKeyEvent* event) {
+    const QString text = event->text();
+    return text.size() == 1 && inventory::CopiesKeyRefused(text.front().unicode());
+}
+
+bool TdlgQIVPrint::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress &&
+        Edit1KeyPress(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TdlgQIVPrint::Button1Click() {
+    quint16 copies = 0;
+    if (!tabs::ParseWord(Edit1->text(), copies)) return;
+    const QString choice = ComboBox1->currentText();
+    QString pdf;
+    if (choice == inventory::PdfPrinterName()) {
+        const QString previous = Printer ? Printer->outputFileName() : QString();
+        pdf = inventory::PdfFileName(ui::Modal::saveFileName(
+            this, QStringLiteral("Print to PDF File"),
+            previous.isEmpty() ? QDir::homePath() : previous, QStringLiteral("PDF files (*.pdf)")));
+        // Backing out of the file question returns to this dialog.
+        if (pdf.isEmpty()) return;
+    }
+    Copies = copies;
+    app::State().DialogCancelled = false;
+    if (Printer) {
+        if (choice == inventory::PdfPrinterName()) {
+            Printer->setOutputFormat(QPrinter::PdfFormat);
+            Printer->setOutputFileName(pdf);
+        } else {
+            Printer->setOutputFormat(QPrinter::NativeFormat);
+            Printer->setPrinterName(choice);
+        }
+    }
+    accept();
+}
+
+void TdlgQIVPrint::Button2Click() {
+    reject();
+}
+
+void TdlgQIVPrint::reject() {
+    app::State().DialogCancelled = true;
+    QDialog::reject();
 }

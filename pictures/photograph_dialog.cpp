@@ -3,67 +3,210 @@
 #include "app/common/app_state.h"
 #include "app/common/guard.h"
 #include "app/common/modal.h"
+#include "pictures/jpeg_decode.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QStorageInfo>
 
 namespace pictures {
+
 QString& PhotoPath() {
     static QString path;
     return path;
 }
+
+QStringList FilterMasks(const QString& filter) {
+    QStringList masks;
+    for (const QString& m : filter.section(QLatin1Char('|'), 1).split(QLatin1Char(';')))
+        if (!m.trimmed().isEmpty()) masks << m.trimmed();
+    return masks;
+}
+
+QString JoinFolder(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+bool PreviewableName(const QString& name) {
+    return (name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)) ||
+           (name.size() > 5 && name.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive));
+}
+
 } // namespace pictures
+
+namespace {
+
+const QString kFilter = QStringLiteral(" Pictures (*.jpg; *.jpeg)|*.jpg; *.jpeg");
+
+template <typename W, typename... Args>
+W* make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
+    auto* w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QLabel* caption(QWidget* parent, const QString& text, QWidget* buddy, int x, int y) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, 120, 16);
+    l->setBuddy(buddy);
+    buddy->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    return l;
+}
+
+// The volume holding a path: the mounted volume with the longest root that contains it.
+QString volumeOf(const QString& path) {
+    return QStorageInfo(path).rootPath();
+}
+
+} // namespace
 
 TdlgPhotograph::TdlgPhotograph(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgPhotograph"));
     setWindowTitle(QStringLiteral("Select a Photograph"));
+    setFixedSize(425, 274);
 
-    edtFileName = new QLineEdit(this);
-    edtFileName->setObjectName(QStringLiteral("edtFileName"));
-    edtFileName->setAccessibleName(QStringLiteral("File name"));
-    edtFileName->setMinimumWidth(360);
-    btnFind = new QPushButton(QStringLiteral("Find ..."), this);
-    btnFind->setObjectName(QStringLiteral("btnFind"));
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    Edit1 = make<QLineEdit>(this, "Edit1", QRect(8, 24, 145, 21));
+    FileListBox1 = make<QListWidget>(this, "FileListBox1", QRect(8, 48, 145, 161));
+    FilterComboBox1 = make<QComboBox>(this, "FilterComboBox1", QRect(8, 236, 145, 21));
+    DirectoryListBox1 = make<QListWidget>(this, "DirectoryListBox1", QRect(160, 24, 129, 185));
+    DriveComboBox1 = make<QComboBox>(this, "DriveComboBox1", QRect(160, 236, 129, 21));
+    Panel1 = make<QFrame>(this, "Panel1", QRect(296, 24, 129, 97));
+    Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Image1 = make<QLabel>(Panel1, "Image1", QRect(1, 1, 127, 95));
+    Image1->setScaledContents(true);
+    Image1->setAccessibleName(QStringLiteral("Preview"));
+    OKBtn = make<QPushButton>(this, "OKBtn", QRect(304, 196, 113, 25), QStringLiteral("&Select"));
+    OKBtn->setDefault(true);
+    OKBtn->setAccessibleName(QStringLiteral("Select"));
+    CancelBtn =
+        make<QPushButton>(this, "CancelBtn", QRect(304, 232, 113, 25), QStringLiteral("&Cancel"));
+    CancelBtn->setAccessibleName(QStringLiteral("Cancel"));
+    caption(this, QStringLiteral("File &Name:"), Edit1, 8, 6);
+    caption(this, QStringLiteral("File &Type:"), FilterComboBox1, 8, 218);
+    caption(this, QStringLiteral("&Folders:"), DirectoryListBox1, 160, 6);
+    caption(this, QStringLiteral("&Drives:"), DriveComboBox1, 160, 218);
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(edtFileName);
-    row->addWidget(btnFind);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addLayout(buttons);
-
-    ui::ConnectGuarded(btnFind, &QPushButton::clicked, this, [this] {
-        const QString start = QFileInfo(edtFileName->text()).absolutePath();
-        const QString file =
-            ui::Modal::openFileName(this, QStringLiteral("Select a Photograph"), start,
-                                    QStringLiteral("Photographs (*.jpg *.jpeg)"));
-        if (!file.isEmpty()) edtFileName->setText(file);
+    ui::ConnectGuarded(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    ui::ConnectGuarded(FileListBox1, &QListWidget::currentTextChanged, this,
+                       [this](const QString& name) {
+                           if (!name.isEmpty()) Edit1->setText(name);
+                       });
+    ui::ConnectGuarded(DirectoryListBox1, &QListWidget::itemActivated, this,
+                       [this](QListWidgetItem* item) {
+                           const int row = DirectoryListBox1->row(item);
+                           if (row >= 0 && row < folderPaths_.size())
+                               setDirectory(folderPaths_[row]);
+                       });
+    ui::ConnectGuarded(DriveComboBox1, &QComboBox::activated, this, [this](int index) {
+        setDirectory(DriveComboBox1->itemData(index).toString());
     });
-    ui::ConnectGuarded(btnOK, &QPushButton::clicked, this, [this] {
-        pictures::PhotoPath() = edtFileName->text();
-        app::State().DialogCancelled = false;
+    ui::ConnectGuarded(FilterComboBox1, &QComboBox::activated, this, [this] { fillFiles(); });
+    ui::ConnectGuarded(OKBtn, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
         accept();
     });
-    ui::ConnectGuarded(btnCancel, &QPushButton::clicked, this, [this] {
-        app::State().DialogCancelled = true;
-        reject();
-    });
+    ui::ConnectGuarded(CancelBtn, &QPushButton::clicked, this, [this] { reject(); });
+    FormCreate();
+}
+
+void TdlgPhotograph::FormCreate() {
+    FilterComboBox1->addItem(kFilter.section(QLatin1Char('|'), 0, 0), kFilter);
+    Edit1->clear();
+    fillDrives();
+    setDirectory(QDir::homePath());
 }
 
 void TdlgPhotograph::Execute() {
-    edtFileName->setText(pictures::PhotoPath());
     app::State().DialogCancelled = true;
-    ui::Modal::exec(*this);
+    if (ui::Modal::exec(*this) == QDialog::Accepted) app::State().DialogCancelled = false;
+}
+
+void TdlgPhotograph::fillDrives() {
+    DriveComboBox1->clear();
+    QStringList roots;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        if (v.isValid() && v.isReady() && !roots.contains(v.rootPath())) roots << v.rootPath();
+    roots.sort();
+    for (const QString& r : roots)
+        DriveComboBox1->addItem(r, r);
+}
+
+void TdlgPhotograph::setDirectory(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isDir()) return;
+    directory_ = QDir::cleanPath(info.absoluteFilePath());
+    const QString volume = volumeOf(directory_);
+    int drive = DriveComboBox1->findData(volume);
+    if (drive < 0) {
+        DriveComboBox1->addItem(volume, volume);
+        drive = DriveComboBox1->count() - 1;
+    }
+    DriveComboBox1->setCurrentIndex(drive);
+    fillFolders();
+    fillFiles();
+}
+
+void TdlgPhotograph::fillFolders() {
+    DirectoryListBox1->clear();
+    folderPaths_.clear();
+    // The way down from the drive's root to the folder, then the folder's own subfolders.
+    const QString volume = QDir::cleanPath(volumeOf(directory_));
+    QStringList chain;
+    for (QString p = directory_;; p = QFileInfo(p).path()) {
+        chain.prepend(p);
+        if (p == volume || p == QLatin1String("/") || QFileInfo(p).path() == p) break;
+    }
+    int depth = 0;
+    for (const QString& p : chain) {
+        const QString name = depth == 0 ? p : QFileInfo(p).fileName();
+        DirectoryListBox1->addItem(QString(depth * 2, QLatin1Char(' ')) + name);
+        folderPaths_ << p;
+        ++depth;
+    }
+    const int current = DirectoryListBox1->count() - 1;
+    const QStringList subfolders =
+        QDir(directory_)
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString& s : subfolders) {
+        DirectoryListBox1->addItem(QString(depth * 2, QLatin1Char(' ')) + s);
+        folderPaths_ << pictures::JoinFolder(directory_, s);
+    }
+    DirectoryListBox1->setCurrentRow(current);
+}
+
+void TdlgPhotograph::fillFiles() {
+    FileListBox1->clear();
+    // Masks match without regard to letter case: cameras write ".JPG".
+    const QStringList masks = pictures::FilterMasks(FilterComboBox1->currentData().toString());
+    QStringList names;
+    for (const QString& n : QDir(directory_).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))
+        if (QDir::match(masks, n)) names << n;
+    FileListBox1->addItems(names);
+    FileListBox1->setCurrentRow(-1);
+}
+
+void TdlgPhotograph::Edit1Change() {
+    if (DirectoryListBox1->currentRow() < 0) return;
+    const QString name = Edit1->text();
+    const QString path = pictures::JoinFolder(directory_, name);
+    if (!pictures::PreviewableName(name)) return;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return;
+    file.close();
+    const pictures::Decoded d = pictures::DecodeJpegThumbnail(path);
+    if (!d.image.isNull()) Image1->setPixmap(QPixmap::fromImage(d.image));
+}
+
+void TdlgPhotograph::OKBtnClick() {
+    if (DirectoryListBox1->currentRow() < 0 || FileListBox1->currentRow() < 0) return;
+    pictures::PhotoPath() = pictures::JoinFolder(directory_, Edit1->text());
 }

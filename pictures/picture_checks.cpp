@@ -1,6 +1,7 @@
 #include "pictures/picture_checks.h"
 
 #include "app/common/modal.h"
+#include "pictures/jpeg_decode.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +33,9 @@ QString PhotoCheckMessage(PhotoCheck result) {
         return QStringLiteral("Quivera!\u2122 cannot find the photograph you requested.\n"
                               "Make sure you have included the file's directory path\n"
                               "and that the name is spelled correctly.");
+    case PhotoUndecodable:
+        return QStringLiteral("The photograph file you have requested cannot be read.\n"
+                              "It may be damaged, or it may not be a JPEG photograph.");
     case PhotoAccepted:
         break;
     }
@@ -39,7 +43,9 @@ QString PhotoCheckMessage(PhotoCheck result) {
 }
 
 PhotoCheck AcceptPhotograph(const QString& path) {
-    const PhotoCheck result = CheckPhotograph(path);
+    PhotoCheck result = CheckPhotograph(path);
+    if (result == PhotoAccepted && !path.isEmpty() && DecodeJpegThumbnail(path).image.isNull())
+        result = PhotoUndecodable;
     if (result != PhotoAccepted)
         ui::Modal::message(PhotoCheckMessage(result), QStringLiteral("Error"));
     return result;

@@ -5,7 +5,12 @@
 namespace pictures {
 
 // Results as the picture list reports them.
-enum PhotoCheck { PhotoAccepted = 0, PhotoCannotOpen = 1, PhotoNotJpeg = 2 };
+enum PhotoCheck {
+    PhotoAccepted = 0,
+    PhotoCannotOpen = 1,
+    PhotoNotJpeg = 2,
+    PhotoUndecodable = 3, // named and opened like a photograph, but no JPEG picture can be read
+};
 
 // True when the name ends in ".jpg" or ".jpeg", letters in any case.
 bool HasJpegName(const QString& path);
@@ -17,7 +22,7 @@ PhotoCheck CheckPhotograph(const QString& path);
 // The message for a refused photograph; empty for an accepted one.
 QString PhotoCheckMessage(PhotoCheck result);
 
-// Checks the photograph and shows the message of a refusal ("Error").
+// Checks the photograph, that it decodes too, and shows the message of a refusal ("Error").
 PhotoCheck AcceptPhotograph(const QString& path);
 
 } // namespace pictures

@@ -1,10 +1,43 @@
 #include "pictures/pictures_page.h"
 
+#include "app/common/app_state.h"
+#include "app/common/guard.h"
+#include "app/common/windows.h"
+#include "pictures/photo_view_window.h"
+#include "pictures/picture_grid.h"
+#include "pictures/picture_list.h"
+
 #include <QFrame>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace pictures {
+
+namespace {
+
+ScrollCode codeOf(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return ScrollCode::LineUp;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return ScrollCode::LineDown;
+    case QAbstractSlider::SliderPageStepSub:
+        return ScrollCode::PageUp;
+    case QAbstractSlider::SliderPageStepAdd:
+        return ScrollCode::PageDown;
+    case QAbstractSlider::SliderToMinimum:
+        return ScrollCode::Top;
+    case QAbstractSlider::SliderToMaximum:
+        return ScrollCode::Bottom;
+    case QAbstractSlider::SliderMove:
+        return ScrollCode::ThumbTrack;
+    default:
+        return ScrollCode::EndScroll;
+    }
+}
+
+} // namespace
 
 PicturesPage::PicturesPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("tabPictures"));
@@ -21,6 +54,7 @@ PicturesPage::PicturesPage(QWidget* parent) : QWidget(parent) {
     sclPictureScroll->setGeometry(745, 0, 15, 417);
     sclPictureScroll->setRange(0, 0);
     sclPictureScroll->setPageStep(0);
+    sclPictureScroll->setSingleStep(kRowStep);
 
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(19);
@@ -36,6 +70,78 @@ PicturesPage::PicturesPage(QWidget* parent) : QWidget(parent) {
     btnGoTo->setGeometry(640, 424, 107, 25);
     btnGoTo->setFont(f);
     btnGoTo->setEnabled(false);
+
+    list_ = std::make_unique<PictureDList>(
+        PictureDList::Controls{pnlPictures, sclPictureScroll, btnViewPic, btnGoTo},
+        [this](MyImage* image) { ui::Guarded([&] { MyImageClick(image); }); });
+    SetPictures(list_.get());
+
+    ui::ConnectGuarded(sclPictureScroll, &QScrollBar::actionTriggered, this,
+                       [this](int action) { sclPictureScrollScroll(action); });
+    ui::ConnectGuarded(sclPictureScroll, &QScrollBar::sliderReleased, this, [this] {
+        const int pos = ScrollTarget(ScrollCode::ThumbPosition, sclPictureScroll->value(),
+                                     sclPictureScroll->value(), sclPictureScroll->maximum());
+        sclPictureScroll->setValue(pos);
+        list_->PlaceRows(pos);
+    });
+    ui::ConnectGuarded(btnViewPic, &QPushButton::clicked, this, [this] { btnViewPicClick(); });
+    ui::ConnectGuarded(btnGoTo, &QPushButton::clicked, this, [this] { btnGoToClick(); });
+    pnlPictures->installEventFilter(this);
+
+    auto& s = app::State();
+    s.picturesNumberUp = [this](int n) { list_->NumberUp(quint32(n)); };
+    s.picturesNumberDown = [this](int n) { list_->NumberDown(quint32(n)); };
+    s.picturesRemove = [this](int n) { list_->RemovePicture(quint32(n)); };
+    s.picturesRemoveAll = [this] { list_->RemoveAllPictures(); };
+    s.picturesLoad = [] { LoadPictures(); };
+}
+
+PicturesPage::~PicturesPage() {
+    auto& s = app::State();
+    s.picturesNumberUp = [](int) {};
+    s.picturesNumberDown = [](int) {};
+    s.picturesRemove = [](int) {};
+    s.picturesRemoveAll = [] {};
+    s.picturesLoad = [] {};
+    if (Pictures() == list_.get()) SetPictures(nullptr);
+    list_.reset(); // the tiles go while the panel still exists
+}
+
+void PicturesPage::MyImageClick(MyImage* sender) {
+    list_->Click(sender);
+}
+
+void PicturesPage::sclPictureScrollScroll(int action) {
+    const int pos = ScrollTarget(codeOf(action), sclPictureScroll->value(),
+                                 sclPictureScroll->sliderPosition(), sclPictureScroll->maximum());
+    sclPictureScroll->setSliderPosition(pos);
+    list_->PlaceRows(pos);
+}
+
+bool PicturesPage::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel over the thumbnails scrolls a row at a time, as the bar's arrows do.
+    if (watched == pnlPictures && event->type() == QEvent::Wheel) {
+        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (dy != 0)
+            ui::Guarded([&] {
+                sclPictureScroll->triggerAction(dy > 0 ? QAbstractSlider::SliderSingleStepSub
+                                                       : QAbstractSlider::SliderSingleStepAdd);
+            });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PicturesPage::btnViewPicClick() {
+    PictureNode* selected = list_->Selected;
+    auto* viewer = ui::Win().frmPhotoView;
+    if (!selected || !viewer) return;
+    viewer->Execute(selected->EntryNumber);
+}
+
+void PicturesPage::btnGoToClick() {
+    if (PictureNode* selected = list_->Selected)
+        app::State().goToInventoryEntry(int(selected->EntryNumber));
 }
 
 } // namespace pictures

@@ -7,6 +7,7 @@
 #include "pictures/photo_view_window.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"
+#include "pictures/picture_list.h"
 #include "store/money.h"
 #include "store/stored_text.h"
 #include "tabs/incorrect_number_dialog.h"
@@ -114,10 +115,17 @@ void TdlgEdit::Execute(int editedId) {
     EditedID = editedId;
     FormActivate();
     ui::Modal::exec(*this);
+    // Closing: the picture that was selected when the dialog opened is selected again.
+    if (auto* list = pictures::Pictures(); list && PictureToReselect != 0)
+        list->SelectPicture(quint32(PictureToReselect));
 }
 
 void TdlgEdit::FormActivate() {
     PictureToReselect = 0;
+    if (auto* list = pictures::Pictures(); list && list->Selected) {
+        PictureToReselect = int(list->Selected->EntryNumber);
+        list->ClearSelection();
+    }
     auto& s = app::State();
     auto& q = s.ADOQuery2;
     q.open({QStringLiteral("SELECT Item_Name, Number_Of_Items, Cost_Per_Item, Item_Notes, "
@@ -211,7 +219,19 @@ void TdlgEdit::btnSaveClick() {
         return;
     }
     QString photo = edtPhoto->text();
-    if (pictures::AcceptPhotograph(photo) != pictures::PhotoAccepted) return;
+    if (auto* list = pictures::Pictures()) {
+        // A trial under a number no entry uses, then the entry's thumbnail is replaced.
+        const auto trial = quint32(s.IDCounter + 1);
+        if (list->AddPicture(photo, trial) != pictures::PhotoAccepted) return;
+        list->RemovePicture(trial);
+        list->RemovePicture(quint32(EditedID));
+        if (list->AddPicture(photo, quint32(EditedID)) != pictures::PhotoAccepted) {
+            photo.clear();
+            PictureToReselect = 0;
+        }
+    } else if (pictures::AcceptPhotograph(photo) != pictures::PhotoAccepted) {
+        return;
+    }
 
     QStringList sql = {
         QStringLiteral("UPDATE Inventory"),
@@ -249,5 +269,5 @@ void TdlgEdit::btnBrowseClick() {
 }
 
 void TdlgEdit::btnViewClick() {
-    if (auto* viewer = ui::Win().frmPhotoView) ui::Modal::exec(*viewer);
+    if (auto* viewer = ui::Win().frmPhotoView) viewer->Execute(quint32(EditedID));
 }

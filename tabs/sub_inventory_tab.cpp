@@ -6,6 +6,7 @@
 #include "app/common/windows.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"
+#include "pictures/picture_list.h"
 #include "store/database.h"
 #include "store/money.h"
 #include "store/stored_text.h"
@@ -632,7 +633,7 @@ void SubInventoryTab::btnAddClick() {
 
     const int id = s.IDCounter + 1;
     const QString photo = edtPhoto->text();
-    if (pictures::AcceptPhotograph(photo) != pictures::PhotoAccepted) return;
+    if (pictures::AddPicture(photo, quint32(id)) != pictures::PhotoAccepted) return;
 
     const double cost = CutToCents(s.EntryCost);
     const double total = count * cost;
@@ -680,6 +681,8 @@ void SubInventoryTab::btnRemoveClick() {
     });
     FillSubInventoryList();
     --s.IDCounter;
+    s.picturesRemoveAll();
+    s.picturesLoad();
     s.InventoryModified = true;
 
     while (top > 0) {

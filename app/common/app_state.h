@@ -51,6 +51,27 @@ struct AppState {
     std::function<void(int)> fillInventoryList = [](int) {};
     std::function<void()> fillAllInventoryLists = [] {};
     std::function<void()> updateAddButtons = [] {};
+    // The picture list of the Pictures page, filled when the page is created: entry moves swap
+    // the numbers shown, removals and whole-inventory changes rebuild it from the database.
+    std::function<void(int)> picturesNumberUp = [](int) {};
+    std::function<void(int)> picturesNumberDown = [](int) {};
+    std::function<void(int)> picturesRemove = [](int) {};
+    std::function<void()> picturesRemoveAll = [] {};
+    std::function<void()> picturesLoad = [] {};
+    // The refresh after the working table was replaced as a whole: listings and pictures.
+    std::function<void()> reloadWorkingInventory = [this] {
+        fillAllInventoryLists();
+        picturesRemoveAll();
+        picturesLoad();
+    };
+    // Shows the Inventory page with entry n's line selected (the window that owns it fills it).
+    std::function<void(int)> goToInventoryEntry = [this](int n) { fillInventoryList(n); };
+    // Prints text lines through the print options dialog: for each copy, pages of a page line
+    // and up to linesPerPage lines, in the given printer font and orientation. Filled by the
+    // owner of the print dialog; until then nothing is printed.
+    std::function<void(const QStringList& lines, int linesPerPage, const QString& fontFamily,
+                       int pointSize, bool portrait)>
+        printLines = [](const QStringList&, int, const QString&, int, bool) {};
 
     // Resets counters, flags and sort keys as at start-up and fills the name tables.
     void resetRunState();

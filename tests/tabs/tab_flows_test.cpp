@@ -4,6 +4,7 @@
 #include "app/common/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "pictures/photograph_dialog.h"
 #include "store/stored_text.h"
 #include "tabs/edit_dialog.h"
 #include "tabs/incorrect_number_dialog.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -354,14 +356,16 @@ TEST(TabAdding, PhotographIsCheckedBeforeAnythingIsStored) {
     EXPECT_EQ(app::State().IDCounter, 0);
 
     // Browse hands the path through the picker.
-    QFile jpeg(run.folder.file("clock.jpg"));
-    ASSERT_TRUE(jpeg.open(QIODevice::WriteOnly));
-    jpeg.close();
+    QImage clock(64, 48, QImage::Format_RGB32);
+    clock.fill(Qt::darkGreen);
+    ASSERT_TRUE(clock.save(run.folder.file("clock.jpg"), "JPG"));
     run.modal.onNextDialog([&](QDialog& d) {
-        auto* name = d.findChild<QLineEdit*>("edtFileName");
-        EXPECT_EQ(name->text(), run.folder.file("clock.jpg"));
-        name->setText(run.folder.file("clock.jpg"));
-        ClickButton(d, "btnOK");
+        static_cast<TdlgPhotograph&>(d).setDirectory(run.folder.path());
+        auto* files = d.findChild<QListWidget*>("FileListBox1");
+        const auto found = files->findItems("clock.jpg", Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1);
+        if (!found.isEmpty()) files->setCurrentItem(found.first());
+        ClickButton(d, "OKBtn");
         return d.result();
     });
     run.press(art, "Browse");

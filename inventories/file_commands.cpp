@@ -1,0 +1,180 @@
+#include "inventories/file_commands.h"
+
+#include "app/common/guard.h"
+#include "app/common/windows.h"
+#include "inventories/continue_session_dialog.h"
+#include "inventories/delete_dialog.h"
+#include "inventories/inventory_store.h"
+#include "inventories/load_dialog.h"
+#include "inventories/save_as_dialog.h"
+#include "inventories/save_this_session_dialog.h"
+#include "inventories/session_interrupted_dialog.h"
+#include "inventory/inventory_page.h"
+#include "tabs/sub_inventory_tab.h"
+#include "tabs/tab_set.h"
+
+#include <QLabel>
+
+namespace inventories {
+
+namespace {
+
+// A statement left open on the shared query would keep the tables a command replaces locked.
+void releaseSharedQuery() {
+    app::State().ADOQuery2.close();
+}
+
+// Clears what only makes sense for the inventory that was there before.
+void forgetPendingEntry() {
+    auto& s = app::State();
+    s.CountValid = false;
+    s.CostValid = false;
+}
+
+// The save question when there are unsaved changes; true when the command may go on.
+bool mayReplaceWorkingInventory() {
+    auto& s = app::State();
+    if (s.InventoryModified)
+        ui::Win().dlgSaveThisSession->Execute();
+    else
+        s.DialogCancelled = false;
+    return !s.DialogCancelled;
+}
+
+} // namespace
+
+MainWindowLinks& MainWindow() {
+    static MainWindowLinks links;
+    return links;
+}
+
+void LinkMainWindow(MainWindowLinks links) {
+    MainWindow() = std::move(links);
+}
+
+HeaderWrite CurrentHeaderWrite() {
+    const auto& s = app::State();
+    HeaderWrite w;
+    w.now = ChangeStamp::now();
+    w.current = {s.SortKeys, s.costLevel()};
+    w.inventoryModified = s.InventoryModified;
+    w.settingsChanged = s.SettingsChanged;
+    return w;
+}
+
+void New1Click() {
+    auto& s = app::State();
+    if (mayReplaceWorkingInventory()) {
+        s.Stamp = ChangeStamp::now();
+        releaseSharedQuery();
+        NewInventory(s.ADOConnection2, s.Stamp, {s.SortKeys, s.costLevel()});
+        s.picturesRemoveAll();
+        s.IDCounter = 0;
+        s.InventoryModified = false;
+        s.SettingsChanged = false;
+        forgetPendingEntry();
+        s.fillAllInventoryLists();
+        tabs::ResetAllEntryForms(tabs::RegisteredTabs());
+        s.updateAddButtons();
+    }
+    ShowInventoryCaption();
+}
+
+void LoadInventory1Click() {
+    if (mayReplaceWorkingInventory()) ui::Win().dlgLoad->Execute();
+    ShowInventoryCaption();
+}
+
+void SaveInventory1Click() {
+    auto& s = app::State();
+    releaseSharedQuery();
+    if (SaveInventory(s.ADOConnection2, CurrentHeaderWrite()) == SaveResult::NeedsName) {
+        ui::Win().dlgSaveAs->Execute();
+        ShowInventoryCaption();
+        return;
+    }
+    s.InventoryModified = false;
+    s.SettingsChanged = false;
+}
+
+void SaveInventoryAs1Click() {
+    ui::Win().dlgSaveAs->Execute();
+    ShowInventoryCaption();
+}
+
+void DeleteInventory1Click() {
+    ui::Win().dlgDelete->Execute();
+}
+
+void OpenInventory(const QString& displayName) {
+    auto& s = app::State();
+    // All or nothing: on failure the working inventory, its name and the recent list stay.
+    releaseSharedQuery();
+    inventories::OpenInventory(s.ADOConnection2, displayName);
+    ReloadWorkingInventory();
+    tabs::ResetAllEntryForms(tabs::RegisteredTabs());
+    MainWindow().fillRecentMenu();
+    ShowInventoryCaption();
+}
+
+void ReloadWorkingInventory() {
+    auto& s = app::State();
+    const WorkingInventory w = ReadWorkingInventory(s.ADOQuery2);
+    s.IDCounter = w.idCounter;
+    s.InventoryModified = false;
+    s.SettingsChanged = false;
+    forgetPendingEntry();
+    // A malformed header changes nothing: the run keeps its own stamp, sort and cost level.
+    if (w.header) {
+        s.Stamp = w.header->stamp;
+        s.SortKeys = w.header->settings.sortKeys;
+        MainWindow().checkCostLevel(w.header->settings.cost);
+    }
+    if (MainWindow().inventoryPage) MainWindow().inventoryPage->ShowSortIndicators();
+    s.fillAllInventoryLists();
+    s.picturesRemoveAll();
+    s.picturesLoad();
+    s.updateAddButtons();
+}
+
+int CentredLeft(int pageWidth, int labelWidth) {
+    return (pageWidth + 1) / 2 - (labelWidth - 1) / 2;
+}
+
+void ShowInventoryCaption() {
+    const InventoryTitles titles =
+        TitlesFor(FromTableName(CurrentTableName(app::State().ADOQuery2)));
+    inventory::InventoryPage* page = MainWindow().inventoryPage;
+    if (!page) return;
+    QLabel* label = page->lblInventory;
+    label->setText(titles.label);
+    label->resize(label->sizeHint().width(), label->height());
+    label->move(CentredLeft(page->width(), label->width()), label->y());
+    page->window()->setWindowTitle(titles.caption);
+}
+
+void StartupCheck() {
+    auto& s = app::State();
+    if (StartSession(s.ADOQuery2)) {
+        ui::Win().dlgSessionInterrupted->Execute();
+        ui::Win().dlgContinueSession->Execute();
+    }
+    ShowInventoryCaption();
+}
+
+bool ClosingSteps() {
+    auto& s = app::State();
+    if (s.InventoryModified) {
+        ui::Win().dlgSaveThisSession->Execute();
+        if (s.DialogCancelled) return false;
+    }
+    // Past the question the program ends whatever happens here: a failure leaves the marker,
+    // and the next start offers the entries again instead of losing them.
+    ui::Guarded([&] {
+        releaseSharedQuery();
+        CloseSession(s.ADOConnection2);
+    });
+    return true;
+}
+
+} // namespace inventories

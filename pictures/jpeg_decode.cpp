@@ -1,0 +1,229 @@
+#include "pictures/jpeg_decode.h"
+
+#include <QFile>
+#include <QTransform>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+
+namespace pictures {
+
+namespace {
+
+unsigned read16(const unsigned char* p, bool little) {
+    return little ? p[0] | (p[1] << 8) : (p[0] << 8) | p[1];
+}
+
+unsigned read32(const unsigned char* p, bool little) {
+    return little ? p[0] | (p[1] << 8) | (p[2] << 16) | (unsigned(p[3]) << 24)
+                  : (unsigned(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+// libjpeg reports a fatal error by calling error_exit, which must not return; it jumps back to
+// the decoder, which releases everything libjpeg holds.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings (for instance a truncated file, whose rest decodes grey) are no failure: a photo
+// program shows what it can.
+void onMessage(j_common_ptr, int) {}
+
+int orientationOf(jpeg_decompress_struct& cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1) {
+            const int o = ExifOrientation(m->data, m->data_length);
+            if (o != 1) return o;
+        }
+    return 1;
+}
+
+bool transposes(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+
+struct Job {
+    const unsigned char* data;
+    unsigned long size;
+    bool thumbnail;
+    QImage image;
+    int orientation = 1;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+void cmykToRgb(const JSAMPLE* in, QRgb* out, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, in += 4) {
+        int c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+// Only plain data lives in this frame, so the jump back from libjpeg skips no destructor.
+bool runDecode(Job& job) {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = onError;
+    err.pub.emit_message = onMessage;
+    if (setjmp(err.jump)) {
+        std::snprintf(job.message, sizeof job.message, "%s", err.message);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, job.data, job.size);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+    job.orientation = orientationOf(cinfo);
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+#else
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_ARGB;
+#endif
+    cinfo.scale_denom = 8;
+    cinfo.scale_num = job.thumbnail
+                          ? ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
+                                           transposes(job.orientation), kThumbWidth, kThumbHeight)
+                          : 8;
+    jpeg_start_decompress(&cinfo);
+    job.image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    if (job.image.isNull()) {
+        std::snprintf(job.message, sizeof job.message,
+                      "Not enough memory for a picture of %u x %u.", cinfo.output_width,
+                      cinfo.output_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    JSAMPARRAY cmykRow = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                           JPOOL_IMAGE, cinfo.output_width * 4, 1)
+                              : nullptr;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        uchar* line = job.image.scanLine(int(cinfo.output_scanline));
+        if (cmyk) {
+            jpeg_read_scanlines(&cinfo, cmykRow, 1);
+            cmykToRgb(cmykRow[0], reinterpret_cast<QRgb*>(line), cinfo.output_width,
+                      cinfo.saw_Adobe_marker);
+        } else {
+            JSAMPROW row = line;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+int ExifOrientation(const unsigned char* data, std::size_t size) {
+    // "Exif\0\0", then a TIFF header and the first directory.
+    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return 1;
+    const unsigned char* tiff = data + 6;
+    const std::size_t n = size - 6;
+    bool little;
+    if (tiff[0] == 'I' && tiff[1] == 'I')
+        little = true;
+    else if (tiff[0] == 'M' && tiff[1] == 'M')
+        little = false;
+    else
+        return 1;
+    if (read16(tiff + 2, little) != 42) return 1;
+    const std::size_t ifd = read32(tiff + 4, little);
+    if (ifd > n || n - ifd < 2) return 1;
+    const unsigned entries = read16(tiff + ifd, little);
+    for (unsigned i = 0; i < entries; ++i) {
+        const std::size_t at = ifd + 2 + std::size_t(i) * 12;
+        if (at + 12 > n) return 1;
+        if (read16(tiff + at, little) != 0x0112) continue;
+        // A SHORT with a count of one, held in the first two bytes of the value field.
+        if (read16(tiff + at + 2, little) != 3) return 1;
+        const unsigned v = read16(tiff + at + 8, little);
+        return v >= 1 && v <= 8 ? int(v) : 1;
+    }
+    return 1;
+}
+
+QImage Upright(const QImage& stored, int orientation) {
+    switch (orientation) {
+    case 2:
+        return stored.mirrored(true, false);
+    case 3:
+        return stored.mirrored(true, true);
+    case 4:
+        return stored.mirrored(false, true);
+    case 5:
+        return stored.transformed(QTransform().rotate(90)).mirrored(true, false);
+    case 6:
+        return stored.transformed(QTransform().rotate(90));
+    case 7:
+        return stored.transformed(QTransform().rotate(90)).mirrored(false, true);
+    case 8:
+        return stored.transformed(QTransform().rotate(270));
+    default:
+        return stored;
+    }
+}
+
+int ThumbnailScale(int width, int height, bool transposed, int minWidth, int minHeight) {
+    if (transposed) std::swap(width, height);
+    for (int num = 1; num < 8; ++num) {
+        // The decoder rounds a scaled dimension up.
+        const int w = (width * num + 7) / 8, h = (height * num + 7) / 8;
+        if (w >= minWidth && h >= minHeight) return num;
+    }
+    return 8;
+}
+
+Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
+    Decoded out;
+    if (data.isEmpty()) {
+        out.error = QStringLiteral("The file is empty.");
+        return out;
+    }
+    Job job{reinterpret_cast<const unsigned char*>(data.constData()),
+            static_cast<unsigned long>(data.size()),
+            thumbnail,
+            {},
+            1,
+            {}};
+    if (!runDecode(job)) {
+        out.error = QString::fromLocal8Bit(job.message);
+        return out;
+    }
+    QImage upright = Upright(job.image, job.orientation);
+    job.image = QImage();
+    out.image = thumbnail ? upright.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation)
+                          : std::move(upright);
+    return out;
+}
+
+namespace {
+Decoded decodeFile(const QString& path, bool thumbnail) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {QImage(), file.errorString()};
+    return DecodeJpegData(file.readAll(), thumbnail);
+}
+} // namespace
+
+Decoded DecodeJpeg(const QString& path) {
+    return decodeFile(path, false);
+}
+
+Decoded DecodeJpegThumbnail(const QString& path) {
+    return decodeFile(path, true);
+}
+
+} // namespace pictures

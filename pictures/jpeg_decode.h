@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstddef>
+
+namespace pictures {
+
+// Size of a thumbnail: every photograph is stretched to exactly this.
+inline constexpr int kThumbWidth = 160;
+inline constexpr int kThumbHeight = 120;
+
+// The EXIF orientation (1..8) held in the payload of an APP1 marker; 1 when there is none or
+// the data cannot be read.
+int ExifOrientation(const unsigned char* data, std::size_t size);
+
+// Turns a picture decoded in stored order upright for the given EXIF orientation.
+QImage Upright(const QImage& stored, int orientation);
+
+// Numerator n of the decoder's n/8 scaling that reduces the most while the (upright) result
+// still measures at least minWidth x minHeight; 8 when even full size is smaller.
+int ThumbnailScale(int width, int height, bool transposed, int minWidth, int minHeight);
+
+struct Decoded {
+    QImage image; // null on failure
+    QString error;
+};
+
+// The whole photograph at full size, upright.
+Decoded DecodeJpeg(const QString& path);
+// The photograph reduced by the decoder and stretched to kThumbWidth x kThumbHeight, upright.
+Decoded DecodeJpegThumbnail(const QString& path);
+// The same for a photograph already in memory.
+Decoded DecodeJpegData(const QByteArray& data, bool thumbnail);
+
+} // namespace pictures

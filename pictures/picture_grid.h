@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPoint>
+#include <optional>
+
+// The arithmetic of the thumbnail grid: four tiles to a row, three rows in view, scrolled a
+// whole row at a time.
+namespace pictures {
+
+inline constexpr int kTileWidth = 164;
+inline constexpr int kTileHeight = 140;
+inline constexpr int kFirstLeft = 8;
+inline constexpr int kFirstTop = 8;
+inline constexpr int kColumnStep = 168;
+inline constexpr int kLastColumnLeft = kFirstLeft + 3 * kColumnStep; // 512
+inline constexpr int kRowStep = 144;
+inline constexpr int kPageStep = 3 * kRowStep;
+// A new row whose top reaches this lies below the three rows in view.
+inline constexpr int kHiddenRowTop = kFirstTop + kPageStep; // 440
+
+struct TilePlace {
+    QPoint topLeft;
+    bool growsRange = false; // the scroll range must grow by one row
+};
+
+// Where the tile after `last` goes; the first tile when there is no `last`.
+TilePlace NextTilePlace(std::optional<QPoint> last);
+// A tile's place after the tile before it was removed: one slot back.
+QPoint SlotBack(QPoint tile);
+// The scroll range for a number of rows.
+int ScrollMaxForRows(int rows);
+// A tile's top left from its index in the list and the scroll position.
+QPoint TileAt(int index, int position);
+
+// The scroll range and position after a removal; `relayout` when the rows must be placed again.
+struct AfterRemoval {
+    int max;
+    int position;
+    bool relayout;
+};
+AfterRemoval RangeAfterRemoval(bool listEmpty, int lastLeft, int max, int position);
+
+enum class ScrollCode {
+    LineUp,
+    LineDown,
+    PageUp,
+    PageDown,
+    ThumbPosition,
+    ThumbTrack,
+    Top,
+    Bottom,
+    EndScroll
+};
+// The position a scroll action leads to, from the current position and the one proposed.
+int ScrollTarget(ScrollCode code, int position, int proposed, int max);
+
+// The three labels under a thumbnail: "Entry: " and the number right-aligned at the tile's
+// right edge, the name from the left, cut 16 pixels before "Entry: " when it is too long.
+struct LabelLayout {
+    int numberLeft;
+    int entryLeft;
+    int nameWidth;
+    bool nameClipped;
+};
+LabelLayout LayOutLabels(int nameLeft, int nameWidth, int entryWidth, int numberWidth);
+
+} // namespace pictures

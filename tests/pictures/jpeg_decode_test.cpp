@@ -1,0 +1,131 @@
+// Decoding photographs: scaled thumbnails, full size, EXIF orientation, damaged files.
+#include "pictures/jpeg_decode.h"
+#include "tests/pictures/photos.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace pictures;
+
+namespace {
+
+QByteArray encode(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 95);
+    return bytes;
+}
+
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40 &&
+           std::abs(qBlue(a) - qBlue(b)) < 40;
+}
+
+// 64 x 32: red left half, white right half, with a blue block in the top left corner.
+QImage marked() {
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(qRgb(220, 20, 20));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x) {
+            if (x >= 32) image.setPixel(x, y, qRgb(255, 255, 255));
+            if (x < 16 && y < 16) image.setPixel(x, y, qRgb(20, 20, 220));
+        }
+    return image;
+}
+
+} // namespace
+
+TEST(ThumbnailScale, LargestReductionThatStillCoversTheThumbnail) {
+    EXPECT_EQ(ThumbnailScale(4000, 3000, false, 160, 120), 1); // 500 x 375
+    EXPECT_EQ(ThumbnailScale(1272, 960, false, 160, 120), 2);  // 159 wide at 1/8
+    EXPECT_EQ(ThumbnailScale(400, 300, false, 160, 120), 4);
+    EXPECT_EQ(ThumbnailScale(100, 80, false, 160, 120), 8); // smaller than a thumbnail
+    // A portrait photograph stored on its side must cover 160 x 120 once upright.
+    EXPECT_EQ(ThumbnailScale(1280, 600, false, 160, 120), 2);
+    EXPECT_EQ(ThumbnailScale(1280, 600, true, 160, 120), 3);
+}
+
+TEST(ExifOrientation, ReadsTheTagInBothByteOrdersAndFallsBackToUpright) {
+    const QByteArray big = photos::WithOrientation(QByteArray("\xff\xd8", 2), 6).mid(6);
+    EXPECT_EQ(ExifOrientation(reinterpret_cast<const unsigned char*>(big.constData()),
+                              std::size_t(big.size())),
+              6);
+    QByteArray little("Exif\0\0II\x2a\0\x08\0\0\0\x02\0", 16);
+    little += QByteArray("\x0f\x01\x02\0\x04\0\0\0\0\0\0\0", 12); // another tag first
+    little += QByteArray("\x12\x01\x03\0\x01\0\0\0\x08\0\0\0", 12);
+    EXPECT_EQ(ExifOrientation(reinterpret_cast<const unsigned char*>(little.constData()),
+                              std::size_t(little.size())),
+              8);
+    const auto orientationOf = [](const QByteArray& b) {
+        return ExifOrientation(reinterpret_cast<const unsigned char*>(b.constData()),
+                               std::size_t(b.size()));
+    };
+    EXPECT_EQ(orientationOf(little.left(30)), 1);                    // cut inside the directory
+    EXPECT_EQ(orientationOf(QByteArray("JFIF\0\0II\x2a\0", 10)), 1); // no EXIF block
+    QByteArray bad = little;
+    bad[36] = 9; // no such orientation
+    EXPECT_EQ(orientationOf(bad), 1);
+}
+
+TEST(Upright, EveryOrientationPutsTheMarkedCornerTopLeft) {
+    // Each stored picture is the upright one transformed as a camera records it; turning it
+    // upright must bring the blue corner back to the top left and restore the size.
+    const QImage upright = marked();
+    const QTransform r90 = QTransform().rotate(90), r270 = QTransform().rotate(270);
+    const QImage stored[9] = {{},
+                              upright,
+                              upright.mirrored(true, false),
+                              upright.mirrored(true, true),
+                              upright.mirrored(false, true),
+                              upright.transformed(r90).mirrored(true, false),
+                              upright.transformed(r270),
+                              upright.transformed(r90).mirrored(false, true),
+                              upright.transformed(r90)};
+    for (int o = 1; o <= 8; ++o) {
+        const QImage back = Upright(stored[o], o);
+        EXPECT_EQ(back.size(), upright.size()) << "orientation " << o;
+        EXPECT_EQ(back.pixel(2, 2), qRgb(20, 20, 220)) << "orientation " << o;
+        EXPECT_EQ(back.pixel(60, 2), qRgb(255, 255, 255)) << "orientation " << o;
+        EXPECT_EQ(back.pixel(2, 30), qRgb(220, 20, 20)) << "orientation " << o;
+    }
+}
+
+TEST(DecodeJpeg, ThumbnailIsStretchedFullSizeKeepsEveryPixel) {
+    QTemporaryDir dir;
+    const QString path = photos::Make(dir.filePath(QStringLiteral("wide.jpg")), 1000, 300);
+    const Decoded full = DecodeJpeg(path);
+    ASSERT_FALSE(full.image.isNull()) << full.error.toStdString();
+    EXPECT_EQ(full.image.size(), QSize(1000, 300));
+    EXPECT_TRUE(near(full.image.pixel(10, 150), qRgb(200, 30, 30)));
+    EXPECT_TRUE(near(full.image.pixel(990, 150), qRgb(255, 255, 255)));
+    const Decoded thumb = DecodeJpegThumbnail(path);
+    ASSERT_FALSE(thumb.image.isNull());
+    EXPECT_EQ(thumb.image.size(), QSize(160, 120));
+    EXPECT_TRUE(near(thumb.image.pixel(5, 60), qRgb(200, 30, 30)));
+    EXPECT_TRUE(near(thumb.image.pixel(155, 60), qRgb(255, 255, 255)));
+}
+
+TEST(DecodeJpeg, HonoursTheOrientationOfTheFile) {
+    const QByteArray rotated = photos::WithOrientation(encode(marked()), 6);
+    const Decoded full = DecodeJpegData(rotated, false);
+    ASSERT_FALSE(full.image.isNull()) << full.error.toStdString();
+    EXPECT_EQ(full.image.size(), QSize(32, 64));
+    // Stored top left (blue) turns to the top right.
+    EXPECT_TRUE(near(full.image.pixel(28, 3), qRgb(20, 20, 220)));
+    EXPECT_TRUE(near(full.image.pixel(3, 3), qRgb(220, 20, 20)));
+}
+
+TEST(DecodeJpeg, DamagedAndForeignFilesGiveAnErrorButATruncatedOneStillShows) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(DecodeJpegData(QByteArray("this is no photograph at all"), true).image.isNull());
+    EXPECT_FALSE(DecodeJpegData(QByteArray("this is no photograph at all"), true).error.isEmpty());
+    EXPECT_TRUE(DecodeJpegData(QByteArray(), false).image.isNull());
+    EXPECT_TRUE(DecodeJpeg(dir.filePath(QStringLiteral("missing.jpg"))).image.isNull());
+    const QByteArray whole = encode(marked().scaled(640, 320));
+    EXPECT_TRUE(DecodeJpegData(whole.left(20), false).image.isNull()); // header cut short
+    const Decoded truncated = DecodeJpegData(whole.left(whole.size() * 2 / 3), false);
+    ASSERT_FALSE(truncated.image.isNull());
+    EXPECT_EQ(truncated.image.size(), QSize(640, 320));
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/common/app_state.h"
+#include "store/stored_text.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+namespace photos {
+
+// A JPEG photograph of one colour (left half) and white (right half), written for the test.
+inline QString Make(const QString& path, int width, int height, QRgb colour = qRgb(200, 30, 30)) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    for (int y = 0; y < height; ++y)
+        for (int x = width / 2; x < width; ++x)
+            image.setPixel(x, y, qRgb(255, 255, 255));
+    image.save(path, "JPG", 90);
+    return path;
+}
+
+// The bytes of a JPEG with an EXIF block carrying `orientation` inserted after the start marker.
+inline QByteArray WithOrientation(const QByteArray& jpeg, int orientation) {
+    QByteArray exif("Exif\0\0", 6);
+    exif += QByteArray("MM\0\x2a\0\0\0\x08", 8); // big-endian TIFF, first directory at 8
+    exif += QByteArray("\0\x01", 2);             // one entry
+    exif += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);
+    exif += char(0);
+    exif += char(orientation);
+    exif += QByteArray(2, '\0');
+    exif += QByteArray(4, '\0'); // no next directory
+    QByteArray segment("\xff\xe1", 2);
+    const int length = int(exif.size()) + 2;
+    segment += char(length >> 8);
+    segment += char(length & 0xff);
+    segment += exif;
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+// One entry of the working inventory with the given photograph path (display form).
+inline void AddEntry(int id, const QString& photo) {
+    app::State().ADOQuery2.execute(
+        {QStringLiteral("INSERT INTO Inventory"),
+         QStringLiteral("VALUES (") + QString::number(id) +
+             QStringLiteral(", 'Kitchen', 1, 'Cookware', 1, 'Pan', 1, 1, 1, 1, '', '") +
+             store::ToStoredText(photo) + QStringLiteral("')")});
+}
+
+} // namespace photos
