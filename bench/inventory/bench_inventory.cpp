@@ -1,5 +1,6 @@
 // The master listing of a full inventory against the bare query with the same ORDER BY, and the
 // full printout written to PDF. Prints ratios and rates; run with QT_QPA_PLATFORM=offscreen.
+#include "bench/bench_support.h"
 #include "app/common/app_state.h"
 #include "app/common/line_list.h"
 #include "app/common/windows.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int kEntries = 99999;
 constexpr int kRounds = 5;
-volatile qint64 sink = 0; // keeps the baseline's reads from being optimised away
 
 void fill(sqlite3* db) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -51,28 +51,7 @@ void fill(sqlite3* db) {
 
 // The listing's statement run by the bare engine, every field read: the baseline.
 qint64 bareQuery(sqlite3* db, const QStringList& sql) {
-    const QByteArray text = sql.join(QLatin1Char(' ')).toUtf8();
-    QElapsedTimer t;
-    t.start();
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, text.constData(), -1, &st, nullptr);
-    qint64 sum = 0;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        for (int i = 0; i < 7; ++i)
-            sum += sqlite3_column_bytes(st, i);
-    sqlite3_finalize(st);
-    const qint64 ns = t.nsecsElapsed();
-    sink = sum;
-    return ns;
-}
-
-qint64 best(const std::function<qint64()>& run) {
-    qint64 b = -1;
-    for (int i = 0; i < kRounds; ++i) {
-        const qint64 ns = run();
-        if (b < 0 || ns < b) b = ns;
-    }
-    return b;
+    return bench::BareQueryNs(db, sql.join(QLatin1Char(' ')).toUtf8().constData(), 7);
 }
 
 } // namespace
@@ -96,8 +75,8 @@ int main() {
     for (const auto& [name, keys] : orders) {
         s.SortKeys = keys;
         const QStringList sql = inventory::InventoryListingSql(inventory::SortKeys{keys});
-        const qint64 base = best([&] { return bareQuery(db, sql); });
-        const qint64 listing = best([&] {
+        const qint64 base = bench::BestOf(kRounds, [&] { return bareQuery(db, sql); });
+        const qint64 listing = bench::BestOf(kRounds, [&] {
             QElapsedTimer t;
             t.start();
             page.FillInventoryList(0);

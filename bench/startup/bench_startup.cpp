@@ -2,6 +2,7 @@
 // read the same rows, and the index build alone against its bare queries. The splash timer is
 // not part of it: the splash's showing is answered at once. Prints the times and the ratios; run
 // with QT_QPA_PLATFORM=offscreen.
+#include "bench/bench_support.h"
 #include "app/common/app_state.h"
 #include "app/common/windows.h"
 #include "app/main_window.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr int kRounds = 10;
-volatile qint64 sink = 0; // keeps the baseline's reads from being optimised away
 
 // Seconds since boot at which this process started, from the kernel's clock ticks.
 double processStartSeconds() {
@@ -66,7 +66,7 @@ qint64 bareQueries(sqlite3* db, bool withCategoryLists) {
              2);
         read(QStringLiteral("SELECT Category_Name FROM ") + key + QStringLiteral("_Main"), 1);
     }
-    sink = sum;
+    bench::sink = sum;
     return t.nsecsElapsed();
 }
 
@@ -99,17 +99,8 @@ qint64 bareIndexBuild(sqlite3* db) {
             sum += sqlite3_column_bytes(st, i);
     sqlite3_finalize(st);
     sqlite3_exec(db, "DROP TABLE Temp_Table; COMMIT", nullptr, nullptr, nullptr);
-    sink = sum;
+    bench::sink = sum;
     return t.nsecsElapsed();
-}
-
-qint64 best(const std::function<qint64()>& run) {
-    qint64 b = -1;
-    for (int i = 0; i < kRounds; ++i) {
-        const qint64 ns = run();
-        if (b < 0 || ns < b) b = ns;
-    }
-    return b;
 }
 
 } // namespace
@@ -136,11 +127,11 @@ int main(int argc, char** argv) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(folder.file(QStringLiteral("QIVData.mdb")).toUtf8().constData(), &db,
                     SQLITE_OPEN_READWRITE, nullptr);
-    const qint64 bareAll = best([&] { return bareQueries(db, true); });
-    const qint64 bareIndex = best([&] { return bareQueries(db, false); });
-    const qint64 bareBuild = best([&] { return bareIndexBuild(db); });
+    const qint64 bareAll = bench::BestOf(kRounds, [&] { return bareQueries(db, true); });
+    const qint64 bareIndex = bench::BestOf(kRounds, [&] { return bareQueries(db, false); });
+    const qint64 bareBuild = bench::BestOf(kRounds, [&] { return bareIndexBuild(db); });
     size_t lines = 0;
-    const qint64 build = best([&] {
+    const qint64 build = bench::BestOf(kRounds, [&] {
         QElapsedTimer t;
         t.start();
         lines = help::BuildItemIndex(app::State().ADOQuery1).size();

@@ -1,5 +1,6 @@
 // A tab's listing and one Add in a large inventory, against the bare query of the same rows.
 // Prints the ratios; run with QT_QPA_PLATFORM=offscreen.
+#include "bench/bench_support.h"
 #include "app/common/app_state.h"
 #include "app/common/line_list.h"
 #include "app/common/windows.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr int kEntries = 99999;
 constexpr int kOnArt = 20000;
 constexpr int kRounds = 10;
-volatile qint64 sink = 0; // keeps the baseline's reads from being optimised away
 
 void fill(sqlite3* db) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -43,31 +43,12 @@ void fill(sqlite3* db) {
 
 // The same rows read by the bare engine: the baseline.
 qint64 bareQuery(sqlite3* db) {
-    QElapsedTimer t;
-    t.start();
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT ID_Number, Item_Name, Number_Of_Items, Total_Value_Of_Item, "
-                       "Item_Notes, Major_Category FROM Inventory WHERE Sub_Inventory_Number = 2 "
-                       "ORDER BY ID_Number",
-                       -1, &st, nullptr);
-    qint64 sum = 0;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        for (int i = 0; i < 6; ++i)
-            sum += sqlite3_column_bytes(st, i);
-    sqlite3_finalize(st);
-    const qint64 ns = t.nsecsElapsed();
-    sink = sum;
-    return ns;
-}
-
-qint64 best(const std::function<qint64()>& run) {
-    qint64 b = -1;
-    for (int i = 0; i < kRounds; ++i) {
-        const qint64 ns = run();
-        if (b < 0 || ns < b) b = ns;
-    }
-    return b;
+    return bench::BareQueryNs(
+        db,
+        "SELECT ID_Number, Item_Name, Number_Of_Items, Total_Value_Of_Item, "
+        "Item_Notes, Major_Category FROM Inventory WHERE Sub_Inventory_Number = 2 "
+        "ORDER BY ID_Number",
+        6);
 }
 
 } // namespace
@@ -82,8 +63,8 @@ int main() {
     fill(db);
     tabs::SubInventoryTab* art = tabs::TabOfSubInventory(2);
 
-    const qint64 base = best([&] { return bareQuery(db); });
-    const qint64 listing = best([&] {
+    const qint64 base = bench::BestOf(kRounds, [&] { return bareQuery(db); });
+    const qint64 listing = bench::BestOf(kRounds, [&] {
         QElapsedTimer t;
         t.start();
         art->FillSubInventoryList();
@@ -93,7 +74,7 @@ int main() {
                 art->lstInventory->count() - 1, double(listing) / double(base), listing / 1e6,
                 base / 1e6);
 
-    const qint64 add = best([&] {
+    const qint64 add = bench::BestOf(kRounds, [&] {
         sqlite3_exec(db, "DELETE FROM Inventory WHERE ID_Number = 99999", nullptr, nullptr,
                      nullptr);
         s.IDCounter = 99998;
