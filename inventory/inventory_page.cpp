@@ -4,12 +4,11 @@
 #include "app/common/guard.h"
 #include "app/common/line_list.h"
 #include "app/common/windows.h"
-#include "inventory/inventory_lines.h"
+#include "inventory/inventory_listing.h"
 #include "inventory/print_dialog.h"
 #include "inventory/report_printer.h"
 #include "inventory/sort_keys.h"
 #include "store/database.h"
-#include "store/stored_text.h"
 #include "tabs/edit_dialog.h"
 #include "tabs/listing_lines.h"
 
@@ -43,18 +42,6 @@ QPushButton* header(QWidget* parent, const char* name, const QString& caption) {
 // The change stamp counts months from 1 and years in full; the title's fields do not.
 StampTime FromChangeStamp(const app::ChangeStamp& s) {
     return {s.minute, s.hour, s.day, s.month - 1, s.year - 1900, s.weekday};
-}
-
-ReportEntry ReadEntry(const store::Query& q) {
-    ReportEntry e;
-    e.id = static_cast<qint32>(q.integer(0));
-    e.item = store::FromStoredText(q.text(1));
-    e.count = static_cast<qint32>(q.integer(2));
-    e.value = q.currency(3);
-    e.notes = store::FromStoredText(q.text(4));
-    e.subInventory = q.text(5);
-    e.category = store::FromStoredText(q.text(6));
-    return e;
 }
 
 } // namespace
@@ -130,23 +117,9 @@ InventoryPage::~InventoryPage() {
 int InventoryPage::FillInventoryList(int selectId) {
     auto& q = app::State().ADOQuery2;
     lstInventory->clear();
-    const SortKeys keys{app::State().SortKeys};
-    q.open(InventoryListingSql(keys));
-    QStringList lines;
+    q.open(InventoryListingSql(SortKeys{app::State().SortKeys}));
     int found = -1;
-    store::Currency total;
-    while (!q.eof()) {
-        const int id = static_cast<int>(q.integer(0));
-        if (id != 0) {
-            if (id == selectId) found = static_cast<int>(lines.size());
-            const ReportEntry e = ReadEntry(q);
-            total = total + e.value;
-            lines << InventoryLine(e);
-        }
-        q.next();
-    }
-    lines << InventoryTotalLine(total);
-    lstInventory->setLines(std::move(lines));
+    lstInventory->setSource(InventoryListing::Read(q, selectId, &found, app::State().IDCounter));
     return found;
 }
 
@@ -268,13 +241,11 @@ void InventoryPage::MoveEntry(int n, int other) {
 QStringList InventoryPage::InventoryReportLines(const StampTime& time) {
     auto& q = app::State().ADOQuery2;
     q.open(InventoryReportSql(SortKeys{app::State().SortKeys}));
+    const auto listing = InventoryListing::Read(q, 0, nullptr, app::State().IDCounter);
     std::vector<ReportEntry> entries;
-    entries.reserve(static_cast<std::size_t>(std::max(app::State().IDCounter, 0)));
-    while (!q.eof()) {
-        // An empty result still reads one row of empty values; it is no entry.
-        if (q.integer(0) > 0) entries.push_back(ReadEntry(q));
-        q.next();
-    }
+    entries.reserve(static_cast<std::size_t>(listing->entryCount()));
+    for (int i = 0; i < listing->entryCount(); ++i)
+        entries.push_back(listing->entry(i));
     return ReportLines(lblInventory->text(), time, entries);
 }
 

@@ -397,6 +397,12 @@ QString Query::text(int field) const {
     return QString::fromUtf8(p, bytes);
 }
 
+QByteArrayView Query::utf8(int field) const {
+    if (isNull(field)) return {};
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
+    return {p, sqlite3_column_bytes(stmt_, field)};
+}
+
 std::int64_t Query::integer(int field) const {
     if (isNull(field)) return 0;
     switch (sqlite3_column_type(stmt_, field)) {

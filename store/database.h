@@ -2,6 +2,7 @@
 
 #include "store/money.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -93,6 +94,9 @@ class Query {
     int rowsAffected() const { return rowsAffected_; }
 
     QString text(int field) const;
+    // A text field's stored bytes, unconverted: for readers that keep many rows compactly. Valid
+    // until the next row is read; empty for NULL.
+    QByteArrayView utf8(int field) const;
     std::int64_t integer(int field) const;
     Currency currency(int field) const;
     bool isNull(int field) const;

@@ -2,19 +2,33 @@
 
 namespace ui {
 
+namespace {
+
+class StringLines final : public LineSource {
+  public:
+    explicit StringLines(QStringList lines) : lines_(std::move(lines)) {}
+    int count() const override { return static_cast<int>(lines_.size()); }
+    QString line(int row) const override { return lines_.at(row); }
+
+  private:
+    QStringList lines_;
+};
+
+} // namespace
+
 int LineListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    return parent.isValid() ? 0 : count();
 }
 
 QVariant LineListModel::data(const QModelIndex& index, int role) const {
-    if (role == Qt::DisplayRole && index.isValid() && index.row() < lines_.size())
-        return lines_.at(index.row());
+    if (role == Qt::DisplayRole && index.isValid() && index.row() < count())
+        return source_->line(index.row());
     return {};
 }
 
-void LineListModel::setLines(QStringList lines) {
+void LineListModel::setSource(std::shared_ptr<const LineSource> source) {
     beginResetModel();
-    lines_ = std::move(lines);
+    source_ = std::move(source);
     endResetModel();
 }
 
@@ -29,7 +43,19 @@ LineList::LineList(QWidget* parent) : QListView(parent), model_(new LineListMode
 }
 
 void LineList::setLines(QStringList lines) {
-    model_->setLines(std::move(lines));
+    setSource(std::make_shared<StringLines>(std::move(lines)));
+}
+
+void LineList::setSource(std::shared_ptr<const LineSource> source) {
+    model_->setSource(std::move(source));
+}
+
+QStringList LineList::lines() const {
+    QStringList all;
+    all.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        all << model_->source()->line(row);
+    return all;
 }
 
 int LineList::currentRow() const {
@@ -48,7 +74,7 @@ void LineList::setCurrentRow(int row) {
 }
 
 QString LineList::line(int row) const {
-    return row >= 0 && row < count() ? model_->lines().at(row) : QString();
+    return row >= 0 && row < count() ? model_->source()->line(row) : QString();
 }
 
 } // namespace ui

@@ -3,22 +3,32 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
+#include <memory>
 
 namespace ui {
 
-// Lines of text behind a list view: the listings can hold tens of thousands of entries, so they
-// are one model, never one widget item per line.
+// What a line list shows: a count of lines and each line's text on request. A listing of tens of
+// thousands of entries can keep its entries compact and format only the lines in view.
+class LineSource {
+  public:
+    virtual ~LineSource() = default;
+    virtual int count() const = 0;
+    virtual QString line(int row) const = 0; // 0 <= row < count()
+};
+
+// Lines of text behind a list view: one model, never one widget item per line.
 class LineListModel : public QAbstractListModel {
     Q_OBJECT
   public:
     using QAbstractListModel::QAbstractListModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    void setLines(QStringList lines);
-    const QStringList& lines() const { return lines_; }
+    void setSource(std::shared_ptr<const LineSource> source);
+    const LineSource* source() const { return source_.get(); }
+    int count() const { return source_ ? source_->count() : 0; }
 
   private:
-    QStringList lines_;
+    std::shared_ptr<const LineSource> source_;
 };
 
 // A single-selection list of fixed text lines.
@@ -27,12 +37,14 @@ class LineList : public QListView {
   public:
     explicit LineList(QWidget* parent = nullptr);
     void setLines(QStringList lines);
-    void clear() { setLines({}); }
-    const QStringList& lines() const { return model_->lines(); }
-    int count() const { return static_cast<int>(model_->lines().size()); }
+    void setSource(std::shared_ptr<const LineSource> source);
+    void clear() { setSource(nullptr); }
+    // Every line, formatted now: for callers that need the whole text at once.
+    QStringList lines() const;
+    int count() const { return model_->count(); }
     int currentRow() const; // -1 when nothing is selected
     void setCurrentRow(int row);
-    QString line(int row) const;
+    QString line(int row) const; // empty outside 0 .. count() - 1
 
   signals:
     void rowClicked(int row);

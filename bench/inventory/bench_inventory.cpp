@@ -1,5 +1,6 @@
 // The master listing of a full inventory against the bare query with the same ORDER BY, and the
-// full printout written to PDF. Prints ratios and rates; run with QT_QPA_PLATFORM=offscreen.
+// full printout written to PDF (left out with --no-pdf). Prints ratios and rates; run with
+// QT_QPA_PLATFORM=offscreen.
 #include "bench/bench_support.h"
 #include "app/common/app_state.h"
 #include "app/common/line_list.h"
@@ -16,6 +17,7 @@
 #include <QPrinter>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sqlite3.h>
 
@@ -23,6 +25,7 @@ namespace {
 
 constexpr int kEntries = 99999;
 constexpr int kRounds = 5;
+constexpr int kScreenLines = 22;
 
 void fill(sqlite3* db) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -56,7 +59,8 @@ qint64 bareQuery(sqlite3* db, const QStringList& sql) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool withPdf = !(argc > 1 && std::strcmp(argv[1], "--no-pdf") == 0);
     testing_support::EnsureApplication();
     testing_support::ProgramFolder folder;
     testing_support::ScriptedModal modal;
@@ -72,6 +76,7 @@ int main() {
         {"three keys (item, value desc, ID)", {3, -5, 1, 0, 0, 0}},
     };
     bool withinGoal = true;
+    qsizetype shown = 0;
     for (const auto& [name, keys] : orders) {
         s.SortKeys = keys;
         const QStringList sql = inventory::InventoryListingSql(inventory::SortKeys{keys});
@@ -80,12 +85,22 @@ int main() {
             QElapsedTimer t;
             t.start();
             page.FillInventoryList(0);
+            // Lines are formatted when shown: count the ones a full screen of the list asks for.
+            for (int row = 0; row < kScreenLines; ++row)
+                shown += page.lstInventory->line(row).size();
             return t.nsecsElapsed();
         });
         const double ratio = double(listing) / double(base);
         withinGoal = withinGoal && ratio <= 3.0;
         std::printf("listing of %d entries, %s: %.2f x bare query (%.1f ms vs %.1f ms)\n",
                     page.lstInventory->count() - 1, name, ratio, listing / 1e6, base / 1e6);
+    }
+
+    bench::sink = shown;
+    std::printf("listing goal (at most 3 x bare query): %s\n", withinGoal ? "met" : "MISSED");
+    if (!withPdf) {
+        app::DestroyWindows();
+        return 0;
     }
 
     // The full printout as the print button makes it, into a PDF file.
@@ -107,7 +122,6 @@ int main() {
                 "%.2f s building the lines)\n",
                 static_cast<long long>(lines.size()), static_cast<long long>(pages),
                 double(pages) / (total / 1e9), total / 1e9, built / 1e9);
-    std::printf("listing goal (at most 3 x bare query): %s\n", withinGoal ? "met" : "MISSED");
     app::DestroyWindows();
     return 0;
 }

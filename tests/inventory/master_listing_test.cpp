@@ -51,6 +51,11 @@ TEST(MasterListing, HeaderClicksSortAndReturnTheSelectedIndex) {
     s.add(2, QStringLiteral("Art"), QStringLiteral("apple print"), 1, QStringLiteral("10"));
     s.add(3, QStringLiteral("Tools"), QStringLiteral("Drill"), 1, QStringLiteral("1241"));
     EXPECT_EQ(s.page().FillInventoryList(3), 2);
+    // What the view paints comes from the same formatted lines.
+    const QAbstractItemModel* model = s.page().lstInventory->model();
+    ASSERT_EQ(model->rowCount(), 4);
+    EXPECT_TRUE(
+        model->data(model->index(2, 0)).toString().startsWith(QStringLiteral("3     Tools")));
     EXPECT_EQ(s.page().lstInventory->lines().last(),
               QString(50, QLatin1Char(' ')) + QStringLiteral("Total Value: $1296.5"));
 
