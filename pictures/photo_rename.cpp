@@ -61,7 +61,9 @@ QStringList ReplacePhotoPath(store::Connection& connection, const QString& oldPa
         for (const QString& t : tables)
             q.execute({QStringLiteral("UPDATE [") + t + QLatin1Char(']'),
                        QStringLiteral("SET Item_Photo_Name = '") + to + QLatin1Char('\''),
-                       QStringLiteral("WHERE Item_Photo_Name = '") + from + QLatin1Char('\'')});
+                       // Exact: Cat.jpg and cat.jpg are two files here.
+                       QStringLiteral("WHERE Item_Photo_Name = '") + from +
+                           QStringLiteral("' COLLATE BINARY")});
     });
     return tables;
 }

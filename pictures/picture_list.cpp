@@ -91,6 +91,12 @@ void MyImage::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
 }
 
+// The second press of a double click arrives as this event; passed on as a press it would be a
+// second click and take the selection straight back.
+void MyImage::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
 PictureDList::PictureDList(Controls controls, std::function<void(MyImage*)> onClick)
     : c_(controls), onClick_(std::move(onClick)) {}
 

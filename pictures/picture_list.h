@@ -40,6 +40,7 @@ class MyImage : public QLabel {
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     bool highlighted_ = false;

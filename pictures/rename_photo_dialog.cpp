@@ -7,6 +7,7 @@
 #include "pictures/photo_rename.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_list.h"
+#include "store/database.h"
 
 #include <QFile>
 #include <QLabel>
@@ -21,6 +22,15 @@ QLineEdit* editDialogPhotoField() {
         if (w && w->objectName() == QLatin1String("dlgEdit"))
             return w->findChild<QLineEdit*>(QStringLiteral("edtPhoto"));
     return nullptr;
+}
+
+// A rename changes photograph paths and nothing else: the pictures are rebuilt from the database,
+// while unsaved entries, sort order and cost level stay as they are (a full reload of the working
+// inventory would mark it saved, and closing would then drop the unsaved entries unasked).
+void RefreshPictures() {
+    auto& s = app::State();
+    s.picturesRemoveAll();
+    s.picturesLoad();
 }
 
 } // namespace
@@ -101,7 +111,7 @@ void TdlgRenamePhoto::btnOKClick() {
     if (!renamed) {
         ui::Modal::message(pictures::RenameFailureMessage(OldBase),
                            QStringLiteral("Unable to rename photo"));
-        s.reloadWorkingInventory();
+        RefreshPictures();
         viewer->LoadPhoto(oldPath);
         return;
     }
@@ -110,9 +120,14 @@ void TdlgRenamePhoto::btnOKClick() {
     viewer->lblName->setText(viewer->PhotoName);
     try {
         pictures::ReplacePhotoPath(s.ADOConnection2, oldPath, newPath);
-    } catch (...) {
+    } catch (const std::exception& e) {
         // The inventories still name the old file: give it its name back.
-        QFile::rename(newPath, oldPath);
+        if (!QFile::rename(newPath, oldPath))
+            throw store::DatabaseError(
+                QStringLiteral("%1\nThe photograph could not get its old name back; it is now "
+                               "\"%2\".")
+                    .arg(QString::fromUtf8(e.what()), newPath)
+                    .toStdString());
         viewer->PhotoFile = oldPath;
         viewer->PhotoName = viewer->PhotoFile.mid(viewer->PhotoFolder.size());
         viewer->lblName->setText(viewer->PhotoName);
@@ -120,7 +135,7 @@ void TdlgRenamePhoto::btnOKClick() {
     }
     pictures::PictureDList* list = pictures::Pictures();
     const quint32 reselect = list && list->Selected ? list->Selected->EntryNumber : 0;
-    s.reloadWorkingInventory();
+    RefreshPictures();
     if (reselect != 0 && (list = pictures::Pictures())) list->SelectPicture(reselect);
     viewer->LoadPhoto(newPath);
     if (QLineEdit* photo = editDialogPhotoField()) photo->setText(newPath);

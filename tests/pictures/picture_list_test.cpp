@@ -10,7 +10,9 @@
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QFile>
 #include <QFrame>
 #include <QPushButton>
@@ -177,6 +179,17 @@ TEST(PictureList, ClickSelectsAClickAgainDeselectsRemovalDeselects) {
     EXPECT_EQ(s.list().Selected, nullptr);
     EXPECT_FALSE(s.page().btnViewPic->isEnabled());
     EXPECT_FALSE(s.page().btnGoTo->isEnabled());
+
+    // A double click is one click: the tile it lands on ends up selected.
+    const QPointF at(5, 5);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                           QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, at, second->Image->mapToGlobal(at), Qt::LeftButton,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(second->Image, &e);
+    }
+    EXPECT_EQ(s.list().Selected, second);
 
     s.list().SelectPicture(3);
     EXPECT_EQ(s.list().Selected, s.list().Last);

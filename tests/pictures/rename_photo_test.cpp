@@ -137,3 +137,36 @@ TEST(RenamePhoto, BlanksOnlyOrASlashAreRefused) {
     EXPECT_TRUE(QFile::exists(r.old));
     EXPECT_EQ(r.uses(QStringLiteral("Inventory"), r.old), 2);
 }
+
+TEST(RenamePhoto, KeepsUnsavedWorkAndOnlyTheExactPath) {
+    Rename r;
+    // Another entry names a different file whose name differs only in case.
+    const QString lower = r.folder.file(QStringLiteral("bob's hall.jpg"));
+    photos::AddEntry(4, photos::Make(lower, 120, 90));
+    app::State().picturesLoad();
+    auto& s = app::State();
+    s.InventoryModified = true;
+    s.SettingsChanged = true;
+    s.SortKeys = {-3, 5, 1, 0, 0, 0};
+    // Closing must still ask about the unsaved entries, and the run's sort order stays, whether
+    // the rename fails or succeeds.
+    const auto unsavedStateKept = [&s] {
+        EXPECT_TRUE(s.InventoryModified);
+        EXPECT_TRUE(s.SettingsChanged);
+        EXPECT_EQ(s.SortKeys, (std::array<int, 6>{-3, 5, 1, 0, 0, 0}));
+    };
+    r.rename(QStringLiteral("other"));
+    ASSERT_EQ(r.modal.messages.size(), 1u);
+    unsavedStateKept();
+
+    r.modal.messages.clear();
+    const QString renamed = r.folder.file(QStringLiteral("porch.jpg"));
+    r.rename(QStringLiteral("porch"));
+    EXPECT_TRUE(r.modal.messages.empty()) << r.modal.lastMessage().toStdString();
+    EXPECT_EQ(r.uses(QStringLiteral("Inventory"), renamed), 2);
+    EXPECT_EQ(r.uses(QStringLiteral("Inventory"), lower), 1);
+    EXPECT_EQ(r.uses(QStringLiteral("Attic"), renamed), 2);
+    EXPECT_TRUE(QFile::exists(lower));
+    unsavedStateKept();
+    EXPECT_EQ(pictures::Pictures()->count(), 4);
+}
