@@ -97,6 +97,15 @@ bool runDecode(Job& job) {
                           ? ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
                                            transposes(job.orientation), kThumbWidth, kThumbHeight)
                           : 8;
+    jpeg_calc_output_dimensions(&cinfo);
+    // A header can claim up to 65500 x 65500; such a picture would take gigabytes before a
+    // single line is read, so it is refused instead.
+    if (double(cinfo.output_width) * double(cinfo.output_height) > kMaxDecodedPixels) {
+        std::snprintf(job.message, sizeof job.message, "The picture is too large: %u x %u.",
+                      cinfo.output_width, cinfo.output_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     jpeg_start_decompress(&cinfo);
     job.image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (job.image.isNull()) {

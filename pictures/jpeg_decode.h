@@ -21,6 +21,9 @@ QImage Upright(const QImage& stored, int orientation);
 // still measures at least minWidth x minHeight; 8 when even full size is smaller.
 int ThumbnailScale(int width, int height, bool transposed, int minWidth, int minHeight);
 
+// Most pixels a decoded picture may have (about 1 GiB at four bytes a pixel).
+inline constexpr double kMaxDecodedPixels = 256.0 * 1024 * 1024;
+
 struct Decoded {
     QImage image; // null on failure
     QString error;

@@ -125,6 +125,17 @@ TEST(DecodeJpeg, DamagedAndForeignFilesGiveAnErrorButATruncatedOneStillShows) {
     EXPECT_TRUE(DecodeJpeg(dir.filePath(QStringLiteral("missing.jpg"))).image.isNull());
     const QByteArray whole = encode(marked().scaled(640, 320));
     EXPECT_TRUE(DecodeJpegData(whole.left(20), false).image.isNull()); // header cut short
+    // A header claiming 60000 x 60000 is refused before anything that size is made.
+    QByteArray huge = whole;
+    const qsizetype sof = huge.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GE(sof, 0);
+    for (int field : {5, 7}) {
+        huge[sof + field] = char(60000 >> 8);
+        huge[sof + field + 1] = char(60000 & 0xFF);
+    }
+    const Decoded refused = DecodeJpegData(huge, false);
+    EXPECT_TRUE(refused.image.isNull());
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("too large"))) << refused.error.toStdString();
     const Decoded truncated = DecodeJpegData(whole.left(whole.size() * 2 / 3), false);
     ASSERT_FALSE(truncated.image.isNull());
     EXPECT_EQ(truncated.image.size(), QSize(640, 320));
