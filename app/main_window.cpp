@@ -306,13 +306,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::WriteInventoryHeader() {
-    auto& st = app::State();
-    inventories::HeaderWrite write;
-    write.now = st.Stamp;
-    write.current = {st.SortKeys, st.costLevel()};
-    write.inventoryModified = st.InventoryModified;
-    write.settingsChanged = st.SettingsChanged;
-    inventories::WriteInventoryHeader(st.ADOQuery2, write);
+    inventories::WriteInventoryHeader(app::State().ADOQuery2, inventories::CurrentHeaderWrite());
 }
 
 void TfrmMain::FillRecentMenu() {

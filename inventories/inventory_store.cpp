@@ -24,6 +24,15 @@ QStringList firstFields(store::Query& query, const QStringList& lines) {
     return values;
 }
 
+// Saved-inventory bookkeeping can name a table that is gone (an earlier copy that failed).
+bool tableExists(store::Query& query, const QString& tableName) {
+    for (const QString& name :
+         firstFields(query, {QStringLiteral("SELECT name"), QStringLiteral("FROM sqlite_master"),
+                             QStringLiteral("WHERE type = 'table'")}))
+        if (sameName(name, tableName)) return true;
+    return false;
+}
+
 QString bracketed(const QString& tableName) {
     return QLatin1Char('[') + tableName + QLatin1Char(']');
 }
@@ -154,10 +163,12 @@ SaveAsResult SaveInventoryAs(store::Connection& connection, const QString& displ
                      if (result.name.check == NameCheck::New)
                          q.execute({QStringLiteral("INSERT INTO Master_Table"),
                                     QStringLiteral("VALUES ('") + t + QStringLiteral("')")});
-                     else if (result.name.check == NameCheck::Exists && replaceExisting)
-                         q.execute({QStringLiteral("DROP TABLE ") + bracketed(t)});
-                     else
+                     else if (result.name.check == NameCheck::Exists && replaceExisting) {
+                         if (tableExists(q, t))
+                             q.execute({QStringLiteral("DROP TABLE ") + bracketed(t)});
+                     } else {
                          return;
+                     }
                      WriteInventoryHeader(q, header);
                      copyInventory(q, QStringLiteral("Inventory"), bracketed(t));
                      setCurrentTable(q, t);
@@ -179,7 +190,12 @@ bool DeleteInventory(store::Connection& connection, const QString& displayName) 
         store::Query q(connection);
         q.execute({QStringLiteral("DELETE FROM Master_Table"),
                    QStringLiteral("WHERE Table_Names = '") + t + QLatin1Char('\'')});
-        q.execute({QStringLiteral("DROP TABLE ") + bracketed(t)});
+        const bool listed = q.rowsAffected() > 0;
+        if (tableExists(q, t))
+            q.execute({QStringLiteral("DROP TABLE ") + bracketed(t)});
+        else if (!listed)
+            throw store::DatabaseError(
+                QStringLiteral("\"%1\" is not a saved inventory.").arg(displayName).toStdString());
         recentChanged = RemoveRecent(q, t);
     });
     return recentChanged;

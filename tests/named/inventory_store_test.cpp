@@ -180,6 +180,20 @@ TEST_F(InventoryStore, DeleteDropsAndLeavesTheRecentList) {
     EXPECT_EQ(snapshot(), before);
 }
 
+TEST_F(InventoryStore, ANameWhoseTableIsGoneCanBeDeletedOrSavedOver) {
+    for (const char* n : {"Lost", "Gone"}) {
+        ASSERT_TRUE(SaveInventoryAs(*db, QString::fromLatin1(n), false, kModified).saved);
+        q->execute({QStringLiteral("DROP TABLE [%1]").arg(QString::fromLatin1(n))});
+    }
+    EXPECT_TRUE(DeleteInventory(*db, QStringLiteral("Lost")));
+    EXPECT_EQ(SavedInventories(*q), (QStringList{"Gone"}));
+    addEntries(2);
+    const SaveAsResult over = SaveInventoryAs(*db, QStringLiteral("Gone"), true, kModified);
+    EXPECT_TRUE(over.saved);
+    EXPECT_TRUE(tableExists(QStringLiteral("Gone")));
+    EXPECT_EQ(SavedInventories(*q), (QStringList{"Gone"}));
+}
+
 TEST_F(InventoryStore, NewKeepsAWellFormedHeaderAndRepairsABadOne) {
     addEntries(3);
     setCurrent(QStringLiteral("Shed"));
