@@ -46,61 +46,63 @@ TdlgEdit::TdlgEdit(QWidget* parent) : QDialog(parent) {
                    Qt::WindowStaysOnTopHint);
     setFixedSize(517, 362);
 
+    // The client height and the notes box size are both fixed, so the rows above the notes are
+    // packed tightly and the entry's category shares the first row with its number.
     lblEntry = make<QLabel>(this, "lblEntry", QStringLiteral("Entry:"));
-    lblEntry->move(8, 8);
+    lblEntry->move(8, 6);
     lblID = make<QLabel>(this, "lblID");
-    lblID->setGeometry(56, 8, 80, 16);
+    lblID->setGeometry(56, 6, 80, 16);
     lblCategory = make<QLabel>(this, "lblCategory");
-    lblCategory->setGeometry(8, 28, 500, 16);
+    lblCategory->setGeometry(144, 6, 365, 16);
     lblName = make<QLabel>(this, "lblName");
-    lblName->setGeometry(8, 48, 500, 16);
+    lblName->setGeometry(8, 28, 500, 16);
     edtName = make<QLineEdit>(this, "edtName");
     edtName->setAccessibleName(QStringLiteral("Item"));
-    edtName->setGeometry(8, 46, 257, 21);
+    edtName->setGeometry(8, 25, 257, 21);
     edtName->hide();
     lblNumber = make<QLabel>(this, "lblNumber");
-    lblNumber->move(8, 72);
+    lblNumber->move(8, 50);
     lblAt = make<QLabel>(this, "lblAt", QStringLiteral("at"));
     lblCost = make<QLabel>(this, "lblCost");
     lblEach = make<QLabel>(this, "lblEach", QStringLiteral("each"));
     for (QLabel* l : {lblAt, lblCost, lblEach})
-        l->move(0, 72);
+        l->move(0, 50);
 
     lblNewNumber = make<QLabel>(this, "lblNewNumber", QStringLiteral("New number:"));
-    lblNewNumber->move(8, 100);
+    lblNewNumber->move(8, 73);
     edtNumber = make<QLineEdit>(this, "edtNumber");
     edtNumber->setAccessibleName(QStringLiteral("New number:"));
-    edtNumber->setGeometry(88, 96, 65, 21);
+    edtNumber->setGeometry(96, 70, 65, 21);
     lblNewCost = make<QLabel>(this, "lblNewCost", QStringLiteral("New value:"));
-    lblNewCost->move(176, 100);
+    lblNewCost->move(176, 73);
     comValue = make<QComboBox>(this, "comValue");
     comValue->setAccessibleName(QStringLiteral("New value:"));
     comValue->setEditable(true);
     comValue->setInsertPolicy(QComboBox::NoInsert);
-    comValue->setGeometry(248, 96, 113, 21);
+    comValue->setGeometry(248, 70, 113, 21);
 
     lblPhoto = make<QLabel>(this, "lblPhoto", QStringLiteral("Photograph:"));
-    lblPhoto->move(8, 128);
+    lblPhoto->move(8, 99);
     edtPhoto = make<QLineEdit>(this, "edtPhoto");
     edtPhoto->setAccessibleName(QStringLiteral("Photograph:"));
-    edtPhoto->setGeometry(88, 124, 329, 21);
+    edtPhoto->setGeometry(96, 96, 321, 21);
     btnBrowse = make<QPushButton>(this, "btnBrowse", QStringLiteral("Browse"));
-    btnBrowse->setGeometry(424, 122, 85, 25);
+    btnBrowse->setGeometry(424, 94, 85, 25);
 
     lblNotes = make<QLabel>(this, "lblNotes", QStringLiteral("Notes:"));
-    lblNotes->move(8, 148);
+    lblNotes->move(8, 121);
     rchNotes = make<QTextEdit>(this, "rchNotes");
     rchNotes->setAccessibleName(QStringLiteral("Notes:"));
     rchNotes->setAcceptRichText(false);
-    rchNotes->setGeometry(0, 164, 517, 193 - 30);
+    rchNotes->setGeometry(0, 138, 517, 193);
 
     btnView = make<QPushButton>(this, "btnView", QStringLiteral("&View Photo"));
     btnSave = make<QPushButton>(this, "btnSave", QStringLiteral("&Save Changes"));
     btnSave->setDefault(true);
     btnCancel = make<QPushButton>(this, "btnCancel", QStringLiteral("&Cancel"));
-    btnView->setGeometry(8, 332, 105, 25);
-    btnSave->setGeometry(296, 332, 105, 25);
-    btnCancel->setGeometry(408, 332, 101, 25);
+    btnView->setGeometry(8, 334, 105, 25);
+    btnSave->setGeometry(296, 334, 105, 25);
+    btnCancel->setGeometry(408, 334, 101, 25);
 
     connect(edtName, &QLineEdit::textChanged, this, [this] { NameEdited = true; });
     ui::ConnectGuarded(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
@@ -121,6 +123,9 @@ void TdlgEdit::Execute(int editedId) {
 }
 
 void TdlgEdit::FormActivate() {
+    // Every way out empties these, but a stale count or a doubled price list must never reach
+    // a save, so each showing starts from empty boxes regardless.
+    emptyNewValues();
     PictureToReselect = 0;
     if (auto* list = pictures::Pictures(); list && list->Selected) {
         PictureToReselect = int(list->Selected->EntryNumber);
@@ -256,8 +261,13 @@ void TdlgEdit::btnSaveClick() {
 }
 
 void TdlgEdit::btnCancelClick() {
-    emptyNewValues();
     reject();
+}
+
+void TdlgEdit::reject() {
+    // Escape and the window's close button end here too, not only the Cancel button.
+    emptyNewValues();
+    QDialog::reject();
 }
 
 void TdlgEdit::btnBrowseClick() {

@@ -24,6 +24,7 @@ class TdlgEdit : public QDialog {
     void btnCancelClick();
     void btnBrowseClick();
     void btnViewClick();
+    void reject() override;
 
     int EditedID = 0;
     int EntryTab = 0;

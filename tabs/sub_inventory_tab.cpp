@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <utility>
 
 namespace tabs {
 
@@ -65,6 +66,11 @@ void setBoxColour(QWidget* w, QPalette::ColorRole role) {
 QString selectedText(const QListWidget* list) {
     const auto selected = list->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+int selectedRow(const QListWidget* list) {
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
 bool hasSelection(const QListWidget* list) {
@@ -224,15 +230,29 @@ SubInventoryTab::~SubInventoryTab() {
 }
 
 void SubInventoryTab::connectHandlers() {
-    ui::ConnectGuarded(lst1, &QListWidget::itemClicked, this, [this] { lst1Click(); });
-    ui::ConnectGuarded(lst2, &QListWidget::itemClicked, this, [this] { lst2Click(); });
+    // A click whose release already ran the handler for its new line must not run it again.
+    ui::ConnectGuarded(lst1, &QListWidget::itemClicked, this, [this] {
+        if (!std::exchange(chosenOnRelease_, false)) lst1Click();
+    });
+    ui::ConnectGuarded(lst2, &QListWidget::itemClicked, this, [this] {
+        if (!std::exchange(chosenOnRelease_, false)) lst2Click();
+    });
+    // A list left without a selected line has no choice to keep track of, so choosing any line
+    // again, even the same one, runs its handler.
+    connect(lst1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (selectedRow(lst1) < 0) handledRow1_ = -1;
+    });
+    connect(lst2, &QListWidget::itemSelectionChanged, this, [this] {
+        if (selectedRow(lst2) < 0) handledRow2_ = -1;
+    });
     ui::ConnectGuarded(edtOther, &QLineEdit::textChanged, this, [this] { edtOtherChange(); });
     ui::ConnectGuarded(comCost, &QComboBox::activated, this, [this] { comCostSelect(); });
     ui::ConnectGuarded(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
     ui::ConnectGuarded(btnRemove, &QPushButton::clicked, this, [this] { btnRemoveClick(); });
     ui::ConnectGuarded(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
     ui::ConnectGuarded(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
-    for (QObject* o : std::initializer_list<QObject*>{lst1, lst2, edtOther, edtNumber, comCost})
+    for (QObject* o : std::initializer_list<QObject*>{
+             lst1, lst2, lst1->viewport(), lst2->viewport(), edtOther, edtNumber, comCost})
         o->installEventFilter(this);
     if (comCost->lineEdit()) comCost->lineEdit()->installEventFilter(this);
 }
@@ -243,21 +263,17 @@ bool SubInventoryTab::eventFilter(QObject* watched, QEvent* event) {
     const auto run = [](const std::function<void()>& fn) { ui::Guarded(fn); };
     if (type == QEvent::KeyRelease && (watched == lst1 || watched == lst2)) {
         const int k = key();
-        const bool first = watched == lst1;
-        run([&] { first ? lst1KeyUp(k) : lst2KeyUp(k); });
-        // Moving through a list by keyboard chooses like a click does.
-        switch (k) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            run([&] { first ? lst1Click() : lst2Click(); });
-            break;
-        default:
-            break;
-        }
+        auto* list = static_cast<QListWidget*>(watched);
+        run([&] { list == lst1 ? lst1KeyUp(k) : lst2KeyUp(k); });
+        // Arrows, paging and the keyboard search choose a line as a click does.
+        followSelection(list);
+    } else if (watched == lst1->viewport() || watched == lst2->viewport()) {
+        auto* list = watched == lst1->viewport() ? lst1 : lst2;
+        // Letting go over another line than the one pressed is no click, yet it chooses.
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            chosenOnRelease_ = false;
+        else if (type == QEvent::MouseButtonRelease)
+            chosenOnRelease_ = followSelection(list);
     } else if (watched == edtOther && type == QEvent::FocusIn) {
         run([this] { edtOtherEnter(); });
     } else if (watched == edtNumber && type == QEvent::FocusOut) {
@@ -372,7 +388,15 @@ void SubInventoryTab::showExtraFields(int editUse) {
     }
 }
 
+bool SubInventoryTab::followSelection(QListWidget* list) {
+    const bool categories = list == lst1;
+    if (selectedRow(list) == (categories ? handledRow1_ : handledRow2_)) return false;
+    ui::Guarded([&] { categories ? lst1Click() : lst2Click(); });
+    return true;
+}
+
 void SubInventoryTab::lst1Click() {
+    handledRow1_ = selectedRow(lst1);
     auto& s = app::State();
     if (!hasSelection(lst1)) {
         s.CurrentCategoryNumber = 0;
@@ -439,6 +463,7 @@ void SubInventoryTab::fillCostList() {
 }
 
 void SubInventoryTab::lst2Click() {
+    handledRow2_ = selectedRow(lst2);
     auto& s = app::State();
     if (!hasSelection(lst2)) {
         s.CurrentItemNumber = 0;
@@ -638,18 +663,24 @@ void SubInventoryTab::btnAddClick() {
     const double cost = CutToCents(s.EntryCost);
     const double total = count * cost;
     const QString category = selectedText(lst1);
-    s.ADOQuery2.execute(
-        {QStringLiteral("INSERT INTO Inventory"),
-         QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") +
-             info_.subInventoryText() + QStringLiteral("', ") + QString::number(info_.number) +
-             QStringLiteral(", '") + store::ToStoredText(category) + QStringLiteral("', ") +
-             QString::number(s.CurrentCategoryNumber) + QStringLiteral(", '") +
-             store::ToStoredText(itemName()) + QStringLiteral("', ") +
-             QString::number(s.CurrentItemNumber) + QStringLiteral(", ") + QString::number(count) +
-             QStringLiteral(", ") + store::MoneyToSql(cost) + QStringLiteral(", ") +
-             store::MoneyToSql(total) + QStringLiteral(", '") +
-             store::ToStoredText(composeNotes()) + QStringLiteral("', '") +
-             store::ToStoredText(photo) + QStringLiteral("')")});
+    try {
+        s.ADOQuery2.execute(
+            {QStringLiteral("INSERT INTO Inventory"),
+             QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") +
+                 info_.subInventoryText() + QStringLiteral("', ") + QString::number(info_.number) +
+                 QStringLiteral(", '") + store::ToStoredText(category) + QStringLiteral("', ") +
+                 QString::number(s.CurrentCategoryNumber) + QStringLiteral(", '") +
+                 store::ToStoredText(itemName()) + QStringLiteral("', ") +
+                 QString::number(s.CurrentItemNumber) + QStringLiteral(", ") +
+                 QString::number(count) + QStringLiteral(", ") + store::MoneyToSql(cost) +
+                 QStringLiteral(", ") + store::MoneyToSql(total) + QStringLiteral(", '") +
+                 store::ToStoredText(composeNotes()) + QStringLiteral("', '") +
+                 store::ToStoredText(photo) + QStringLiteral("')")});
+    } catch (...) {
+        // The thumbnail already carries the number the next Add will use again.
+        if (!photo.isEmpty()) s.picturesRemove(id);
+        throw;
+    }
     // Raised only once the row exists, so a failed insert leaves no gap in the numbering.
     s.IDCounter = id;
 

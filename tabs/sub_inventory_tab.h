@@ -128,10 +128,17 @@ class SubInventoryTab : public QWidget {
     QString itemName() const;
     QString composeNotes() const;
     int selectedEntryId() const;
+    // Runs the list's click handler when its selected line is not the one the handler last ran
+    // for; true when it ran.
+    bool followSelection(QListWidget* list);
 
     const TabInfo& info_;
     int categoryExtent_ = 0;
     int itemExtent_ = 0;
+    // The selected line each list's click handler last ran for (-1: none).
+    int handledRow1_ = -1;
+    int handledRow2_ = -1;
+    bool chosenOnRelease_ = false;
 };
 
 // The tab of a sub-inventory number (1..17), or none while that tab does not exist.

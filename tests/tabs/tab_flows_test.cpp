@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "pictures/photograph_dialog.h"
+#include "pictures/picture_list.h"
 #include "store/stored_text.h"
 #include "tabs/edit_dialog.h"
 #include "tabs/incorrect_number_dialog.h"
@@ -64,6 +65,20 @@ struct Session {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(items.first()).center());
     }
+    // Presses on one line and lets go over another, as a hurried click does.
+    void drag(QListWidget* list, const QString& from, const QString& to) {
+        const auto at = [list](const QString& text) {
+            QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);
+            EXPECT_NE(item, nullptr) << text.toStdString();
+            return item ? list->visualItemRect(item).center() : QPoint();
+        };
+        const QPoint start = at(from), end = at(to);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, end, list->viewport()->mapToGlobal(end), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, end);
+    }
     void choose(tabs::SubInventoryTab& tab, const QString& category, const QString& item = {}) {
         click(find<QListWidget>(tab, "lst", "1"), category);
         if (!item.isEmpty()) click(find<QListWidget>(tab, "lst", "2"), item);
@@ -77,6 +92,10 @@ struct Session {
         QFocusEvent out(QEvent::FocusOut);
         QApplication::sendEvent(box, &out);
     }
+    static QString selectedText(const QListWidget* list) {
+        const auto selected = list->selectedItems();
+        return selected.isEmpty() ? QString() : selected.first()->text();
+    }
     void press(const tabs::SubInventoryTab& tab, const char* role) {
         find<QPushButton>(tab, "btn", role)->click();
     }
@@ -89,6 +108,20 @@ struct Session {
             values << q.text(i);
         q.close();
         return values;
+    }
+    // True when the entry's category and item names and numbers are one line of the catalogue.
+    bool matchesCatalogue(const tabs::SubInventoryTab& tab, int id) {
+        const QStringList v = row(id, "Major_Category, Category_Number, Item_Name, Item_Number");
+        if (v.size() != 4) return false;
+        const QString key = tab.info().keyText();
+        auto& q = app::State().ADOQuery1;
+        q.open({"SELECT COUNT(*) FROM " + key + "_Main m, " + key + "_Items i",
+                "WHERE m.Category_Name = '" + v[0] + "' AND m.Category_Number = " + v[1],
+                "AND i.Category_Number = m.Category_Number",
+                "AND i.Item_Name = '" + v[2] + "' AND i.Item_Number = " + v[3]});
+        const bool found = q.integer(0) == 1;
+        q.close();
+        return found;
     }
     int entries() {
         auto& q = app::State().ADOQuery2;
@@ -222,6 +255,43 @@ TEST(TabBrowsing, EnteringATabRederivesItsChoice) {
     EXPECT_EQ(app::State().EntryCount, 4u);
     EXPECT_TRUE(app::State().CostValid);
     EXPECT_DOUBLE_EQ(app::State().EntryCost, 25);
+}
+
+TEST(TabBrowsing, KeyboardSearchAndDragChooseLikeAClick) {
+    Session run;
+    auto& art = run.open("Art");
+    auto* categories = run.find<QListWidget>(art, "lst", "1");
+    auto* items = run.find<QListWidget>(art, "lst", "2");
+    run.choose(art, "Clocks", "Wall clock");
+
+    QTest::keyClicks(categories, "P");
+    EXPECT_EQ(Session::selectedText(categories), QStringLiteral("Paintings"));
+    EXPECT_EQ(run.find<QLabel>(art, "lbl", "2")->text(), QStringLiteral("Paintings"));
+    EXPECT_FALSE(items->findItems("Watercolor", Qt::MatchExactly).isEmpty());
+    EXPECT_EQ(app::State().CurrentItemNumber, 0);
+    QTest::keyClicks(items, "W");
+    EXPECT_EQ(Session::selectedText(items), QStringLiteral("Watercolor"));
+    EXPECT_TRUE(run.find<QLineEdit>(art, "edt", "Number")->isEnabled());
+    run.press(art, "Add");
+    ASSERT_EQ(run.entries(), 1);
+    EXPECT_EQ(run.row(1, "Major_Category, Item_Name"), (QStringList{"Paintings", "Watercolor"}));
+    EXPECT_TRUE(run.matchesCatalogue(art, 1));
+
+    run.choose(art, "Clocks", "Wall clock");
+    run.drag(categories, "Clocks", "Vases & Bowls");
+    EXPECT_EQ(run.find<QLabel>(art, "lbl", "2")->text(), QStringLiteral("Vases & Bowls"));
+    EXPECT_EQ(app::State().CurrentItemNumber, 0);
+    run.choose(art, "Clocks", "Wall clock");
+    run.drag(items, "Mantel clock", "Desk clock");
+    run.press(art, "Add");
+    ASSERT_EQ(run.entries(), 2);
+    EXPECT_EQ(run.row(2, "Item_Name"), QStringList{"Desk clock"});
+    EXPECT_TRUE(run.matchesCatalogue(art, 2));
+
+    // After Add the item line is gone: a key let go over the list keeps a typed name.
+    run.find<QLineEdit>(art, "edt", "Other")->setText("Sundial");
+    QTest::keyRelease(items, Qt::Key_Shift);
+    EXPECT_EQ(app::State().CurrentItemNumber, -1);
 }
 
 TEST(TabAdding, AddStoresTheEntryListsItAndResetsTheItem) {
@@ -375,6 +445,38 @@ TEST(TabAdding, PhotographIsCheckedBeforeAnythingIsStored) {
               QStringList{store::ToStoredText(run.folder.file("clock.jpg"))});
 }
 
+TEST(TabAdding, FailedInsertTakesItsThumbnailBack) {
+    Session run;
+    auto* pictures = pictures::Pictures();
+    ASSERT_NE(pictures, nullptr);
+    QImage clock(64, 48, QImage::Format_RGB32);
+    clock.fill(Qt::darkBlue);
+    ASSERT_TRUE(clock.save(run.folder.file("clock.jpg"), "JPG"));
+    auto& art = run.open("Art");
+    auto& q = app::State().ADOQuery2;
+    q.execute({"CREATE TRIGGER DiskFull BEFORE INSERT ON Inventory",
+               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"});
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        run.choose(art, "Clocks", "Wall clock");
+        run.find<QLineEdit>(art, "edt", "Photo")->setText(run.folder.file("clock.jpg"));
+        run.press(art, "Add");
+    }
+    EXPECT_EQ(run.entries(), 0);
+    EXPECT_EQ(app::State().IDCounter, 0);
+    EXPECT_EQ(pictures->count(), 0);
+    ASSERT_EQ(run.modal.messages.size(), 2u);
+    EXPECT_EQ(run.modal.messages[1].caption, QStringLiteral("Error"));
+    EXPECT_TRUE(run.modal.messages[1].text.contains("full"));
+
+    q.execute({"DROP TRIGGER DiskFull"});
+    run.press(art, "Add"); // what was typed is still there
+    EXPECT_EQ(run.entries(), 1);
+    EXPECT_EQ(app::State().IDCounter, 1);
+    EXPECT_EQ(pictures->count(), 1);
+    EXPECT_NE(pictures->FindPicture(1), nullptr);
+}
+
 TEST(TabRemoving, RemovalClosesTheGapAndAddButtonsFollowTheCounter) {
     Session run;
     auto& art = run.open("Art");
@@ -452,6 +554,102 @@ TEST(TabEditing, EditDialogSavesNewValuesAndKeepsEmptyOnes) {
     EXPECT_EQ(run.row(1, "Number_Of_Items, Cost_Per_Item, Total_Value_Of_Item"),
               (QStringList{"3", "100", "300"}));
     EXPECT_EQ(run.refusals, std::vector<int>{1});
+}
+
+TEST(TabEditing, EscapeAndCloseDiscardWhatWasTyped) {
+    Session run;
+    auto& art = run.open("Art");
+    run.addSimple(art, "Clocks", "Wall clock", "2");
+    run.addSimple(art, "Paintings", "Oil painting, small original");
+    auto* listing = run.find<ui::LineList>(art, "lst", "Inventory");
+    const auto typeAndLeave = [&](bool byEscape) {
+        run.modal.onNextDialog([&, byEscape](QDialog& d) {
+            auto& edit = static_cast<TdlgEdit&>(d);
+            edit.edtNumber->setText("7");
+            edit.comValue->setEditText("$99");
+            if (byEscape) {
+                QTest::keyClick(&d, Qt::Key_Escape);
+            } else {
+                d.show();
+                d.close();
+            }
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        listing->setCurrentRow(0);
+        run.press(art, "Edit");
+    };
+    const auto checkFreshAndSave = [&] {
+        run.modal.onNextDialog([&](QDialog& d) {
+            auto& edit = static_cast<TdlgEdit&>(d);
+            EXPECT_TRUE(edit.edtNumber->text().isEmpty());
+            EXPECT_TRUE(edit.comValue->currentText().isEmpty());
+            QStringList points;
+            for (int i = 0; i < edit.comValue->count(); ++i)
+                points << edit.comValue->itemText(i);
+            EXPECT_EQ(points, (QStringList{"$150.00", "$600.00", "$3000.00"}));
+            ClickButton(d, "btnSave");
+            return d.result();
+        });
+        listing->setCurrentRow(1);
+        run.press(art, "Edit");
+    };
+    for (bool byEscape : {true, false}) {
+        SCOPED_TRACE(byEscape ? "Escape" : "close");
+        typeAndLeave(byEscape);
+        checkFreshAndSave();
+        EXPECT_EQ(run.row(1, "Number_Of_Items, Cost_Per_Item"), (QStringList{"2", "25"}));
+        EXPECT_EQ(run.row(2, "Number_Of_Items, Cost_Per_Item"), (QStringList{"1", "150"}));
+    }
+
+    // Even with the boxes left filled behind its back, a showing starts empty.
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        edit.edtNumber->setText("9");
+        edit.comValue->addItem("$1.00");
+        edit.FormActivate();
+        EXPECT_TRUE(edit.edtNumber->text().isEmpty());
+        EXPECT_EQ(edit.comValue->count(), 3);
+        return static_cast<int>(QDialog::Rejected);
+    });
+    listing->setCurrentRow(1);
+    run.press(art, "Edit");
+}
+
+TEST(TabEditing, NotesBoxHasItsSizeAndNothingOverlaps) {
+    Session run;
+    auto& misc = run.open("Misc");
+    run.choose(misc, "Luggage");
+    run.find<QLineEdit>(misc, "edt", "Other")->setText("Steamer trunk with a long name");
+    run.type(run.find<QLineEdit>(misc, "edt", "Number"), "12345");
+    run.type(run.find<QComboBox>(misc, "com", "Cost"), "$12.34");
+    run.press(misc, "Add");
+    run.addSimple(misc, "Luggage", run.find<QListWidget>(misc, "lst", "2")->item(0)->text());
+    auto* listing = run.find<ui::LineList>(misc, "lst", "Inventory");
+    for (int entry : {0, 1}) { // a typed name shows an edit box, a catalogue item a label
+        listing->setCurrentRow(entry);
+        run.modal.onNextDialog([&](QDialog& d) {
+            auto& edit = static_cast<TdlgEdit&>(d);
+            d.show();
+            EXPECT_EQ(edit.rchNotes->size(), QSize(517, 193));
+            EXPECT_EQ(d.size(), QSize(517, 362));
+            QList<QWidget*> shown;
+            for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (w->isVisible()) shown << w;
+            for (int i = 0; i < shown.size(); ++i) {
+                EXPECT_TRUE(d.rect().contains(shown[i]->geometry()))
+                    << shown[i]->objectName().toStdString();
+                for (int j = i + 1; j < shown.size(); ++j)
+                    EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                        << shown[i]->objectName().toStdString() << " / "
+                        << shown[j]->objectName().toStdString();
+            }
+            ClickButton(d, "btnCancel");
+            return d.result();
+        });
+        run.press(misc, "Edit");
+    }
+    EXPECT_EQ(run.modal.dialogsShown.size(), 2);
 }
 
 TEST(TabEditing, TypedNamesAreEditable) {
