@@ -22,8 +22,18 @@ void ShowIndex(QWidget* mainWindow) {
     ui::Modal::exec(*index);
 }
 
-void ShowAbout() {
-    if (TfrmAbout* about = ui::Win().frmAbout) ui::Modal::exec(*about);
+void ShowAbout(QWidget* mainWindow) {
+    TfrmAbout* about = ui::Win().frmAbout;
+    if (!about) return;
+    // Modal to the main window only: the licence it opens in the help window must stay
+    // scrollable and printable while the about box is up.
+    if (mainWindow && about->parentWidget() != mainWindow) {
+        const QPoint at = about->pos();
+        about->setParent(mainWindow, about->windowFlags());
+        about->move(at);
+    }
+    about->setWindowModality(mainWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    ui::Modal::exec(*about);
 }
 
 void ConnectHelpMenu(QWidget* mainWindow, const std::array<QAction*, kHelpTopicCount>& topics,
@@ -42,7 +52,9 @@ void ConnectHelpMenu(QWidget* mainWindow, const std::array<QAction*, kHelpTopicC
     if (index)
         ui::ConnectGuarded(index, &QAction::triggered, mainWindow,
                            [mainWindow] { ShowIndex(mainWindow); });
-    if (about) ui::ConnectGuarded(about, &QAction::triggered, mainWindow, [] { ShowAbout(); });
+    if (about)
+        ui::ConnectGuarded(about, &QAction::triggered, mainWindow,
+                           [mainWindow] { ShowAbout(mainWindow); });
 }
 
 } // namespace help

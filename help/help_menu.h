@@ -18,6 +18,7 @@ void ConnectHelpMenu(QWidget* mainWindow, const std::array<QAction*, kHelpTopicC
 // The menu items' handlers, callable on their own.
 void ShowHelpTopic(int topic, QWidget* mainWindow);
 void ShowIndex(QWidget* mainWindow);
-void ShowAbout();
+// Modal to `mainWindow`, so the licence window it can open is not blocked by it.
+void ShowAbout(QWidget* mainWindow);
 
 } // namespace help
