@@ -4,6 +4,7 @@
 #include "app/common/guard.h"
 #include "app/common/line_list.h"
 #include "app/common/windows.h"
+#include "pictures/jpeg_decode.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"
 #include "pictures/picture_list.h"
@@ -795,7 +796,11 @@ void SubInventoryTab::PlaceListingHeadings() {
 
 static QPixmap loadPicture(const QString& path) {
     QPixmap p;
-    if (!QFile::exists(path) || !p.load(path))
+    // JPEG backgrounds go through the same decoder as the photographs, not an image plugin.
+    const bool jpeg = path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
+                      path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
+    if (jpeg && QFile::exists(path)) p = QPixmap::fromImage(pictures::DecodeJpeg(path).image);
+    if (!QFile::exists(path) || (jpeg ? p.isNull() : !p.load(path)))
         throw std::runtime_error(
             QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
     return p;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QMenuBar>
@@ -190,6 +191,27 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     EXPECT_EQ(ui::Win().all.size(), 25);
     app::DestroyWindows();
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
+}
+
+TEST(Startup, TabBackgroundsAreDecodedAndADamagedOneIsReported) {
+    {
+        Session s;
+        const QPixmap art = tabs::RegisteredTabs()[0]->imgBack->pixmap();
+        ASSERT_FALSE(art.isNull());
+        EXPECT_EQ(art.size(), QImage(s.folder.file(QStringLiteral("Content/art.jpg"))).size());
+        EXPECT_TRUE(s.modal.messages.empty()) << s.modal.lastMessage().toStdString();
+    }
+    ProgramFolder folder;
+    QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("not a picture");
+    damaged.close();
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    ASSERT_FALSE(modal.messages.empty());
+    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
+    app::DestroyWindows();
 }
 
 TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
