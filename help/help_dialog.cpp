@@ -61,6 +61,7 @@ void TdlgHelp::FormActivate() {
         rchHelpText->setPlainText(t.text);
     }
     rchHelpText->verticalScrollBar()->setValue(0);
+    activationLoadFailed_ = false;
 }
 
 void TdlgHelp::FormResize() {
@@ -83,7 +84,10 @@ void TdlgHelp::Button2Click() {
 
 bool TdlgHelp::event(QEvent* e) {
     const bool handled = QDialog::event(e);
-    if (e->type() == QEvent::WindowActivate) ui::Guarded([this] { FormActivate(); });
+    if (e->type() == QEvent::WindowActivate && !activationLoadFailed_) {
+        activationLoadFailed_ = true; // cleared by a load that gets through
+        ui::Guarded([this] { FormActivate(); });
+    }
     return handled;
 }
 

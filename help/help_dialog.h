@@ -30,4 +30,9 @@ class TdlgHelp : public QDialog {
   protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // A load that failed on activation is not retried by the next activation: closing its error
+    // box activates the window again, which would fail again, without end.
+    bool activationLoadFailed_ = false;
 };

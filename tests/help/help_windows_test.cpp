@@ -155,6 +155,19 @@ TEST(HelpWindow, LicenceFromTheAboutBoxStaysUntilATopicIsChosenAndPrintKeepsTheT
     EXPECT_FALSE(s.help().isVisible());
 }
 
+TEST(HelpWindow, AnUnreadableTopicIsReportedOnceNotOnEveryActivation) {
+    Session s;
+    help::ShowHelpTopic(2, &s.main());
+    app::State().ADOQuery1.execute({QStringLiteral("DROP TABLE Help_Text")});
+    QEvent activate(QEvent::WindowActivate);
+    for (int i = 0; i < 3; ++i) // closing each error box would activate the window again
+        QApplication::sendEvent(&s.help(), &activate);
+    ASSERT_EQ(s.modal.messages.size(), 1u);
+    EXPECT_EQ(s.modal.messages[0].caption, QStringLiteral("Error"));
+    EXPECT_TRUE(s.modal.messages[0].text.contains(QStringLiteral("Help_Text")))
+        << s.modal.lastMessage().toStdString();
+}
+
 TEST(IndexWindow, GoToCategoryLineSelectsTheCategoryAndClosesTheIndex) {
     Session s;
     s.connectMenu();
