@@ -118,6 +118,9 @@ void OpenInventory(store::Connection& connection, const QString& displayName) {
                      store::Query q(connection);
                      q.execute({QStringLiteral("DROP TABLE Inventory")});
                      copyInventory(q, bracketed(t), QStringLiteral("Inventory"));
+                     // The copy brings columns only; large listings need the indexes back.
+                     for (const QString& ddl : store::WorkingInventoryIndexDdl())
+                         q.execute({ddl});
                      setCurrentTable(q, t);
                      PushRecent(q, t);
                  });

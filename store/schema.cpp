@@ -30,16 +30,20 @@ QStringList CatalogueCommonDdl() {
     };
 }
 
+QStringList WorkingInventoryIndexDdl() {
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS Inventory_ID ON Inventory (ID_Number)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS Inventory_Sub ON Inventory "
+                           "(Sub_Inventory_Number, ID_Number)")};
+}
+
 QStringList UserDatabaseDdl() {
-    return {
+    QStringList ddl{
         QStringLiteral(
             "CREATE TABLE Inventory (ID_Number INTEGER, Sub_Inventory VARCHAR(11) COLLATE NOCASE, "
             "Sub_Inventory_Number INTEGER, Major_Category VARCHAR(255) COLLATE NOCASE, "
             "Category_Number INTEGER, Item_Name VARCHAR(255) COLLATE NOCASE, Item_Number INTEGER, "
             "Number_Of_Items INTEGER, Cost_Per_Item CURRENCY, Total_Value_Of_Item CURRENCY, "
             "Item_Notes MEMO COLLATE NOCASE, Item_Photo_Name VARCHAR(255) COLLATE NOCASE)"),
-        QStringLiteral("CREATE INDEX Inventory_ID ON Inventory (ID_Number)"),
-        QStringLiteral("CREATE INDEX Inventory_Sub ON Inventory (Sub_Inventory_Number, ID_Number)"),
         QStringLiteral("CREATE TABLE Master_Table (Table_Names VARCHAR(255) COLLATE NOCASE)"),
         QStringLiteral("CREATE TABLE Current_Table (Throw_Number INTEGER, "
                        "Current_Table VARCHAR(255) COLLATE NOCASE)"),
@@ -47,6 +51,8 @@ QStringList UserDatabaseDdl() {
                        "Order_Number INTEGER)"),
         QStringLiteral("CREATE TABLE Prohibited (Table_Name VARCHAR(255) COLLATE NOCASE)"),
     };
+    // The indexes follow their table.
+    return ddl.mid(0, 1) + WorkingInventoryIndexDdl() + ddl.mid(1);
 }
 
 QStringList UserDatabaseTableNames() {

@@ -8,6 +8,8 @@ namespace store {
 QStringList CatalogueTabTablesDdl(const QString& key); // <key>_Main, <key>_Items, <key>_Data
 QStringList CatalogueCommonDdl();                      // Help_Text, Inventories
 QStringList UserDatabaseDdl();                         // Inventory and the bookkeeping tables
+// The working inventory's indexes; a table rebuilt by copying has none until these run again.
+QStringList WorkingInventoryIndexDdl();
 
 // The user database's own tables: never usable as a saved inventory's name.
 QStringList UserDatabaseTableNames();

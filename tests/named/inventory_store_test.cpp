@@ -143,6 +143,10 @@ TEST_F(InventoryStore, OpenReplacesTheWorkingInventory) {
     EXPECT_EQ(w.idCounter, 2);
     ASSERT_TRUE(w.header);
     EXPECT_EQ(w.header->settings, kItemDesc);
+    q->open({QStringLiteral("SELECT COUNT(*) FROM sqlite_master"),
+             QStringLiteral("WHERE type = 'index' AND tbl_name = 'Inventory'")});
+    EXPECT_EQ(q->integer(0), 2) << "the working table keeps its indexes";
+    q->close();
 }
 
 TEST_F(InventoryStore, OpenFailureKeepsTheWorkingInventory) {
