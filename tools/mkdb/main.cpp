@@ -1,6 +1,7 @@
 // Builds the two shipped databases from the text sources under data/:
 //   quivera-mkdb DATA_DIR OUT_DIR
-// The catalogue records go through the same loader the DevTools window uses.
+// The catalogue records go through the DevTools loader's parser and statements; unlike that loader,
+// a source line may name a category with no items yet, which adds the category alone.
 #include "devtools/catalogue_records.h"
 #include "store/database.h"
 #include "store/schema.h"
