@@ -251,7 +251,14 @@ void TdlgEdit::btnSaveClick() {
         sql << QStringLiteral(", Item_Name = '") + store::ToStoredText(edtName->text()) +
                    QStringLiteral("'");
     sql << QStringLiteral("WHERE ID_Number = ") + QString::number(EditedID);
-    s.ADOQuery2.execute(sql);
+    try {
+        s.ADOQuery2.execute(sql);
+    } catch (...) {
+        // The thumbnail was already swapped; the pictures must show what the entry still holds.
+        s.picturesRemoveAll();
+        s.picturesLoad();
+        throw;
+    }
 
     if (auto* tab = tabs::TabOfSubInventory(EntryTab)) tab->FillSubInventoryList();
     s.fillInventoryList(0);

@@ -477,6 +477,37 @@ TEST(TabAdding, FailedInsertTakesItsThumbnailBack) {
     EXPECT_NE(pictures->FindPicture(1), nullptr);
 }
 
+TEST(TabEditing, FailedSaveLeavesThePicturesAsTheEntryHoldsThem) {
+    Session run;
+    auto* pictures = pictures::Pictures();
+    ASSERT_NE(pictures, nullptr);
+    QImage photo(64, 48, QImage::Format_RGB32);
+    for (const char* name : {"old.jpg", "new.jpg"}) {
+        photo.fill(Qt::darkGreen);
+        ASSERT_TRUE(photo.save(run.folder.file(name), "JPG"));
+    }
+    auto& art = run.open("Art");
+    run.choose(art, "Clocks", "Wall clock");
+    run.find<QLineEdit>(art, "edt", "Photo")->setText(run.folder.file("old.jpg"));
+    run.press(art, "Add");
+    ASSERT_EQ(run.entries(), 1);
+    app::State().ADOQuery2.execute({"CREATE TRIGGER Locked BEFORE UPDATE ON Inventory",
+                                    "BEGIN SELECT RAISE(ABORT, 'database is locked'); END"});
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        edit.edtPhoto->setText(run.folder.file("new.jpg"));
+        edit.btnSave->click();
+        return d.result();
+    });
+    run.find<ui::LineList>(art, "lst", "Inventory")->setCurrentRow(0);
+    run.press(art, "Edit");
+    ASSERT_FALSE(run.modal.messages.empty());
+    EXPECT_TRUE(run.modal.lastMessage().contains("locked"));
+    ASSERT_EQ(pictures->count(), 1);
+    ASSERT_NE(pictures->FindPicture(1), nullptr);
+    EXPECT_EQ(pictures->FindPicture(1)->FileName, run.folder.file("old.jpg"));
+}
+
 TEST(TabRemoving, RemovalClosesTheGapAndAddButtonsFollowTheCounter) {
     Session run;
     auto& art = run.open("Art");
