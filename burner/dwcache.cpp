@@ -48,7 +48,7 @@ class TStager {
             cur_ = AllocChunk(f_);
             fill_ = 0;
             if (!cur_) {
-                Fail(kErrAborted, std::string());
+                Fail(kErrOutOfMemory, std::string());
                 return nullptr;
             }
         }
@@ -125,7 +125,8 @@ class TStager {
     uint64_t pos_ = 0;
 };
 
-// Streams `blocks` whole blocks of a file; bytes past its end are zero.
+// Streams a file of `size` bytes as whole blocks (the tail of the last block is zero). A file
+// that ends early, for instance one that shrank since it was inserted, is a read error.
 bool StreamFile(TStager& s, const std::string& path, uint64_t size) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -135,24 +136,21 @@ bool StreamFile(TStager& s, const std::string& path, uint64_t size) {
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const uint64_t total = uint64_t(Sectors(size)) * kBlockSize;
     uint64_t done = 0;
-    bool eof = false;
     while (done < total) {
         uint32_t room;
         uint8_t* p = s.Space(room);
         if (!p) break;
         uint32_t want = uint32_t(std::min<uint64_t>(room, total - done));
         uint32_t got = 0;
-        // A file that shrank since it was inserted reads as zeros past its new end.
         uint32_t dataWant = uint32_t(std::min<uint64_t>(want, size > done ? size - done : 0));
-        while (!eof && got < dataWant) {
+        while (got < dataWant) {
             ssize_t r = read(fd, p + got, dataWant - got);
             if (r < 0 && errno == EINTR) continue;
-            if (r < 0) {
+            if (r <= 0) {
                 close(fd);
                 s.Fail(kErrOpenFile, path);
                 return false;
             }
-            if (r == 0) eof = true;
             got += uint32_t(r);
         }
         std::memset(p + got, 0, want - got);
@@ -172,13 +170,18 @@ bool StreamMemoryFile(TStager& s, TFileEntry& e) {
         if (!p) return false;
         uint32_t want = uint32_t(std::min<uint64_t>(room, total - done));
         uint32_t dataWant = uint32_t(std::min<uint64_t>(want, e.size > done ? e.size - done : 0));
-        int64_t got = dataWant ? e.reader(&e, done, p, dataWant) : 0;
-        if (got < 0) {
-            s.Fail(kErrOpenFile, Utf16ToUtf8(e.longName));
-            return false;
+        // A reader may deliver less than asked; it is asked again for the rest, and one that
+        // delivers nothing before the size is reached has failed.
+        uint32_t got = 0;
+        while (got < dataWant) {
+            int64_t r = e.reader(&e, done + got, p + got, dataWant - got);
+            if (r <= 0) {
+                s.Fail(kErrOpenFile, Utf16ToUtf8(e.longName));
+                return false;
+            }
+            got += uint32_t(std::min<int64_t>(r, dataWant - got));
         }
-        if (uint64_t(got) > dataWant) got = dataWant;
-        std::memset(p + got, 0, want - size_t(got));
+        std::memset(p + got, 0, want - got);
         done += want;
         if (!s.Advance(want)) return false;
     }
@@ -238,10 +241,14 @@ bool StreamImage(TStager& s, TCDFiles& f) {
 void ReleaseChunk(TCDFiles& f, uint8_t* data) {
     if (!data) return;
     std::lock_guard<std::mutex> g(f.lock);
-    if (f.freeChunks.size() < 4)
-        f.freeChunks.push_back(data);
-    else
-        delete[] data;
+    if (f.freeChunks.size() < 4) {
+        try {
+            f.freeChunks.push_back(data);
+            return;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    delete[] data;
 }
 
 void CacheThreadExecute(TCDFiles& f) {
@@ -254,9 +261,16 @@ void CacheThreadExecute(TCDFiles& f) {
     }
     {
         TStager s(f);
-        // A stream that does not fill the laid-out image means the tree changed after Prepare.
-        if (StreamImage(s, f) && s.Position() != uint64_t(f.imageSize) * kBlockSize)
-            s.Fail(kErrNotPrepared, std::string());
+        try {
+            // A stream that does not fill the laid-out image means the tree changed after
+            // Prepare.
+            if (StreamImage(s, f) && s.Position() != uint64_t(f.imageSize) * kBlockSize)
+                s.Fail(kErrNotPrepared, std::string());
+        } catch (const std::bad_alloc&) {
+            s.Fail(kErrOutOfMemory, std::string());
+        } catch (...) {
+            s.Fail(kErrSystem, std::string());
+        }
     }
     std::unique_lock<std::mutex> g(f.lock);
     f.canStart = 1;

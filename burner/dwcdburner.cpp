@@ -59,22 +59,68 @@ void SetErrorOnce(TCDFiles& f, uint32_t code, const std::string& name) {
     }
 }
 
-void WriteDone(TCDFiles& f, bool writeFailed) {
-    TWriteDoneEvent handler;
-    TSynchronizer sync;
-    void* sender;
-    {
-        std::lock_guard<std::mutex> g(f.lock);
-        handler = f.onWriteDone;
-        sync = f.synchronize;
-        sender = f.sender;
+// Records a failure that carries no file name: the string stays as it is, so nothing allocates.
+void SetErrorCode(TCDFiles& f, uint32_t code) {
+    std::lock_guard<std::mutex> g(f.lock);
+    if (f.error == kErrNone) f.error = code;
+}
+
+uint32_t CodeOfCurrentException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return kErrOutOfMemory;
+    } catch (...) {
+        return kErrSystem;
     }
-    f.running = 0;
-    if (!handler) return;
-    if (sync)
-        sync([handler, sender, writeFailed] { handler(sender, writeFailed); });
-    else
-        handler(sender, writeFailed);
+}
+
+// The caller's handler is not ours to let throw into a thread body.
+void WriteDone(TCDFiles& f, bool writeFailed) {
+    try {
+        TWriteDoneEvent handler;
+        TSynchronizer sync;
+        void* sender;
+        {
+            std::lock_guard<std::mutex> g(f.lock);
+            handler = f.onWriteDone;
+            sync = f.synchronize;
+            sender = f.sender;
+        }
+        f.running = 0;
+        if (!handler) return;
+        if (sync)
+            sync([handler, sender, writeFailed] { handler(sender, writeFailed); });
+        else
+            handler(sender, writeFailed);
+    } catch (...) {
+        f.running = 0;
+    }
+}
+
+void WriteChunks(TCDFiles& f, bool& writeFailed) {
+    uint32_t block = f.buildingImage || f.burningImage ? 0 : f.sessionBase;
+    for (;;) {
+        TChunk c;
+        int64_t n = GetFirst(f, c);
+        if (n == 0) break;
+        if (n < 0) continue;
+        uint32_t blocks = uint32_t(n) / kBlockSize;
+        bool ok = f.sink->WriteBlocks(c.data, blocks, block);
+        ReleaseChunk(f, c.data);
+        if (!ok) {
+            // Abort path: the cache thread stops at its next test.
+            SetErrorOnce(f, kErrCreateFile, f.imagePath);
+            f.abort = 1;
+            f.queueChanged.notify_all();
+            std::this_thread::sleep_for(100ms);
+            f.status = kStatusWriteFailed;
+            writeFailed = true;
+            break;
+        }
+        block += blocks;
+        f.blocksWritten += blocks;
+    }
 }
 
 } // namespace
@@ -103,31 +149,23 @@ void WriteThreadExecute(TCDFiles& f) {
     bool writeFailed = false;
     f.status = kStatusWriting;
     f.blocksWritten = 0;
-    uint32_t block = f.buildingImage || f.burningImage ? 0 : f.sessionBase;
-    for (;;) {
-        TChunk c;
-        int64_t n = GetFirst(f, c);
-        if (n == 0) break;
-        if (n < 0) continue;
-        uint32_t blocks = uint32_t(n) / kBlockSize;
-        bool ok = f.sink->WriteBlocks(c.data, blocks, block);
-        ReleaseChunk(f, c.data);
-        if (!ok) {
-            // Abort path: the cache thread stops at its next test.
-            SetErrorOnce(f, kErrCreateFile, f.imagePath);
-            f.abort = 1;
-            f.queueChanged.notify_all();
-            std::this_thread::sleep_for(100ms);
-            f.status = kStatusWriteFailed;
-            writeFailed = true;
-            break;
-        }
-        block += blocks;
-        f.blocksWritten += blocks;
+    try {
+        WriteChunks(f, writeFailed);
+    } catch (...) {
+        SetErrorCode(f, CodeOfCurrentException());
+        f.abort = 1;
+        f.queueChanged.notify_all();
+        f.status = kStatusWriteFailed;
+        writeFailed = true;
     }
     if (f.status != kStatusWriteFailed) f.status = kStatusClosing;
-    if (!f.sink->Close(writeFailed)) {
-        SetErrorOnce(f, kErrCreateFile, f.imagePath);
+    try {
+        if (!f.sink->Close(writeFailed)) {
+            SetErrorOnce(f, kErrCreateFile, f.imagePath);
+            writeFailed = true;
+        }
+    } catch (...) {
+        SetErrorCode(f, CodeOfCurrentException());
         writeFailed = true;
     }
     {
@@ -139,7 +177,14 @@ void WriteThreadExecute(TCDFiles& f) {
 }
 
 bool StartSession(TCDFiles& f, std::unique_ptr<TImageSink> sink) {
-    if (!BuildHeader(f)) return false;
+    try {
+        if (!BuildHeader(f)) return false;
+    } catch (...) {
+        f.header.clear();
+        f.header.shrink_to_fit();
+        SetErrorCode(f, CodeOfCurrentException());
+        return false;
+    }
     {
         std::lock_guard<std::mutex> g(f.lock);
         f.sink = std::move(sink);
@@ -154,52 +199,86 @@ bool StartSession(TCDFiles& f, std::unique_ptr<TImageSink> sink) {
         f.blocksWritten = 0;
         f.cachePriority = 2;
     }
+    // The start is abandoned: the handler hears of it at once.
+    auto abandon = [&f] {
+        f.abort = 1;
+        f.queueChanged.notify_all();
+        try {
+            JoinIfOther(f.cacheThread);
+            f.sink->Close(true);
+        } catch (...) {
+            SetErrorCode(f, CodeOfCurrentException());
+        }
+        f.running = 0;
+        f.status = kStatusIdle;
+        try {
+            TWriteDoneEvent handler;
+            {
+                std::lock_guard<std::mutex> g(f.lock);
+                handler = f.onWriteDone;
+            }
+            if (handler) handler(f.sender, true);
+        } catch (...) {
+        }
+        return false;
+    };
     f.running = 1;
-    f.cacheThread = std::thread(CacheThreadExecute, std::ref(f));
+    try {
+        f.cacheThread = std::thread(CacheThreadExecute, std::ref(f));
+    } catch (...) {
+        SetErrorCode(f, CodeOfCurrentException());
+        return abandon();
+    }
     {
         std::unique_lock<std::mutex> g(f.lock);
         while (!f.canStart && !f.abort)
             f.queueChanged.wait_for(g, 100ms);
     }
-    if (f.abort) {
-        JoinIfOther(f.cacheThread);
-        f.sink->Close(true);
-        f.running = 0;
-        f.status = kStatusIdle;
-        TWriteDoneEvent handler;
-        {
-            std::lock_guard<std::mutex> g(f.lock);
-            handler = f.onWriteDone;
-        }
-        if (handler) handler(f.sender, true);
-        return false;
+    if (f.abort) return abandon();
+    try {
+        f.writeThread = std::thread(WriteThreadExecute, std::ref(f));
+    } catch (...) {
+        SetErrorCode(f, CodeOfCurrentException());
+        return abandon();
     }
-    f.writeThread = std::thread(WriteThreadExecute, std::ref(f));
     return true;
 }
 
 bool BuildISOImage(TCDFiles& f, const std::string& imageFile) {
     if (f.running) return false;
-    WaitForSession(f);
-    {
-        std::lock_guard<std::mutex> g(f.lock);
-        f.error = kErrNone;
-        f.failingName.clear();
-    }
-    if (!f.prepared) {
-        f.error = kErrNotPrepared;
+    try {
+        WaitForSession(f);
+        {
+            std::lock_guard<std::mutex> g(f.lock);
+            f.error = kErrNone;
+            f.failingName.clear();
+        }
+        if (!f.prepared) {
+            f.error = kErrNotPrepared;
+            return false;
+        }
+        int fd = ::open(imageFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            SetErrorOnce(f, kErrCreateFile, imageFile);
+            return false;
+        }
+        std::unique_ptr<TImageSink> sink(new (std::nothrow) TImageFileSink(fd));
+        if (!sink) {
+            ::close(fd);
+            SetErrorCode(f, kErrOutOfMemory);
+            return false;
+        }
+        f.buildingImage = true;
+        f.burningImage = false;
+        f.imagePath = imageFile;
+        f.sessionBase = 0; // an image file always starts at block 0, bridge included
+        return StartSession(f, std::move(sink));
+    } catch (...) {
+        SetErrorCode(f, CodeOfCurrentException());
+        f.running = 0;
+        f.status = kStatusIdle;
         return false;
     }
-    int fd = ::open(imageFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        SetErrorOnce(f, kErrCreateFile, imageFile);
-        return false;
-    }
-    f.buildingImage = true;
-    f.burningImage = false;
-    f.imagePath = imageFile;
-    f.sessionBase = 0; // an image file always starts at block 0, bridge included
-    return StartSession(f, std::make_unique<TImageFileSink>(fd));
 }
 
 void AbortBurn(TCDFiles& f) {

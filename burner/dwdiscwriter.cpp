@@ -9,26 +9,64 @@ namespace dw {
 namespace {
 const char* const kDefaultVolumeID = "QUIVERA";
 const char* const kVersion = "Quivera disc writer 1.0";
+
+// The component never lets an exception reach its caller: inside a catch handler, the failure
+// becomes an error code (the first one stays) and the operation gives its empty result.
+void NoteFailure(TCDFiles& f) noexcept {
+    uint32_t code = kErrSystem;
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        code = kErrOutOfMemory;
+    } catch (...) {
+    }
+    uint32_t none = kErrNone;
+    f.error.compare_exchange_strong(none, code);
+}
+
+template <typename R, typename Fn> R Guard(TCDFiles& f, R failed, Fn&& fn) noexcept {
+    try {
+        return fn();
+    } catch (...) {
+        NoteFailure(f);
+        return failed;
+    }
+}
+
+template <typename Fn> void GuardVoid(TCDFiles& f, Fn&& fn) noexcept {
+    try {
+        fn();
+    } catch (...) {
+        NoteFailure(f);
+    }
+}
 } // namespace
 
+// Construction is the one place that can only fail by throwing: without its records there is no
+// component to report through.
 TDiscWriter::TDiscWriter()
     : files_(std::make_unique<TCDFiles>()), device_(std::make_unique<TSCSIDevice>()) {
     files_->sender = this;
-    dw::SetVolumeID(*files_, kDefaultVolumeID);
-    dw::SetCacheSize(*files_, 2 * 1048576);
-    // Cleared at once, so the tree is usable without an explicit ClearAll.
-    dw::ClearAll(*files_);
+    GuardVoid(*files_, [&] {
+        dw::SetVolumeID(*files_, kDefaultVolumeID);
+        dw::SetCacheSize(*files_, 2 * 1048576);
+        // Cleared at once, so the tree is usable without an explicit ClearAll.
+        dw::ClearAll(*files_);
+    });
 }
 
 TDiscWriter::~TDiscWriter() {
-    if (dw::IsBusy(*files_)) {
-        std::lock_guard<std::mutex> g(files_->lock);
-        files_->abort = 1;
-        files_->onWriteDone = nullptr; // nobody is left to tell
+    try {
+        if (dw::IsBusy(*files_)) {
+            std::lock_guard<std::mutex> g(files_->lock);
+            files_->abort = 1;
+            files_->onWriteDone = nullptr; // nobody is left to tell
+        }
+        files_->queueChanged.notify_all();
+        dw::WaitForSession(*files_);
+        dw::ClearAll(*files_);
+    } catch (...) {
     }
-    files_->queueChanged.notify_all();
-    dw::WaitForSession(*files_);
-    dw::ClearAll(*files_);
 }
 
 bool TDiscWriter::GetBurnProof() const {
@@ -56,10 +94,11 @@ void TDiscWriter::SetReplaceFile(bool v) {
     dw::SetReplaceFile(*files_, v);
 }
 std::string TDiscWriter::GetVolumeID() const {
-    return dw::GetVolumeID(*files_);
+    return Guard(*files_, std::string(), [&] { return dw::GetVolumeID(*files_); });
 }
 void TDiscWriter::SetVolumeID(std::string_view id) {
-    dw::SetVolumeID(*files_, id);
+    if (dw::IsBusy(*files_)) return; // the threads are reading the layout
+    GuardVoid(*files_, [&] { dw::SetVolumeID(*files_, id); });
 }
 uint32_t TDiscWriter::GetCacheSize() const {
     return dw::GetCacheSize(*files_) / 1048576;
@@ -71,94 +110,118 @@ bool TDiscWriter::GetJolietFileSystem() const {
     return dw::GetJolietFS(*files_);
 }
 void TDiscWriter::SetJolietFileSystem(bool v) {
+    if (dw::IsBusy(*files_)) return; // the threads are reading the layout
     dw::SetJolietFS(*files_, v);
 }
 bool TDiscWriter::GetUDFBridge() const {
     return dw::GetUDFBridge(*files_);
 }
 void TDiscWriter::SetUDFBridge(bool v) {
+    if (dw::IsBusy(*files_)) return; // the threads are reading the layout
     dw::SetUDFBridge(*files_, v);
 }
 std::string TDiscWriter::GetVersion() const {
-    return kVersion;
+    return Guard(*files_, std::string(), [] { return std::string(kVersion); });
 }
 std::string TDiscWriter::GetBootImage() const {
-    return dw::GetBootImage(*files_);
+    return Guard(*files_, std::string(), [&] { return dw::GetBootImage(*files_); });
 }
 bool TDiscWriter::SetBootImage(std::string_view path) {
-    return dw::SetBootImage(*files_, path);
+    if (dw::IsBusy(*files_)) return false; // the cache thread reads the boot image
+    return Guard(*files_, false, [&] { return dw::SetBootImage(*files_, path); });
 }
 TWriteDoneEvent TDiscWriter::GetOnWriteDone() const {
-    std::lock_guard<std::mutex> g(files_->lock);
-    return files_->onWriteDone;
+    return Guard(*files_, TWriteDoneEvent(), [&] {
+        std::lock_guard<std::mutex> g(files_->lock);
+        return files_->onWriteDone;
+    });
 }
 void TDiscWriter::SetOnWriteDone(TWriteDoneEvent handler) {
-    std::lock_guard<std::mutex> g(files_->lock);
-    files_->onWriteDone = std::move(handler);
+    GuardVoid(*files_, [&] {
+        std::lock_guard<std::mutex> g(files_->lock);
+        files_->onWriteDone = std::move(handler);
+    });
 }
 TEraseDoneEvent TDiscWriter::GetOnEraseDone() const {
-    return onEraseDone_;
+    return Guard(*files_, TEraseDoneEvent(), [&] { return onEraseDone_; });
 }
 void TDiscWriter::SetOnEraseDone(TEraseDoneEvent handler) {
     onEraseDone_ = std::move(handler);
 }
 void TDiscWriter::SetSynchronizer(TSynchronizer s) {
-    std::lock_guard<std::mutex> g(files_->lock);
-    files_->synchronize = std::move(s);
+    GuardVoid(*files_, [&] {
+        std::lock_guard<std::mutex> g(files_->lock);
+        files_->synchronize = std::move(s);
+    });
 }
 
 void TDiscWriter::ClearAll() {
-    if (!dw::IsBusy(*files_)) dw::ClearAll(*files_);
+    if (!dw::IsBusy(*files_)) GuardVoid(*files_, [&] { dw::ClearAll(*files_); });
 }
 TDirEntry* TDiscWriter::FindDirW(std::u16string_view path) {
-    return dw::FindDirW(*files_, path);
+    return Guard(*files_, static_cast<TDirEntry*>(nullptr),
+                 [&] { return dw::FindDirW(*files_, path); });
 }
 TDirEntry* TDiscWriter::CreateDir(std::string_view parent, std::string_view name) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::CreateDir(*files_, parent, name);
+    return Guard(*files_, static_cast<TDirEntry*>(nullptr),
+                 [&] { return dw::CreateDir(*files_, parent, name); });
 }
 TDirEntry* TDiscWriter::CreateDirW(std::u16string_view parent, std::u16string_view name) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::CreateDirW(*files_, parent, name);
+    return Guard(*files_, static_cast<TDirEntry*>(nullptr),
+                 [&] { return dw::CreateDirW(*files_, parent, name); });
 }
 TFileEntry* TDiscWriter::InsertFile(std::string_view dest, std::string_view source) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertFile(*files_, dest, source);
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr),
+                 [&] { return dw::InsertFile(*files_, dest, source); });
 }
 TFileEntry* TDiscWriter::InsertFileW(std::u16string_view dest, std::u16string_view source) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertFileW(*files_, dest, source);
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr),
+                 [&] { return dw::InsertFileW(*files_, dest, source); });
 }
 TFileEntry* TDiscWriter::InsertFileWithName(std::string_view dest, std::string_view source,
                                             std::string_view longName, std::string_view shortName) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertFileWithName(*files_, dest, source, longName, shortName);
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr), [&] {
+        return dw::InsertFileWithName(*files_, dest, source, longName, shortName);
+    });
 }
 TFileEntry* TDiscWriter::InsertFileWithNameW(std::u16string_view dest, std::u16string_view source,
                                              std::u16string_view longName,
                                              std::u16string_view shortName) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertFileWithNameW(*files_, dest, source, longName, shortName);
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr), [&] {
+        return dw::InsertFileWithNameW(*files_, dest, source, longName, shortName);
+    });
 }
 TFileEntry* TDiscWriter::InsertMemoryFile(std::string_view dest, const TFindData& fd,
                                           TMemoryFileReader reader) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertMemoryFile(*files_, dest, fd, std::move(reader));
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr),
+                 [&] { return dw::InsertMemoryFile(*files_, dest, fd, std::move(reader)); });
 }
 TFileEntry* TDiscWriter::InsertMemoryFileW(std::u16string_view dest, const TFindData& fd,
                                            TMemoryFileReader reader) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertMemoryFileW(*files_, dest, fd, std::move(reader));
+    return Guard(*files_, static_cast<TFileEntry*>(nullptr),
+                 [&] { return dw::InsertMemoryFileW(*files_, dest, fd, std::move(reader)); });
 }
 TDirEntry* TDiscWriter::InsertDir(std::string_view dest, std::string_view folder,
                                   std::string_view mask, bool recursive, bool keepSourcePath) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertDir(*files_, dest, folder, mask, recursive, keepSourcePath);
+    return Guard(*files_, static_cast<TDirEntry*>(nullptr), [&] {
+        return dw::InsertDir(*files_, dest, folder, mask, recursive, keepSourcePath);
+    });
 }
 TDirEntry* TDiscWriter::InsertDirW(std::u16string_view dest, std::u16string_view folder,
                                    std::u16string_view mask, bool recursive, bool keepSourcePath) {
     if (dw::IsBusy(*files_)) return nullptr; // the threads are reading the tree
-    return dw::InsertDirW(*files_, dest, folder, mask, recursive, keepSourcePath);
+    return Guard(*files_, static_cast<TDirEntry*>(nullptr), [&] {
+        return dw::InsertDirW(*files_, dest, folder, mask, recursive, keepSourcePath);
+    });
 }
 uint32_t TDiscWriter::GetFileCount() const {
     return dw::GetFileCount(*files_);
@@ -168,10 +231,18 @@ uint32_t TDiscWriter::GetDirCount() const {
 }
 
 uint32_t TDiscWriter::Prepare() {
-    return dw::IsBusy(*files_) ? 0 : dw::Prepare(*files_);
+    if (dw::IsBusy(*files_)) return 0;
+    try {
+        return dw::Prepare(*files_);
+    } catch (...) {
+        NoteFailure(*files_);
+        files_->prepared = false;
+        files_->status = kStatusIdle;
+        return 0;
+    }
 }
 bool TDiscWriter::BuildISOImage(const std::string& file) {
-    return dw::BuildISOImage(*files_, file);
+    return Guard(*files_, false, [&] { return dw::BuildISOImage(*files_, file); });
 }
 void TDiscWriter::AbortBurn() {
     dw::AbortBurn(*files_);
@@ -191,26 +262,27 @@ bool TDiscWriter::IsBusy() const {
 void TDiscWriter::WaitForSession() {
     while (dw::IsBusy(*files_))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    dw::WaitForSession(*files_);
+    GuardVoid(*files_, [&] { dw::WaitForSession(*files_); });
 }
 
 uint32_t TDiscWriter::GetErrorNumber() {
     return dw::GetErrorNumber(*files_, *device_);
 }
 std::string TDiscWriter::GetErrorString(uint32_t code) {
-    return dw::GetErrorString(*files_, code);
+    return Guard(*files_, std::string(), [&] { return dw::GetErrorString(*files_, code); });
 }
 std::u16string TDiscWriter::GetErrorStringW(uint32_t code) {
-    return dw::GetErrorStringW(*files_, code);
+    return Guard(*files_, std::u16string(), [&] { return dw::GetErrorStringW(*files_, code); });
 }
 uint16_t TDiscWriter::GetComponentStatus() const {
     return dw::GetComponentStatus(*files_);
 }
 std::u16string TDiscWriter::GetVolumeIDW() const {
-    return dw::GetVolumeIDW(*files_);
+    return Guard(*files_, std::u16string(), [&] { return dw::GetVolumeIDW(*files_); });
 }
 void TDiscWriter::SetVolumeIDW(std::u16string_view id) {
-    dw::SetVolumeIDW(*files_, id);
+    if (dw::IsBusy(*files_)) return; // the threads are reading the layout
+    GuardVoid(*files_, [&] { dw::SetVolumeIDW(*files_, id); });
 }
 
 } // namespace dw

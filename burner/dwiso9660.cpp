@@ -6,13 +6,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace dw {
 
 namespace {
 
-// Joliet identifiers beyond 103 characters would not fit a directory record; keep the usual cap.
+// Joliet identifiers beyond 103 characters would not fit a directory record; keep the usual cap
+// (files: 101 characters and ";1").
 constexpr size_t kMaxJolietChars = 103;
+constexpr size_t kMaxJolietFileStem = kMaxJolietChars - 2;
+// A UDF file identifier holds 255 bytes of compressed Unicode, the compression ID included.
+constexpr size_t kMaxUdfNarrowChars = 254;
+constexpr size_t kMaxUdfWideUnits = 127;
 
 uint32_t IsoRecordLength(const TFileEntry& e) {
     return 33 + e.isoNameLen + (e.isoNameLen % 2 == 0 ? 1 : 0);
@@ -21,11 +28,113 @@ uint32_t JolietRecordLength(const TFileEntry& e) {
     return 34 + 2 * uint32_t(JolietIdLength(e));
 }
 
-std::u16string JolietId(const TFileEntry& e) {
-    size_t n = JolietIdLength(e);
-    if (n == e.jolietName.size()) return e.jolietName;
-    if (e.directory) return e.jolietName.substr(0, n);
-    return e.jolietName.substr(0, n - 2) + u";1";
+const std::u16string& JolietId(const TFileEntry& e) {
+    return e.jolietId;
+}
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c < 0xDC00;
+}
+
+// The first `n` units of `s`, never ending inside a surrogate pair.
+std::u16string_view Cut(std::u16string_view s, size_t n) {
+    if (n >= s.size()) return s;
+    if (n > 0 && IsHighSurrogate(s[n - 1])) --n;
+    return s.substr(0, n);
+}
+
+// Gives the names of one folder's children that are too long a shortened form that keeps a
+// short extension and, with a ~n before it where needed, is unique ignoring case. Names that fit
+// are reserved first, so a shortened name never takes one of them.
+class TNameFitter {
+  public:
+    void Reserve(std::u16string_view name) { taken_.insert(StrUpperCaseW(name)); }
+
+    std::u16string Fit(std::u16string_view name, size_t limit) {
+        if (name.size() <= limit) return std::u16string(name);
+        std::u16string_view base = name, ext;
+        size_t dot = name.rfind(u'.');
+        if (dot != std::u16string_view::npos && dot > 0 && name.size() - dot <= limit / 4) {
+            base = name.substr(0, dot);
+            ext = name.substr(dot);
+        }
+        std::u16string plain = std::u16string(Cut(base, limit - ext.size())) + std::u16string(ext);
+        if (Take(plain)) return plain;
+        // Every candidate depends only on this much of the base: resume where the last one
+        // with the same stem stopped.
+        std::u16string key =
+            StrUpperCaseW(Cut(base, limit - ext.size() - 2)) + u'/' + StrUpperCaseW(ext);
+        unsigned& n = next_.try_emplace(key, 1u).first->second;
+        for (;; ++n) {
+            std::u16string tail = u"~";
+            for (char c : std::to_string(n))
+                tail += char16_t(c);
+            std::u16string candidate = std::u16string(Cut(base, limit - ext.size() - tail.size())) +
+                                       tail + std::u16string(ext);
+            if (Take(candidate)) {
+                ++n;
+                return candidate;
+            }
+        }
+    }
+
+  private:
+    bool Take(const std::u16string& name) { return taken_.insert(StrUpperCaseW(name)).second; }
+
+    std::unordered_set<std::u16string> taken_;
+    std::unordered_map<std::u16string, unsigned> next_;
+};
+
+size_t UdfLimit(std::u16string_view name) {
+    bool narrow = std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x100; });
+    return narrow ? kMaxUdfNarrowChars : kMaxUdfWideUnits;
+}
+
+std::u16string_view JolietStem(const TFileEntry& e) {
+    std::u16string_view j = e.jolietName;
+    if (!e.directory && j.size() >= 2 && j.substr(j.size() - 2) == u";1") j.remove_suffix(2);
+    return j;
+}
+
+// ECMA-119 9.4 order of identifiers: the shorter one compares as if padded with spaces.
+template <typename Text> bool PaddedLess(const Text& a, const Text& b) {
+    const size_t n = std::max(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        auto ca = i < a.size() ? a[i] : ' ';
+        auto cb = i < b.size() ? b[i] : ' ';
+        if (ca != cb) return ca < cb;
+    }
+    return false;
+}
+
+std::string IsoDirId(const TDirEntry* d) {
+    std::string id(d->isoName, d->isoNameLen);
+    for (auto& c : id)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return id;
+}
+
+// Level by level, so that every parent is numbered before its children are ordered.
+void OrderPathTable(std::vector<TDirEntry*>& t, bool joliet) {
+    auto number = [joliet](TDirEntry* d) -> uint16_t& { return joliet ? d->numberJ : d->number; };
+    if (t.empty()) return;
+    std::stable_sort(t.begin() + 1, t.end(),
+                     [](const TDirEntry* a, const TDirEntry* b) { return a->depth < b->depth; });
+    number(t[0]) = 1;
+    for (size_t i = 1; i < t.size();) {
+        size_t j = i;
+        while (j < t.size() && t[j]->depth == t[i]->depth)
+            ++j;
+        std::stable_sort(t.begin() + long(i), t.begin() + long(j), [&](TDirEntry* a, TDirEntry* b) {
+            uint16_t pa = number(a->parent), pb = number(b->parent);
+            if (pa != pb) return pa < pb;
+            return joliet ? PaddedLess(a->jolietId, b->jolietId)
+                          : PaddedLess(IsoDirId(a), IsoDirId(b));
+        });
+        for (size_t k = i; k < j; ++k)
+            number(t[k]) = uint16_t(k + 1);
+        i = j;
+    }
 }
 
 void PutUcs2BE(uint8_t* p, std::u16string_view s) {
@@ -83,7 +192,7 @@ void WriteDirRecords(const TCDFiles& f, uint8_t* area, const TDirEntry* d, bool 
     for (const TFileEntry* e = d->firstChild; e; e = e->next) {
         uint8_t idLen;
         if (joliet) {
-            std::u16string j = JolietId(*e);
+            const std::u16string& j = JolietId(*e);
             PutUcs2BE(id, j);
             idLen = uint8_t(2 * j.size());
         } else {
@@ -114,14 +223,14 @@ void WriteDirRecords(const TCDFiles& f, uint8_t* area, const TDirEntry* d, bool 
 
 void WritePathTableImpl(const TCDFiles& f, uint8_t* p, bool joliet, bool bigEndian) {
     size_t pos = 0;
-    for (const TDirEntry* d : f.pathTable) {
+    for (const TDirEntry* d : joliet ? f.pathTableJ : f.pathTable) {
         uint8_t name[256];
         uint8_t nameLen;
         if (d == f.root) {
             name[0] = 0;
             nameLen = 1;
         } else if (joliet) {
-            std::u16string n = d->longName.substr(0, JolietDirNameLength(*d));
+            const std::u16string& n = d->jolietId;
             PutUcs2BE(name, n);
             nameLen = uint8_t(2 * n.size());
         } else {
@@ -134,7 +243,7 @@ void WritePathTableImpl(const TCDFiles& f, uint8_t* p, bool joliet, bool bigEndi
         p[pos] = nameLen;
         p[pos + 1] = 0;
         uint32_t extent = DirExtent(f, d, joliet);
-        uint16_t parent = d->parent->number;
+        uint16_t parent = joliet ? d->parent->numberJ : d->parent->number;
         if (bigEndian) {
             PutBE32(p + pos + 2, extent);
             PutBE16(p + pos + 6, parent);
@@ -202,10 +311,33 @@ void WriteBootCatalog(const TCDFiles& f, uint8_t* p) {
 } // namespace
 
 size_t JolietIdLength(const TFileEntry& e) {
-    return std::min(e.jolietName.size(), kMaxJolietChars);
+    return e.jolietId.size();
 }
 size_t JolietDirNameLength(const TDirEntry& d) {
-    return std::min(d.longName.size(), kMaxJolietChars);
+    return d.jolietId.size();
+}
+
+void SetRecordedNames(TCDFiles& f) {
+    f.root->jolietId.clear();
+    for (auto& d : f.dirTable) {
+        TNameFitter joliet, udf;
+        for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+            std::u16string_view stem = JolietStem(*e);
+            if (stem.size() <= (e->directory ? kMaxJolietChars : kMaxJolietFileStem))
+                joliet.Reserve(stem);
+            if (e->longName.size() <= UdfLimit(e->longName)) udf.Reserve(e->longName);
+        }
+        for (TFileEntry* e = d->firstChild; e; e = e->next) {
+            std::u16string_view stem = JolietStem(*e);
+            if (e->directory) {
+                e->jolietId = joliet.Fit(stem, kMaxJolietChars);
+                e->directory->jolietId = e->jolietId;
+            } else {
+                e->jolietId = joliet.Fit(stem, kMaxJolietFileStem) + u";1";
+            }
+            e->udfName = udf.Fit(e->longName, UdfLimit(e->longName));
+        }
+    }
 }
 
 void SetDirsDepth(TCDFiles& f) {
@@ -215,23 +347,8 @@ void SetDirsDepth(TCDFiles& f) {
 }
 
 void SortPathTable(TCDFiles& f) {
-    auto& t = f.pathTable;
-    for (size_t i = 0; i < t.size(); ++i)
-        t[i]->number = uint16_t(i + 1);
-    if (t.size() < 2) return;
-    for (int round = 0; round < 1000; ++round) {
-        std::stable_sort(t.begin() + 1, t.end(), [](const TDirEntry* a, const TDirEntry* b) {
-            if (a->parent->number != b->parent->number)
-                return a->parent->number < b->parent->number;
-            return a->longName < b->longName;
-        });
-        bool stable = true;
-        for (size_t i = 1; i < t.size() && stable; ++i)
-            stable = t[i]->number > t[i - 1]->number;
-        for (size_t i = 0; i < t.size(); ++i)
-            t[i]->number = uint16_t(i + 1);
-        if (stable) return;
-    }
+    OrderPathTable(f.pathTable, false);
+    OrderPathTable(f.pathTableJ, true);
 }
 
 void CalcPathTableWidth(TCDFiles& f) {
@@ -321,6 +438,7 @@ uint32_t Prepare(TCDFiles& f) {
         return 0;
     }
     SetDirsDepth(f);
+    SetRecordedNames(f);
     SortPathTable(f);
     f.nextFree = 16 + 1;
     if (f.joliet) ++f.nextFree;

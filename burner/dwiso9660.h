@@ -18,6 +18,8 @@ uint32_t HeaderMemoryBlocks(const TCDFiles& files);
 
 // Layout steps, in the order Prepare runs them.
 void SetDirsDepth(TCDFiles& files);
+// Joliet and UDF names as recorded: too long names are shortened, unique within their folder.
+void SetRecordedNames(TCDFiles& files);
 void SortPathTable(TCDFiles& files);
 void CalcPathTableWidth(TCDFiles& files);
 void CalcPathTableWidthJ(TCDFiles& files);
@@ -25,7 +27,7 @@ void CalcFileDirDescriptorWidth(TCDFiles& files);
 void CalcFileDirDescriptorWidthJ(TCDFiles& files);
 void SetFileExtents(TCDFiles& files);
 
-// Characters of an entry's Joliet identifier as recorded (long names are shortened to fit).
+// Characters of an entry's Joliet identifier as recorded (set by Prepare).
 size_t JolietIdLength(const TFileEntry& e);
 size_t JolietDirNameLength(const TDirEntry& d);
 

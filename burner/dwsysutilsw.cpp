@@ -155,13 +155,25 @@ std::string Identifier(const std::string& base, const std::string& ext, bool dir
     return directory ? base : base + "." + ext;
 }
 
+// First free ~n name. The candidates for every n depend only on the first six characters of the
+// base (longer numbers cut it shorter), so `next` remembers per such stem where to resume; it is
+// only a lower bound, so names taken through other stems are still skipped.
 std::string Numbered(const std::string& base, const std::string& ext, bool directory,
-                     const std::unordered_set<std::string>& used) {
-    for (unsigned n = 1; n < 10000000; ++n) {
+                     const std::unordered_set<std::string>& used, ShortNameMemo* next) {
+    std::string key;
+    unsigned n = 1;
+    if (next) {
+        key = base.substr(0, 6) + (directory ? "/" : ".") + ext;
+        if (auto it = next->find(key); it != next->end()) n = it->second;
+    }
+    for (; n < 10000000; ++n) {
         std::string tail = "~" + std::to_string(n);
         std::string b = base.substr(0, 8 - tail.size()) + tail;
         std::string id = Identifier(b, ext, directory);
-        if (!used.count(id)) return directory || !ext.empty() ? id : b;
+        if (!used.count(id)) {
+            if (next) (*next)[key] = n + 1;
+            return directory || !ext.empty() ? id : b;
+        }
     }
     return Identifier("________", ext, directory);
 }
@@ -169,7 +181,7 @@ std::string Numbered(const std::string& base, const std::string& ext, bool direc
 } // namespace
 
 std::string MakeShortName(std::u16string_view longName, bool directory,
-                          const std::unordered_set<std::string>& used) {
+                          const std::unordered_set<std::string>& used, ShortNameMemo* next) {
     std::string direct;
     if (Fits83(longName, directory, direct)) {
         std::string id = directory || direct.find('.') != std::string::npos ? direct : direct + ".";
@@ -193,11 +205,11 @@ std::string MakeShortName(std::u16string_view longName, bool directory,
     std::string cut = base.substr(0, 8);
     if (!used.count(Identifier(cut, ext, directory)))
         return directory || !ext.empty() ? Identifier(cut, ext, directory) : cut;
-    return Numbered(base, ext, directory, used);
+    return Numbered(base, ext, directory, used, next);
 }
 
 std::string FitShortName(std::string_view shortName, bool directory,
-                         const std::unordered_set<std::string>& used) {
+                         const std::unordered_set<std::string>& used, ShortNameMemo* next) {
     std::string base, ext;
     size_t dot = directory ? std::string_view::npos : shortName.rfind('.');
     std::string_view b = dot == std::string_view::npos ? shortName : shortName.substr(0, dot);
@@ -217,7 +229,7 @@ std::string FitShortName(std::string_view shortName, bool directory,
     if (ext.size() > 3) ext.resize(3);
     std::string id = Identifier(base, ext, directory);
     if (!used.count(id)) return directory || !ext.empty() ? id : base;
-    return Numbered(base, ext, directory, used);
+    return Numbered(base, ext, directory, used, next);
 }
 
 void UtcToLocal(int64_t utc, TSystemTime& local, int8_t& tzOffset) {

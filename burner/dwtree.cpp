@@ -80,28 +80,61 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
-void FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
+// The first failure of a tree operation stays until GetErrorNumber reads it.
+void TreeError(TCDFiles& files, uint32_t code, const std::string& name) {
+    std::lock_guard<std::mutex> g(files.lock);
+    if (files.error == kErrNone) {
+        files.error = code;
+        files.failingName = name;
+    }
+}
+
+std::string DiscPath(const TDirEntry* dir, std::u16string_view name) {
+    return Utf16ToUtf8(DirPathW(dir) + std::u16string(name));
+}
+
+// False when `path` was listed but cannot be described any more. Devices, pipes, sockets and
+// dangling links are no files to copy and are passed over.
+bool Describe(TCDFiles& files, const std::string& path, TFindData& fd, bool& usable) {
+    usable = ReadFindData(path, fd);
+    if (usable) return true;
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) return true;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
+    TreeError(files, kErrOpenFile, path);
+    return false;
+}
+
+// False when anything below `folder` was left out; the first cause is in the error code.
+bool FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
                 const std::string& mask, bool recursive, bool wide) {
-    bool ok = false;
-    std::vector<std::string> names = ListFolder(folder, ok);
+    bool listed = false;
+    std::vector<std::string> names = ListFolder(folder, listed);
+    if (!listed) TreeError(files, kErrOpenFile, folder);
+    bool ok = listed;
     if (recursive) {
         for (const auto& name : names) {
             std::string path = JoinPath(folder, name);
             // Symbolic links to folders are not followed: they could loop.
             if (!IsSubfolder(path)) continue;
             TFindData fd;
-            if (!ReadFindData(path, fd)) continue;
-            if (TDirEntry* sub = CreateDirIn(files, target, fd, wide))
-                FillFolder(files, sub, path, mask, true, wide);
+            bool usable = false;
+            if (!Describe(files, path, fd, usable)) ok = false;
+            if (!usable) continue;
+            TDirEntry* sub = CreateDirIn(files, target, fd, wide, true, path);
+            if (!sub || !FillFolder(files, sub, path, mask, true, wide)) ok = false;
         }
     }
     for (const auto& name : names) {
         if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
         std::string path = JoinPath(folder, name);
         TFindData fd;
-        if (!ReadFindData(path, fd) || (fd.attributes & kAttrDirectory)) continue;
-        InsertEntry(files, target, fd, wide, 0, path);
+        bool usable = false;
+        if (!Describe(files, path, fd, usable)) ok = false;
+        if (!usable || (fd.attributes & kAttrDirectory)) continue;
+        if (!InsertEntry(files, target, fd, wide, 0, path, true)) ok = false;
     }
+    return ok;
 }
 
 std::string NativeMask(std::string_view mask) {
@@ -126,9 +159,11 @@ bool ReadFindData(const std::string& path, TFindData& fd) {
 }
 
 void ClearAll(TCDFiles& files) {
+    files.root = nullptr; // stays nil if the new root cannot be made
     files.fileTable.clear();
     files.dirTable.clear();
     files.pathTable.clear();
+    files.pathTableJ.clear();
     files.fileCount = 0;
     files.dirCount = 0;
     files.header.clear();
@@ -141,8 +176,10 @@ void ClearAll(TCDFiles& files) {
     root->parent = root.get();
     SetIsoName(root->isoName, root->isoNameLen, "ROOT_DIR");
     root->number = 1;
+    root->numberJ = 1;
     files.root = root.get();
     files.pathTable.push_back(root.get());
+    files.pathTableJ.push_back(root.get());
     files.dirTable.push_back(std::move(root));
 
     files.bootImage.clear();
@@ -161,9 +198,17 @@ TDirEntry* FindDirW(TCDFiles& files, std::u16string_view path) {
         if (i >= path.size()) break;
         size_t j = path.find(u'/', i);
         if (j == std::u16string_view::npos) j = path.size();
-        auto it = cur->byJolietKey.find(StrUpperCaseW(path.substr(i, j - i)));
-        if (it == cur->byJolietKey.end() || !it->second->directory) return nullptr;
-        cur = it->second->directory;
+        // A folder spelt exactly so comes first: names from disk may differ only in case.
+        std::u16string_view part = path.substr(i, j - i);
+        TFileEntry* e = nullptr;
+        if (auto it = cur->byExactName.find(std::u16string(part)); it != cur->byExactName.end())
+            e = it->second;
+        if (!e || !e->directory) {
+            auto it = cur->byJolietKey.find(StrUpperCaseW(part));
+            e = it == cur->byJolietKey.end() ? nullptr : it->second;
+        }
+        if (!e || !e->directory) return nullptr;
+        cur = e->directory;
         i = j;
     }
     return cur;
@@ -186,23 +231,37 @@ std::u16string DirPathW(const TDirEntry* dir) {
 }
 
 TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bool wide,
-                        uint32_t absoluteBlock, const std::string& sourcePath) {
+                        uint32_t absoluteBlock, const std::string& sourcePath, bool exactNames) {
     if (!dir) return nullptr;
     const bool isDir = fd.attributes & kAttrDirectory;
-    if (fd.longName.empty() || fd.longName.size() > 255 ||
-        fd.longName.find(u'/') != std::u16string::npos || fd.size > kMaxFileSize)
+    auto fail = [&](uint32_t code) -> TFileEntry* {
+        TreeError(files, code, sourcePath.empty() ? DiscPath(dir, fd.longName) : sourcePath);
         return nullptr;
+    };
+    if (fd.longName.empty() || fd.longName.size() > 255 ||
+        fd.longName.find(u'/') != std::u16string::npos)
+        return fail(kErrBadName);
+    if (fd.size > kMaxFileSize) return fail(kErrFileTooLarge);
 
     std::u16string joliet = JolietNameOf(fd.longName, isDir);
     std::u16string key = StrUpperCaseW(joliet);
     TFileEntry* e = nullptr;
-    if (auto it = dir->byJolietKey.find(key); it != dir->byJolietKey.end()) {
+    if (exactNames) {
+        if (auto it = dir->byExactName.find(joliet); it != dir->byExactName.end()) e = it->second;
+    } else if (auto it = dir->byJolietKey.find(key); it != dir->byJolietKey.end()) {
         e = it->second;
+    }
+    if (e) {
         if (!files.replaceFile || e->directory || isDir) return e;
         dir->isoNamesUsed.erase(IsoId(*e));
+        dir->shortNameNext.clear(); // a freed number must be found again
+        if (auto it = dir->byExactName.find(e->jolietName);
+            it != dir->byExactName.end() && it->second == e)
+            dir->byExactName.erase(it);
+        dir->byExactName.emplace(joliet, e);
         e->reader = nullptr;
     } else {
-        if (files.fileTable.size() >= kMaxFiles) return nullptr;
+        if (files.fileTable.size() >= kMaxFiles) return fail(kErrTooManyEntries);
         files.fileTable.push_back(std::make_unique<TFileEntry>());
         e = files.fileTable.back().get();
         files.fileCount = uint32_t(files.fileTable.size());
@@ -212,12 +271,14 @@ TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bo
             dir->firstChild = e;
         dir->lastChild = e;
         dir->byJolietKey.emplace(key, e);
+        dir->byExactName.emplace(joliet, e);
     }
     files.prepared = false;
 
-    std::string iso = fd.shortName.empty()
-                          ? MakeShortName(fd.longName, isDir, dir->isoNamesUsed)
-                          : FitShortName(Utf16ToUtf8(fd.shortName), isDir, dir->isoNamesUsed);
+    std::string iso = fd.shortName.empty() ? MakeShortName(fd.longName, isDir, dir->isoNamesUsed,
+                                                           &dir->shortNameNext)
+                                           : FitShortName(Utf16ToUtf8(fd.shortName), isDir,
+                                                          dir->isoNamesUsed, &dir->shortNameNext);
     if (!isDir && iso.find('.') == std::string::npos) iso += '.';
     dir->isoNamesUsed.insert(iso);
     if (!isDir) iso += ";1";
@@ -238,17 +299,31 @@ TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bo
     return e;
 }
 
-TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn, bool wide) {
+TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn, bool wide,
+                       bool exactNames, const std::string& origin) {
     if (!parent) return nullptr;
     TFindData fd = fdIn;
     fd.attributes |= kAttrDirectory;
     fd.size = 0;
-    if (auto it = parent->byJolietKey.find(StrUpperCaseW(fd.longName));
-        it != parent->byJolietKey.end())
-        return it->second->directory; // an existing folder, or nil when a file has the name
-    if (files.dirTable.size() >= kMaxDirs || files.fileTable.size() >= kMaxFiles) return nullptr;
+    const std::string name = origin.empty() ? DiscPath(parent, fd.longName) : origin;
+    TFileEntry* found = nullptr;
+    if (exactNames) {
+        if (auto it = parent->byExactName.find(fd.longName); it != parent->byExactName.end())
+            found = it->second;
+    } else if (auto it = parent->byJolietKey.find(StrUpperCaseW(fd.longName));
+               it != parent->byJolietKey.end()) {
+        found = it->second;
+    }
+    if (found) {
+        if (!found->directory) TreeError(files, kErrNameClash, name);
+        return found->directory; // an existing folder, or nil when a file has the name
+    }
+    if (files.dirTable.size() >= kMaxDirs || files.fileTable.size() >= kMaxFiles) {
+        TreeError(files, kErrTooManyEntries, name);
+        return nullptr;
+    }
 
-    TFileEntry* e = InsertEntry(files, parent, fd, wide, 0, std::string());
+    TFileEntry* e = InsertEntry(files, parent, fd, wide, 0, std::string(), exactNames);
     if (!e) return nullptr;
     auto d = std::make_unique<TDirEntry>();
     d->parent = parent;
@@ -258,6 +333,7 @@ TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn
     d->isoNameLen = e->isoNameLen;
     e->directory = d.get();
     files.pathTable.push_back(d.get());
+    files.pathTableJ.push_back(d.get());
     files.dirTable.push_back(std::move(d));
     files.dirCount = uint32_t(files.dirTable.size()) - 1;
     files.prepared = false;
@@ -337,7 +413,10 @@ TDirEntry* InsertDir(TCDFiles& files, std::string_view destPath, std::string_vie
     if (!target) return nullptr;
     std::string folder(StripTrailingSlash(sourceFolder));
     struct stat st {};
-    if (folder.empty() || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+    if (folder.empty() || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        TreeError(files, kErrOpenFile, folder);
+        return nullptr;
+    }
     if (keepSourcePath && folder.size() > 2) {
         size_t i = 0;
         while (i < folder.size()) {
@@ -351,7 +430,7 @@ TDirEntry* InsertDir(TCDFiles& files, std::string_view destPath, std::string_vie
             i = j;
         }
     }
-    FillFolder(files, target, folder, NativeMask(fileMask), recursive, false);
+    if (!FillFolder(files, target, folder, NativeMask(fileMask), recursive, false)) return nullptr;
     return target;
 }
 
@@ -415,6 +494,18 @@ std::string GetErrorString(TCDFiles& files, uint32_t code) {
         return name.empty() ? "Error creating file" : "Error creating file \\" + name + "\\";
     case kErrAborted:
         return "Aborted by user";
+    case kErrOutOfMemory:
+        return "Out of memory";
+    case kErrSystem:
+        return "System resources exhausted";
+    case kErrFileTooLarge:
+        return "File too large \\" + name + "\\";
+    case kErrBadName:
+        return "Name not supported \\" + name + "\\";
+    case kErrTooManyEntries:
+        return "Too many files or folders \\" + name + "\\";
+    case kErrNameClash:
+        return "Name already used \\" + name + "\\";
     default:
         return "Hardware Error " + std::to_string(code);
     }

@@ -42,10 +42,15 @@ TDirEntry* InsertDirW(TCDFiles& files, std::u16string_view destPath,
 TDirEntry* InsertDir(TCDFiles& files, std::string_view destPath, std::string_view sourceFolder,
                      std::string_view fileMask, bool recursive, bool keepSourcePath);
 
-// Lower-level steps, also used when a session is imported.
-TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fd, bool wide);
+// Lower-level steps, also used when a session is imported. An existing entry whose name equals
+// the new one ignoring case is returned (or refilled with ReplaceFile); with `exactNames` (names
+// from a case-sensitive file system) only an exact match is, and a case variant becomes an entry
+// of its own. A nil result leaves the cause in the error code; `origin` names the source then.
+TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fd, bool wide,
+                       bool exactNames = false, const std::string& origin = std::string());
 TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bool wide,
-                        uint32_t absoluteBlock, const std::string& sourcePath);
+                        uint32_t absoluteBlock, const std::string& sourcePath,
+                        bool exactNames = false);
 
 void SetReplaceFile(TCDFiles& files, bool value);
 bool GetReplaceFile(const TCDFiles& files);

@@ -47,6 +47,12 @@ enum : uint32_t {
     kErrOpenFile = 2,
     kErrCreateFile = 3,
     kErrAborted = 4,
+    kErrOutOfMemory = 5,
+    kErrSystem = 6,         // the system refused a resource other than memory (a thread)
+    kErrFileTooLarge = 7,   // names the file
+    kErrBadName = 8,        // empty, longer than 255 UTF-16 units, or with a '/'
+    kErrTooManyEntries = 9, // the file or folder table is full; names the entry
+    kErrNameClash = 10,     // a file and a folder, or two entries, want the same name
 };
 
 // Local calendar time, field for field like the platform's system time record.
@@ -82,10 +88,12 @@ struct TDirEntry {
     uint32_t isoOffset = 0;
     uint32_t jolietOffset = 0;
     uint16_t depth = 0;
-    uint16_t number = 0;
+    uint16_t number = 0;  // in the ISO path table
+    uint16_t numberJ = 0; // in the Joliet path table, whose order may differ
     uint8_t isoNameLen = 0;
     uint8_t longNameLen = 0;
     TFileEntry* firstChild = nullptr;
+    std::u16string jolietId; // as recorded, set by Prepare: cut to fit, unique in the parent
     // UDF part
     uint32_t udfLinkCount = 0;
     uint32_t udfDirSize = 0; // bytes of its file identifier descriptors
@@ -93,14 +101,21 @@ struct TDirEntry {
     uint32_t udfFidBlock = 0;
     // Lookup helpers, kept beside the child list so large folders stay fast.
     TFileEntry* lastChild = nullptr;
-    std::unordered_map<std::u16string, TFileEntry*> byJolietKey; // folded Joliet name
+    std::unordered_map<std::u16string, TFileEntry*> byJolietKey; // folded: first of that fold
+    std::unordered_map<std::u16string, TFileEntry*> byExactName; // Joliet name as given
     std::unordered_set<std::string> isoNamesUsed;                // ISO names without ";1"
+    // Per ~n stem: every number below the memo is taken, so clashes need no rescan from 1.
+    std::unordered_map<std::string, unsigned> shortNameNext;
 };
 
 struct TFileEntry {
     char isoName[16] = {};
     std::u16string jolietName;
     std::u16string longName;
+    // As recorded, set by Prepare: cut to fit the record, keeping the extension, unique in the
+    // folder. Joliet with ";1" for files; UDF without.
+    std::u16string jolietId;
+    std::u16string udfName;
     std::string sourcePath; // native path of the source; empty for folders and memory files
     bool hasSource = false;
     TSystemTime date;
@@ -179,7 +194,8 @@ struct TCDFiles {
     std::atomic<uint8_t> abort{0};
     std::vector<std::unique_ptr<TFileEntry>> fileTable;
     std::vector<std::unique_ptr<TDirEntry>> dirTable;
-    std::vector<TDirEntry*> pathTable;
+    std::vector<TDirEntry*> pathTable;  // ISO path table order
+    std::vector<TDirEntry*> pathTableJ; // Joliet path table order
     uint32_t fileCount = 0;
     uint32_t dirCount = 0;
     uint32_t padBlocks = 0;

@@ -84,7 +84,7 @@ uint8_t* Block(uint8_t* header, uint32_t block) {
 // Bytes of the file identifier descriptor naming `e`.
 uint32_t FidLength(const TFileEntry* e) {
     uint8_t name[256];
-    size_t n = e ? CompressUnicode(e->longName, name, 255) : 0;
+    size_t n = e ? CompressUnicode(e->udfName, name, 255) : 0;
     return uint32_t((38 + n + 3) & ~size_t(3));
 }
 
@@ -141,14 +141,13 @@ void WriteFileEntry(const TCDFiles& f, uint8_t* p, const TUDFNode& n) {
 uint32_t WriteFid(uint8_t* p, const TFileEntry* e, uint32_t icbBlock, bool parent, bool dir,
                   uint32_t location) {
     uint8_t name[256];
-    size_t n = e && !parent ? CompressUnicode(e->longName, name, 255) : 0;
+    size_t n = e && !parent ? CompressUnicode(e->udfName, name, 255) : 0;
     uint32_t len = uint32_t((38 + n + 3) & ~size_t(3));
     std::memset(p, 0, len);
     PutLE16(p + 16, 1);
     uint8_t ch = 0;
     if (dir) ch |= 0x02;
     if (parent) ch |= 0x08;
-    if (e && !parent && (e->attributes & kAttrHidden)) ch |= 0x01;
     p[18] = ch;
     p[19] = uint8_t(n);
     PutLongAd(p + 20, kBlockSize, icbBlock);

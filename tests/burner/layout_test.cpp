@@ -2,6 +2,7 @@
 #include "burner/dwdiscwriter.h"
 #include "burner/dwiso9660.h"
 #include "burner/dwsysutilsw.h"
+#include "burner/dwudfbridge.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -183,7 +184,39 @@ TEST(Layout, LargeFolderRecordsNeverCrossBlocks) {
     EXPECT_EQ(jol[2].id, Ucs2(u"file number 0.dat;1"));
 }
 
-TEST(Layout, PathTablesAreBreadthFirstSortedAndPadded) {
+namespace {
+
+struct PathRecord {
+    std::string name; // raw identifier bytes
+    uint16_t parent;
+    uint32_t extent;
+    bool operator==(const PathRecord& o) const { return name == o.name && parent == o.parent; }
+};
+
+std::vector<PathRecord> ReadPathTable(const Image& img, uint32_t lBlock, uint32_t mBlock,
+                                      uint32_t size) {
+    const uint8_t* l = img.block(lBlock);
+    const uint8_t* m = img.block(mBlock);
+    std::vector<PathRecord> out;
+    size_t pos = 0;
+    while (pos < size) {
+        uint8_t len = l[pos];
+        EXPECT_EQ(LE32(l + pos + 2), BE32(m + pos + 2));
+        EXPECT_EQ(LE16(l + pos + 6), BE16(m + pos + 6));
+        out.push_back({std::string(reinterpret_cast<const char*>(l + pos + 8), len),
+                       LE16(l + pos + 6), LE32(l + pos + 2)});
+        if (len % 2) {
+            EXPECT_EQ(l[pos + 8 + len], 0);
+        }
+        pos += 8 + len + len % 2;
+    }
+    EXPECT_EQ(pos, size);
+    return out;
+}
+
+} // namespace
+
+TEST(Layout, PathTablesFollowTheStandardOrderOfEachNameSet) {
     TempDir tmp;
     TDiscWriter w;
     w.SetUDFBridge(false);
@@ -192,46 +225,91 @@ TEST(Layout, PathTablesAreBreadthFirstSortedAndPadded) {
     ASSERT_TRUE(w.CreateDir("/", "a"));
     ASSERT_TRUE(w.CreateDir("/a", "zz"));
     ASSERT_TRUE(w.CreateDir("/", "ABC"));
+    ASSERT_TRUE(w.CreateDir("/", "a\tb")); // ISO A_B
     Image img = Build(w, tmp);
     auto& f = w.Files();
-    std::vector<std::u16string> order;
-    for (auto* d : f.pathTable)
-        order.push_back(d->longName);
-    EXPECT_EQ(order, (std::vector<std::u16string>{u"", u"ABC", u"a", u"b", u"zz", u"cc"}));
-
-    // ISO L table: odd names get a pad byte; M table holds the same in big-endian.
-    const uint8_t* l = img.block(f.lPathBlock);
-    const uint8_t* m = img.block(f.mPathBlock);
-    std::vector<std::pair<std::string, uint16_t>> entries;
-    size_t pos = 0;
-    for (int i = 0; i < 6; ++i) {
-        uint8_t len = l[pos];
-        EXPECT_EQ(LE32(l + pos + 2), BE32(m + pos + 2));
-        EXPECT_EQ(LE16(l + pos + 6), BE16(m + pos + 6));
-        entries.emplace_back(std::string(reinterpret_cast<const char*>(l + pos + 8), len),
-                             LE16(l + pos + 6));
-        if (len % 2) {
-            EXPECT_EQ(l[pos + 8 + len], 0);
-        }
-        pos += 8 + len + len % 2;
-    }
-    EXPECT_EQ(pos, f.pathTableSize);
-    EXPECT_EQ(
-        entries,
-        (std::vector<std::pair<std::string, uint16_t>>{
-            {std::string(1, '\0'), 1}, {"ABC", 1}, {"A", 1}, {"B", 1}, {"ZZ", 3}, {"CC", 4}}));
-    // Joliet: UCS-2 names, never padded.
-    const uint8_t* j = img.block(f.lPathBlockJ);
-    EXPECT_EQ(j[10], 6);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(j + 18), 6), Ucs2(u"ABC"));
-    EXPECT_EQ(j[24], 2);
-    EXPECT_EQ(f.pathTableSizeJ, 10u + (8 + 6) + 2 * (8 + 2) + 2 * (8 + 4));
-    // Each table's extent matches the folder's own "." record.
+    // By level, then parent number, then identifier; a shorter identifier compares as if padded
+    // with spaces ("A" before "ABC", but "a" after "a<TAB>b"). Each table numbers its own order.
+    const std::string root(1, '\0');
+    EXPECT_EQ(ReadPathTable(img, f.lPathBlock, f.mPathBlock, f.pathTableSize),
+              (std::vector<PathRecord>{{root, 1, 0},
+                                       {"A", 1, 0},
+                                       {"ABC", 1, 0},
+                                       {"A_B", 1, 0},
+                                       {"B", 1, 0},
+                                       {"ZZ", 2, 0},
+                                       {"CC", 5, 0}}));
+    auto joliet = ReadPathTable(img, f.lPathBlockJ, f.mPathBlockJ, f.pathTableSizeJ);
+    EXPECT_EQ(joliet, (std::vector<PathRecord>{{root, 1, 0},
+                                               {Ucs2(u"ABC"), 1, 0},
+                                               {Ucs2(u"a\tb"), 1, 0},
+                                               {Ucs2(u"a"), 1, 0},
+                                               {Ucs2(u"b"), 1, 0},
+                                               {Ucs2(u"zz"), 4, 0},
+                                               {Ucs2(u"cc"), 5, 0}}));
+    EXPECT_EQ(f.pathTableSizeJ, 10u + (8 + 6) + (8 + 6) + 2 * (8 + 2) + 2 * (8 + 4));
+    // Every record points at its folder's own "." record, in the area of its name set.
     for (auto* d : f.pathTable) {
         auto recs = img.Dir(f.dirAreaStart + d->isoOffset, d->isoSize);
         EXPECT_EQ(recs[0].extent, f.dirAreaStart + d->isoOffset);
         EXPECT_EQ(recs[1].extent, f.dirAreaStart + d->parent->isoOffset);
     }
+    auto iso = ReadPathTable(img, f.lPathBlock, f.mPathBlock, f.pathTableSize);
+    for (size_t i = 0; i < iso.size(); ++i)
+        EXPECT_EQ(iso[i].extent, f.dirAreaStart + f.pathTable[i]->isoOffset);
+    for (size_t i = 0; i < joliet.size(); ++i)
+        EXPECT_EQ(joliet[i].extent, f.dirAreaStartJ + f.pathTableJ[i]->jolietOffset);
+}
+
+TEST(Layout, LongNamesAreCutUniquelyAndKeepTheirExtension) {
+    TempDir tmp;
+    TDiscWriter w;
+    std::u16string prefix;
+    while (prefix.size() < 130)
+        prefix += u"Inventory of the living room ";
+    prefix.resize(130);
+    const std::u16string wide = u"\u03A9" + prefix; // Omega: UDF needs 16 bits per character
+    // A name that fits and equals the plain cut of the first long name below.
+    ASSERT_TRUE(Memory(w, "/", prefix.substr(0, 96) + u".jpeg", 1));
+    ASSERT_TRUE(Memory(w, "/", prefix + u"A.jpeg", 1));
+    ASSERT_TRUE(Memory(w, "/", prefix + u"B.jpeg", 1));
+    ASSERT_TRUE(Memory(w, "/", wide + u"A.txt", 1));
+    ASSERT_TRUE(Memory(w, "/", wide + u"B.txt", 1));
+    ASSERT_TRUE(w.CreateDirW(u"/", prefix + u"dirA"));
+    ASSERT_TRUE(w.CreateDirW(u"/", prefix + u"dirB"));
+    Image img = Build(w, tmp);
+    const auto& f = w.Files();
+
+    const std::vector<std::u16string> joliet{
+        prefix.substr(0, 96) + u".jpeg;1",   prefix.substr(0, 94) + u"~1.jpeg;1",
+        prefix.substr(0, 94) + u"~2.jpeg;1", wide.substr(0, 97) + u".txt;1",
+        wide.substr(0, 95) + u"~1.txt;1",    prefix.substr(0, 103),
+        prefix.substr(0, 101) + u"~1"};
+    auto recs = img.Dir(f.dirAreaStartJ + f.root->jolietOffset, f.root->jolietSize);
+    ASSERT_EQ(recs.size(), 2 + joliet.size());
+    for (size_t i = 0; i < joliet.size(); ++i)
+        EXPECT_EQ(recs[2 + i].id, Ucs2(joliet[i])) << i;
+    auto table = ReadPathTable(img, f.lPathBlockJ, f.mPathBlockJ, f.pathTableSizeJ);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[1].name, Ucs2(joliet[5]));
+    EXPECT_EQ(table[2].name, Ucs2(joliet[6]));
+
+    // UDF holds 254 narrow or 127 wide characters: only the wide names are cut.
+    const std::vector<std::u16string> udf{prefix.substr(0, 96) + u".jpeg",
+                                          prefix + u"A.jpeg",
+                                          prefix + u"B.jpeg",
+                                          wide.substr(0, 123) + u".txt",
+                                          wide.substr(0, 121) + u"~1.txt",
+                                          prefix + u"dirA",
+                                          prefix + u"dirB"};
+    std::vector<std::u16string> found;
+    const uint8_t* fids = img.block(257 + f.root->udfFidBlock);
+    for (size_t pos = 0; pos < f.root->udfDirSize;) {
+        const uint8_t* p = fids + pos;
+        if (pos > 0) found.push_back(dw::UncompressUnicode(p + 38, p[19]));
+        pos += (38 + p[19] + LE16(p + 36) + 3) & ~size_t(3);
+    }
+    EXPECT_EQ(found, udf);
 }
 
 TEST(Layout, RecordDatesFlagsAndEmptyFiles) {

@@ -53,6 +53,10 @@ void MakeMixedTree(const std::string& root) {
     WriteFile(root + "/Photos 2024/IMG_0001.JPG", Bytes(123457, 8));
     WriteFile(root + "/Photos 2024/IMG 0001.jpg", Bytes(2047, 9)); // clashes in 8.3 form
     WriteFile(root + "/Photos 2024/ΑΒΓ δέλτα.png", Bytes(2049, 10));
+    // Names that differ only in case are separate files on Linux.
+    WriteFile(root + "/Photos 2024/img_0001.jpg", Bytes(10, 11));
+    WriteFile(root + "/notes/todo.txt", Bytes(20, 12));
+    WriteFile(root + "/Notes/TODO.txt", Bytes(30, 13));
 }
 
 void MakeLargeFolder(const std::string& root) {
@@ -225,5 +229,33 @@ TEST(MkisoTool, FailuresExitNonZeroWithTheReason) {
                   std::string::npos)
             << out;
         EXPECT_FALSE(fs::exists(tmp / "y.iso")) << "a failed image is removed";
+    }
+}
+
+TEST(MkisoTool, FilesLeftOutOfTheTreeFailTheRun) {
+    TempDir tmp;
+    std::string out;
+    WriteFile(tmp / "src/small.txt", {1});
+    {
+        std::ofstream(tmp / "src/huge.bin");
+        ASSERT_EQ(truncate((tmp / "src/huge.bin").c_str(), 0x100000000LL), 0);
+    }
+    EXPECT_NE(Shell(Quote(kMkiso) + " -o " + Quote(tmp / "x.iso") + " " + Quote(tmp / "src"), &out),
+              0);
+    EXPECT_NE(out.find("File too large \\" + (tmp / "src/huge.bin") + "\\"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("100%"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(tmp / "x.iso"));
+    if (geteuid() != 0) { // root lists every folder
+        fs::remove(tmp / "src/huge.bin");
+        WriteFile(tmp / "src/sealed/inside.txt", {2});
+        fs::permissions(tmp / "src/sealed", fs::perms::none);
+        EXPECT_NE(
+            Shell(Quote(kMkiso) + " -o " + Quote(tmp / "x.iso") + " " + Quote(tmp / "src"), &out),
+            0);
+        EXPECT_NE(out.find("Error opening file \\" + (tmp / "src/sealed") + "\\"),
+                  std::string::npos)
+            << out;
+        fs::permissions(tmp / "src/sealed", fs::perms::owner_all);
     }
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <stdexcept>
 #include <cstring>
 #include <thread>
 
@@ -175,4 +177,149 @@ TEST(Session, DestroyingTheComponentMidBuildStopsTheThreads) {
         ASSERT_TRUE(w.BuildISOImage(tmp / "e.iso"));
     }
     EXPECT_FALSE(called.load()) << "nobody is left to tell";
+}
+
+namespace {
+
+dw::TFindData MemoryFile(const char16_t* name, uint64_t size) {
+    dw::TFindData fd;
+    fd.longName = name;
+    fd.size = size;
+    return fd;
+}
+
+} // namespace
+
+TEST(Session, ShortReadsAreCompletedAndEarlyEndsAreReadErrors) {
+    TempDir tmp;
+    std::vector<uint8_t> payload = Bytes(150000, 4);
+    {
+        // A reader that delivers at most 1000 bytes a call is asked again for the rest.
+        TDiscWriter w;
+        w.SetUDFBridge(false);
+        w.InsertMemoryFile("/", MemoryFile(u"trickle.bin", payload.size()),
+                           [&](dw::TFileEntry*, uint64_t pos, uint8_t* b, uint32_t n) {
+                               n = std::min<uint32_t>(n, 1000);
+                               std::memcpy(b, payload.data() + pos, n);
+                               return int64_t(n);
+                           });
+        BuildResult r = BuildAndWait(w, tmp / "t.iso");
+        ASSERT_TRUE(r.handlerCalled);
+        EXPECT_FALSE(r.writeFailed);
+        auto img = ReadFile(tmp / "t.iso");
+        ASSERT_GE(img.size(), 150 * 2048 + payload.size());
+        EXPECT_TRUE(std::equal(payload.begin(), payload.end(), img.begin() + 150 * 2048));
+    }
+    {
+        // A reader whose data end before the size it declared.
+        TDiscWriter w;
+        w.InsertMemoryFile("/", MemoryFile(u"short.bin", 10000),
+                           [](dw::TFileEntry*, uint64_t pos, uint8_t* b, uint32_t n) {
+                               uint32_t k = pos >= 5000 ? 0 : std::min<uint32_t>(n, 5000);
+                               std::memset(b, 7, k);
+                               return int64_t(k);
+                           });
+        BuildResult r = BuildAndWait(w, tmp / "s.iso");
+        EXPECT_TRUE(r.handlerCalled && r.writeFailed);
+        EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()), "Error opening file \\short.bin\\");
+    }
+    {
+        // A file that shrank after it was inserted.
+        WriteFile(tmp / "src/shrinks.bin", Bytes(9000, 5));
+        TDiscWriter w;
+        ASSERT_TRUE(w.InsertFile("/", tmp / "src/shrinks.bin"));
+        WriteFile(tmp / "src/shrinks.bin", Bytes(3000, 5));
+        BuildResult r = BuildAndWait(w, tmp / "f.iso");
+        EXPECT_TRUE(r.handlerCalled && r.writeFailed);
+        EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+                  "Error opening file \\" + (tmp / "src/shrinks.bin") + "\\");
+    }
+}
+
+TEST(Session, ExceptionsInsideTheThreadsEndTheBuildWithAnErrorCode) {
+    TempDir tmp;
+    struct Case {
+        std::function<void()> raise;
+        uint32_t code;
+    };
+    for (const Case& c : {Case{[] { throw std::bad_alloc(); }, 5u},
+                          Case{[] { throw std::runtime_error("reader broke"); }, 6u}}) {
+        TDiscWriter w;
+        w.InsertMemoryFile("/", MemoryFile(u"bad.bin", 100),
+                           [&](dw::TFileEntry*, uint64_t, uint8_t*, uint32_t) -> int64_t {
+                               c.raise();
+                               return 0;
+                           });
+        BuildResult r = BuildAndWait(w, tmp / "x.iso");
+        EXPECT_TRUE(r.handlerCalled && r.writeFailed);
+        EXPECT_EQ(w.GetErrorNumber(), c.code);
+        EXPECT_EQ(w.GetComponentStatus(), 0);
+        EXPECT_FALSE(w.IsBusy());
+    }
+    EXPECT_EQ(TDiscWriter().GetErrorString(5), "Out of memory");
+
+    // A completion handler that cannot even be copied must not take the process down.
+    struct Uncopyable {
+        Uncopyable() = default;
+        Uncopyable(Uncopyable&&) = default;
+        Uncopyable(const Uncopyable&) { throw std::bad_alloc(); }
+        void operator()(void*, bool) const {}
+        char padding[64] = {}; // kept outside the function object's own storage
+    };
+    TDiscWriter w;
+    w.InsertMemoryFile("/", MemoryFile(u"fine.bin", 10),
+                       [](dw::TFileEntry*, uint64_t, uint8_t* b, uint32_t n) {
+                           std::memset(b, 1, n);
+                           return int64_t(n);
+                       });
+    w.SetOnWriteDone(Uncopyable());
+    w.Prepare();
+    ASSERT_TRUE(w.BuildISOImage(tmp / "y.iso"));
+    w.WaitForSession();
+    EXPECT_FALSE(w.IsBusy());
+    EXPECT_EQ(w.GetBlocksWritten(), w.GetImageSize());
+    EXPECT_FALSE(w.GetOnWriteDone()) << "the copy fails: an empty handler and an error code";
+    EXPECT_EQ(w.GetErrorNumber(), 5u);
+}
+
+TEST(Session, SettingsCannotChangeDuringABuild) {
+    TempDir tmp;
+    WriteFile(tmp / "boot.img", Bytes(2048, 1));
+    TDiscWriter w;
+    std::atomic<bool> reached{false}, release{false};
+    w.InsertMemoryFile("/", MemoryFile(u"slow.bin", 8 * 1048576),
+                       [&](dw::TFileEntry*, uint64_t pos, uint8_t* b, uint32_t n) {
+                           std::memset(b, 0x22, n);
+                           if (pos >= 4 * 1048576) {
+                               reached = true;
+                               while (!release)
+                                   std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                           }
+                           return int64_t(n);
+                       });
+    std::atomic<bool> done{false}, failed{true};
+    w.SetOnWriteDone([&](void*, bool f) {
+        failed = f;
+        done = true;
+    });
+    w.SetVolumeID("Before");
+    w.Prepare();
+    ASSERT_TRUE(w.BuildISOImage(tmp / "a.iso"));
+    while (!reached)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    w.SetVolumeID("After");
+    w.SetVolumeIDW(u"After");
+    w.SetJolietFileSystem(false);
+    w.SetUDFBridge(false);
+    EXPECT_FALSE(w.SetBootImage(tmp / "boot.img"));
+    release = true;
+    w.WaitForSession();
+    EXPECT_TRUE(done.load());
+    EXPECT_FALSE(failed.load());
+    EXPECT_EQ(w.GetVolumeID(), "Before");
+    EXPECT_TRUE(w.GetJolietFileSystem());
+    EXPECT_TRUE(w.GetUDFBridge());
+    EXPECT_EQ(w.GetBootImage(), "");
+    EXPECT_TRUE(w.Files().prepared) << "the layout that was written is still the current one";
+    EXPECT_TRUE(w.SetBootImage(tmp / "boot.img")) << "accepted again once idle";
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -269,4 +270,126 @@ TEST(Tree, ComponentDefaults) {
     EXPECT_EQ(w.GetBootImage(), "");
     w.SetVolumeIDW(u"Küche");
     EXPECT_EQ(w.GetVolumeID(), "Küche");
+}
+
+TEST(Tree, InsertDirReportsEverythingItLeavesOut) {
+    TempDir tmp;
+    WriteFile(tmp / "src/ok.txt", {1});
+    {
+        std::ofstream(tmp / "src/huge.bin");
+        ASSERT_EQ(truncate((tmp / "src/huge.bin").c_str(), 0x100000000LL), 0);
+    }
+    TDiscWriter w;
+    EXPECT_EQ(w.InsertDir("/", tmp / "src", "*", true, false), nullptr);
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+              "File too large \\" + (tmp / "src/huge.bin") + "\\");
+    EXPECT_TRUE(w.FindDirW(u"/")->firstChild) << "what could be inserted still is";
+
+    // The first failure is the one reported; the walk still takes in the rest.
+    std::filesystem::remove(tmp / "src/huge.bin");
+    WriteFile(tmp / "src/locked/inner.txt", {2});
+    WriteFile(tmp / "src/later/after.txt", {3});
+    std::filesystem::permissions(tmp / "src/locked", std::filesystem::perms::none);
+    if (geteuid() != 0) { // root lists every folder
+        w.ClearAll();
+        EXPECT_EQ(w.InsertDir("/", tmp / "src", "*", true, false), nullptr);
+        EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+                  "Error opening file \\" + (tmp / "src/locked") + "\\");
+        EXPECT_TRUE(w.FindDirW(u"/later/")->firstChild);
+    }
+    std::filesystem::permissions(tmp / "src/locked", std::filesystem::perms::owner_all);
+
+    dw::TFindData fd;
+    fd.longName = std::u16string(256, u'n');
+    EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), nullptr);
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+              "Name not supported \\/" + std::string(256, 'n') + "\\");
+    ASSERT_TRUE(w.InsertMemoryFile(
+        "/",
+        [] {
+            dw::TFindData f;
+            f.longName = u"taken";
+            return f;
+        }(),
+        [](auto...) { return int64_t(0); }));
+    EXPECT_EQ(w.CreateDir("/", "TAKEN.;1"), nullptr) << "the file's Joliet name, ignoring case";
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()), "Name already used \\/TAKEN.;1\\");
+    EXPECT_EQ(w.GetErrorNumber(), 0u) << "read once, then cleared";
+}
+
+TEST(Tree, NamesFromDiskThatDifferOnlyInCaseAreAllKept) {
+    TempDir tmp;
+    WriteFile(tmp / "src/a.txt", {1});
+    WriteFile(tmp / "src/A.txt", {2});
+    WriteFile(tmp / "src/dir/lower.txt", {3});
+    WriteFile(tmp / "src/Dir/upper.txt", {4});
+    TDiscWriter w;
+    ASSERT_EQ(w.InsertDir("/", tmp / "src", "*", true, false), w.Files().root);
+    EXPECT_EQ(w.GetErrorNumber(), 0u);
+    EXPECT_EQ(w.GetFileCount(), 6u);
+    EXPECT_EQ(w.GetDirCount(), 2u);
+    std::map<std::u16string, std::string> iso;
+    for (auto* e = w.Files().root->firstChild; e; e = e->next)
+        iso[e->jolietName] = Iso(e);
+    EXPECT_EQ(iso, (std::map<std::u16string, std::string>{{u"A.txt;1", "A.TXT;1"},
+                                                          {u"a.txt;1", "A~1.TXT;1"},
+                                                          {u"Dir", "DIR"},
+                                                          {u"dir", "DIR~1"}}));
+    // Folders spelt exactly are found first; another spelling finds one of them.
+    auto* lower = w.FindDirW(u"/dir");
+    auto* upper = w.FindDirW(u"/Dir");
+    ASSERT_TRUE(lower && upper);
+    EXPECT_NE(lower, upper);
+    EXPECT_EQ(lower->firstChild->longName, u"lower.txt");
+    EXPECT_EQ(upper->firstChild->longName, u"upper.txt");
+    EXPECT_TRUE(w.FindDirW(u"/DIR"));
+
+    // The same folder again: exact names meet their own entries, nothing is doubled.
+    ASSERT_TRUE(w.InsertDir("/", tmp / "src", "*", true, false));
+    EXPECT_EQ(w.GetFileCount(), 6u);
+    // A caller's own insert keeps matching regardless of case.
+    EXPECT_TRUE(w.InsertFile("/", tmp / "src/a.txt"));
+    EXPECT_EQ(w.GetFileCount(), 6u);
+}
+
+TEST(Tree, ManyClashingShortNamesAreNumberedInOrder) {
+    TDiscWriter w;
+    constexpr int kCount = 12000;
+    auto insert = [&](int i) {
+        dw::TFindData fd;
+        fd.longName = u"inventory photo number " + dw::Utf8ToUtf16(std::to_string(i)) + u".jpg";
+        return w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); });
+    };
+    std::vector<std::string> names;
+    for (int i = 0; i < kCount; ++i)
+        names.push_back(Iso(insert(i)));
+    // Reference: the plain cut first, then ~n from 1 with the base cut to leave room for it.
+    auto expected = [](int n) {
+        std::string tail = "~" + std::to_string(n);
+        return std::string("INVENTORYPHOTONUMBER").substr(0, 8 - tail.size()) + tail + ".JPG;1";
+    };
+    std::vector<std::string> want{"INVENTOR.JPG;1"};
+    for (int i = 1; i < kCount; ++i)
+        want.push_back(expected(i));
+    EXPECT_EQ(names, want);
+    // Another stem meets the numbers above once its own ~n needs a shorter base.
+    std::vector<std::string> others;
+    for (int k = 0; k < 12; ++k) {
+        dw::TFindData fd;
+        fd.longName = u"invenzzz " + dw::Utf8ToUtf16(std::to_string(k)) + u".jpg";
+        others.push_back(Iso(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); })));
+    }
+    std::vector<std::string> wantOthers{"INVENZZZ.JPG;1"};
+    for (int k = 1; k < 10; ++k)
+        wantOthers.push_back("INVENZ~" + std::to_string(k) + ".JPG;1");
+    wantOthers.push_back(expected(kCount));
+    wantOthers.push_back(expected(kCount + 1));
+    EXPECT_EQ(others, wantOthers);
+    EXPECT_EQ(Iso(insert(kCount)), expected(kCount + 2));
+
+    // A replaced entry frees its number and takes the lowest free one again.
+    w.SetReplaceFile(true);
+    EXPECT_EQ(Iso(insert(5)), expected(5));
+    w.SetReplaceFile(false);
+    EXPECT_EQ(Iso(insert(kCount + 1)), expected(kCount + 3));
 }

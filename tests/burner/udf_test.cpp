@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace burner_test;
 using dw::TDiscWriter;
 
@@ -241,4 +243,26 @@ TEST(Udf, FilesBeyondOneShortExtentGetSeveral) {
         total += len;
     }
     EXPECT_EQ(total, 3000000000ull);
+}
+
+TEST(Udf, DotFilesAreNotHiddenInTheBridge) {
+    TempDir tmp;
+    WriteFile(tmp / "src/.profile", {1});
+    WriteFile(tmp / "src/.config/settings", {2});
+    WriteFile(tmp / "src/plain.txt", {3});
+    TDiscWriter w;
+    ASSERT_TRUE(w.InsertDir("/", tmp / "src", "*", true, false));
+    UdfImage img = Build(w, tmp);
+    const dw::TDirEntry* root = w.Files().root;
+    std::map<std::u16string, uint8_t> characteristics;
+    const uint8_t* fids = img.block(257 + root->udfFidBlock);
+    for (size_t pos = 0; pos < root->udfDirSize;) {
+        const uint8_t* p = fids + pos;
+        characteristics[dw::UncompressUnicode(p + 38, p[19])] = p[18];
+        pos += (38 + p[19] + LE16(p + 36) + 3) & ~size_t(3);
+    }
+    // Only the directory and parent bits: Linux would not list a hidden entry at all.
+    EXPECT_EQ(characteristics,
+              (std::map<std::u16string, uint8_t>{
+                  {u"", 0x0A}, {u".config", 0x02}, {u".profile", 0}, {u"plain.txt", 0}}));
 }

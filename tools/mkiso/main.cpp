@@ -79,9 +79,12 @@ int main(int argc, char** argv) {
     if (!boot.empty() && !writer.SetBootImage(boot))
         return Fail("unusable boot image " + boot +
                     " (it must exist and hold 2048, 1228800, 1474560 or 2949120 bytes)");
+    // Anything left out of the tree (unreadable folders, files too large, names the image
+    // cannot hold) fails the whole run: an image that silently lacks files is worse than none.
     for (const auto& folder : folders)
         if (!writer.InsertDir("/", folder, "*", true, false))
-            return Fail("cannot read folder " + folder);
+            return Fail("cannot read folder " + folder + ": " +
+                        writer.GetErrorString(writer.GetErrorNumber()));
 
     writer.Prepare();
     std::mutex m;
