@@ -236,10 +236,7 @@ TEST(MkisoTool, FilesLeftOutOfTheTreeFailTheRun) {
     TempDir tmp;
     std::string out;
     WriteFile(tmp / "src/small.txt", {1});
-    {
-        std::ofstream(tmp / "src/huge.bin");
-        ASSERT_EQ(truncate((tmp / "src/huge.bin").c_str(), 0x100000000LL), 0);
-    }
+    ASSERT_TRUE(WriteHugeSparseFile(tmp / "src/huge.bin"));
     EXPECT_NE(Shell(Quote(kMkiso) + " -o " + Quote(tmp / "x.iso") + " " + Quote(tmp / "src"), &out),
               0);
     EXPECT_NE(out.find("File too large \\" + (tmp / "src/huge.bin") + "\\"), std::string::npos)

@@ -45,6 +45,15 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data)
         .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
 }
 
+// A file of 4 GiB that takes no disk space (sparse): beyond what one ISO 9660 extent can hold.
+inline bool WriteHugeSparseFile(const std::string& path) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream{path};
+    std::error_code ec;
+    fs::resize_file(path, 0x100000000ULL, ec);
+    return !ec;
+}
+
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

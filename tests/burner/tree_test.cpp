@@ -140,11 +140,7 @@ TEST(Tree, DestinationWithOrWithoutTrailingSlashIsTheSameFolder) {
 TEST(Tree, InsertFileRefusesFoldersMissingFilesAndHugeFiles) {
     TempDir tmp;
     WriteFile(tmp / "dir/f", {1});
-    {
-        // Sparse: takes no disk space.
-        std::ofstream(tmp / "huge");
-        ASSERT_EQ(truncate((tmp / "huge").c_str(), 0x100000000LL), 0);
-    }
+    ASSERT_TRUE(WriteHugeSparseFile(tmp / "huge"));
     TDiscWriter w;
     EXPECT_EQ(w.InsertFile("/", tmp / "dir"), nullptr);
     EXPECT_EQ(w.InsertFile("/", tmp / "missing"), nullptr);
@@ -275,10 +271,7 @@ TEST(Tree, ComponentDefaults) {
 TEST(Tree, InsertDirReportsEverythingItLeavesOut) {
     TempDir tmp;
     WriteFile(tmp / "src/ok.txt", {1});
-    {
-        std::ofstream(tmp / "src/huge.bin");
-        ASSERT_EQ(truncate((tmp / "src/huge.bin").c_str(), 0x100000000LL), 0);
-    }
+    ASSERT_TRUE(WriteHugeSparseFile(tmp / "src/huge.bin"));
     TDiscWriter w;
     EXPECT_EQ(w.InsertDir("/", tmp / "src", "*", true, false), nullptr);
     EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
