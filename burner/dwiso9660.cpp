@@ -2,9 +2,11 @@
 
 #include "burner/dwcommonlib.h"
 #include "burner/dwsysutilsw.h"
+#include "burner/dwtree.h"
 #include "burner/dwudfbridge.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -43,15 +45,23 @@ std::u16string_view Cut(std::u16string_view s, size_t n) {
     return s.substr(0, n);
 }
 
-// Gives the names of one folder's children that are too long a shortened form that keeps a
-// short extension and, with a ~n before it where needed, is unique ignoring case. Names that fit
-// are reserved first, so a shortened name never takes one of them.
+// Gives the children of one folder their recorded names. A name that fits and is the first of
+// its spelling keeps it; a name that is too long gets a shortened form that keeps a short
+// extension, and a later name spelt like an earlier one gets a "~n" before its extension. Made
+// names are unique ignoring case and never take a name that fits.
 class TNameFitter {
   public:
-    void Reserve(std::u16string_view name) { taken_.insert(StrUpperCaseW(name)); }
+    void Reserve(const void* owner, std::u16string_view name, size_t limit) {
+        if (name.size() > limit) return;
+        exact_.try_emplace(std::u16string(name), owner);
+        folded_.insert(StrUpperCaseW(name));
+    }
 
-    std::u16string Fit(std::u16string_view name, size_t limit) {
-        if (name.size() <= limit) return std::u16string(name);
+    std::u16string Fit(const void* owner, std::u16string_view name, size_t limit) {
+        if (name.size() <= limit) {
+            auto it = exact_.find(std::u16string(name));
+            if (it != exact_.end() && it->second == owner) return std::u16string(name);
+        }
         std::u16string_view base = name, ext;
         size_t dot = name.rfind(u'.');
         if (dot != std::u16string_view::npos && dot > 0 && name.size() - dot <= limit / 4) {
@@ -79,9 +89,10 @@ class TNameFitter {
     }
 
   private:
-    bool Take(const std::u16string& name) { return taken_.insert(StrUpperCaseW(name)).second; }
+    bool Take(const std::u16string& name) { return folded_.insert(StrUpperCaseW(name)).second; }
 
-    std::unordered_set<std::u16string> taken_;
+    std::unordered_map<std::u16string, const void*> exact_;
+    std::unordered_set<std::u16string> folded_;
     std::unordered_map<std::u16string, unsigned> next_;
 };
 
@@ -90,10 +101,119 @@ size_t UdfLimit(std::u16string_view name) {
     return narrow ? kMaxUdfNarrowChars : kMaxUdfWideUnits;
 }
 
-std::u16string_view JolietStem(const TFileEntry& e) {
-    std::u16string_view j = e.jolietName;
-    if (!e.directory && j.size() >= 2 && j.substr(j.size() - 2) == u";1") j.remove_suffix(2);
-    return j;
+bool JolietForbidden(char16_t c) {
+    return c < 0x20 || c == u'*' || c == u'/' || c == u':' || c == u';' || c == u'?' || c == u'\\';
+}
+
+// The long name as a Joliet identifier can hold it (before its version): what UCS-2 level 1
+// cannot carry (characters beyond the Basic Multilingual Plane, one '_' per character) and what
+// Joliet forbids (control characters and * / : ; ? \) become '_', and so do trailing dots,
+// which readers take for an empty extension. A file without a dot gets one.
+std::u16string JolietStem(const TFileEntry& e) {
+    const std::u16string& n = e.longName;
+    std::u16string out;
+    out.reserve(n.size() + 1);
+    for (size_t i = 0; i < n.size(); ++i) {
+        char16_t c = n[i];
+        if (IsHighSurrogate(c) && i + 1 < n.size() && n[i + 1] >= 0xDC00 && n[i + 1] < 0xE000) {
+            out += u'_';
+            ++i;
+            continue;
+        }
+        out += (c >= 0xD800 && c < 0xE000) || JolietForbidden(c) ? u'_' : c;
+    }
+    for (size_t i = out.size(); i > 0 && out[i - 1] == u'.'; --i)
+        out[i - 1] = u'_';
+    if (!e.directory && out.find(u'.') == std::u16string::npos) out += u'.';
+    return out;
+}
+
+// ECMA-119 9.3 order of the records of one directory: by name, then extension (each compared
+// as if padded with spaces), then version, highest first. The name ends at the first dot of a
+// primary identifier and at the last dot of a longer one; folder identifiers are all name.
+template <typename Ch> struct TIdParts {
+    std::basic_string_view<Ch> name, ext;
+    unsigned version = 0;
+};
+
+template <typename Ch>
+TIdParts<Ch> SplitId(std::basic_string_view<Ch> id, bool directory, bool lastDot) {
+    TIdParts<Ch> p;
+    p.name = id;
+    if (directory) return p;
+    if (size_t semi = id.rfind(Ch(';')); semi != std::basic_string_view<Ch>::npos) {
+        for (size_t i = semi + 1; i < id.size() && id[i] >= Ch('0') && id[i] <= Ch('9'); ++i)
+            p.version = p.version * 10 + unsigned(id[i] - Ch('0'));
+        id = id.substr(0, semi);
+    }
+    size_t dot = lastDot ? id.rfind(Ch('.')) : id.find(Ch('.'));
+    if (dot == std::basic_string_view<Ch>::npos) {
+        p.name = id;
+        p.ext = {};
+    } else {
+        p.name = id.substr(0, dot);
+        p.ext = id.substr(dot + 1);
+    }
+    return p;
+}
+
+template <typename Ch>
+int PaddedCompare(std::basic_string_view<Ch> a, std::basic_string_view<Ch> b) {
+    const size_t n = std::max(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t ca = i < a.size() ? uint32_t(std::make_unsigned_t<Ch>(a[i])) : 0x20u;
+        uint32_t cb = i < b.size() ? uint32_t(std::make_unsigned_t<Ch>(b[i])) : 0x20u;
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    return 0;
+}
+
+template <typename Ch>
+bool RecordLess(std::basic_string_view<Ch> a, bool aDir, std::basic_string_view<Ch> b, bool bDir,
+                bool lastDot) {
+    TIdParts<Ch> pa = SplitId(a, aDir, lastDot), pb = SplitId(b, bDir, lastDot);
+    if (int c = PaddedCompare(pa.name, pb.name)) return c < 0;
+    if (int c = PaddedCompare(pa.ext, pb.ext)) return c < 0;
+    if (pa.version != pb.version) return pa.version > pb.version;
+    return PaddedCompare(a, b) < 0 || (PaddedCompare(a, b) == 0 && a.size() < b.size());
+}
+
+std::string IsoId(const TFileEntry& e) {
+    std::string id(e.isoName, e.isoNameLen);
+    for (auto& c : id)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return id;
+}
+
+// Sorts the children of every folder for each tree's records.
+void SetRecordOrder(TCDFiles& f) {
+    for (auto& d : f.dirTable) {
+        std::vector<TFileEntry*> children;
+        for (TFileEntry* e = d->firstChild; e; e = e->next)
+            children.push_back(e);
+        std::vector<std::pair<std::string, TFileEntry*>> iso;
+        iso.reserve(children.size());
+        for (TFileEntry* e : children)
+            iso.emplace_back(IsoId(*e), e);
+        std::sort(iso.begin(), iso.end(), [](const auto& a, const auto& b) {
+            return RecordLess<char>(a.first, a.second->directory != nullptr, b.first,
+                                    b.second->directory != nullptr, false);
+        });
+        d->isoOrder.clear();
+        for (auto& [id, e] : iso)
+            d->isoOrder.push_back(e);
+        d->jolietOrder = children;
+        std::sort(d->jolietOrder.begin(), d->jolietOrder.end(),
+                  [](const TFileEntry* a, const TFileEntry* b) {
+                      return RecordLess<char16_t>(a->jolietId, a->directory != nullptr, b->jolietId,
+                                                  b->directory != nullptr, true);
+                  });
+        d->udfOrder = children;
+        std::sort(d->udfOrder.begin(), d->udfOrder.end(),
+                  [](const TFileEntry* a, const TFileEntry* b) {
+                      return RecordLess<char16_t>(a->udfName, true, b->udfName, true, true);
+                  });
+    }
 }
 
 // ECMA-119 9.4 order of identifiers: the shorter one compares as if padded with spaces.
@@ -180,16 +300,30 @@ uint32_t FileExtent(const TCDFiles& f, const TFileEntry& e) {
     return f.fileDataStart + e.extent + f.sessionBase;
 }
 
+// The date of a folder's own record and of its "." record: the recording time for the root.
+void FolderDate(const TCDFiles& f, const TDirEntry* d, TSystemTime& date, int8_t& tz) {
+    if (d == f.root || !d->entry) {
+        UtcToLocal(f.recordTime, date, tz);
+    } else {
+        date = d->entry->date;
+        tz = d->entry->tzOffset;
+    }
+}
+
 void WriteDirRecords(const TCDFiles& f, uint8_t* area, const TDirEntry* d, bool joliet) {
     uint8_t* base = area + size_t(joliet ? d->jolietOffset : d->isoOffset) * kBlockSize;
     uint8_t zero = 0, one = 1;
+    TSystemTime own, parent;
+    int8_t ownTz = 0, parentTz = 0;
+    FolderDate(f, d, own, ownTz);
+    FolderDate(f, d->parent, parent, parentTz);
     uint32_t used =
-        PutRecord(base, DirExtent(f, d, joliet), DirSize(d, joliet), nullptr, 0, 2, &zero, 1);
+        PutRecord(base, DirExtent(f, d, joliet), DirSize(d, joliet), &own, ownTz, 2, &zero, 1);
     used += PutRecord(base + used, DirExtent(f, d->parent, joliet), DirSize(d->parent, joliet),
-                      nullptr, 0, 2, &one, 1);
+                      &parent, parentTz, 2, &one, 1);
     uint8_t* block = base;
     uint8_t id[256];
-    for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+    for (const TFileEntry* e : joliet ? d->jolietOrder : d->isoOrder) {
         uint8_t idLen;
         if (joliet) {
             const std::u16string& j = JolietId(*e);
@@ -256,13 +390,52 @@ void WritePathTableImpl(const TCDFiles& f, uint8_t* p, bool joliet, bool bigEndi
     }
 }
 
+// An identifier field with nothing (more) in it: spaces, as UCS-2 in the Joliet descriptor
+// (an odd last byte stays zero).
+void FillSpaces(uint8_t* p, size_t length, bool ucs2) {
+    if (!ucs2) {
+        std::memset(p, ' ', length);
+        return;
+    }
+    std::memset(p, 0, length);
+    for (size_t i = 0; i + 1 < length; i += 2)
+        p[i + 1] = ' ';
+}
+
+// The Joliet volume identifier: 16 UCS-2 characters, characters beyond the BMP as '_'.
+std::u16string JolietVolumeId(std::u16string_view id) {
+    std::u16string out;
+    for (size_t i = 0; i < id.size() && out.size() < 16; ++i) {
+        char16_t c = id[i];
+        if (IsHighSurrogate(c) && i + 1 < id.size()) ++i;
+        out += (c >= 0xD800 && c < 0xE000) || c < 0x20 ? u'_' : c;
+    }
+    return out;
+}
+
 void WriteVolumeDescriptor(const TCDFiles& f, uint8_t* p, bool joliet) {
     p[0] = joliet ? 2 : 1;
     std::memcpy(p + 1, "CD001", 5);
     p[6] = 1;
+    // System, volume, volume set, publisher, preparer and application identifiers, then the
+    // copyright, abstract and bibliographic file identifiers: unused, so all spaces.
+    for (auto [offset, length] : {std::pair<size_t, size_t>{8, 32},
+                                  {40, 32},
+                                  {190, 128},
+                                  {318, 128},
+                                  {446, 128},
+                                  {574, 128},
+                                  {702, 37},
+                                  {739, 37},
+                                  {776, 37}})
+        FillSpaces(p + offset, length, joliet);
+    // Creation, modification, expiration and effective dates: "not specified".
+    for (size_t offset : {813, 830, 847, 864}) {
+        std::memset(p + offset, '0', 16);
+        p[offset + 16] = 0;
+    }
     if (joliet) {
-        std::u16string id = f.volumeIDW.substr(0, 16);
-        PutUcs2BE(p + 40, id);
+        PutUcs2BE(p + 40, JolietVolumeId(f.volumeIDW));
     } else {
         for (size_t i = 0; i < 32 && f.volumeID[i]; ++i) {
             char c = f.volumeID[i];
@@ -284,7 +457,10 @@ void WriteVolumeDescriptor(const TCDFiles& f, uint8_t* p, bool joliet) {
     PutLE32(p + 140, (joliet ? f.lPathBlockJ : f.lPathBlock) + f.sessionBase);
     PutBE32(p + 148, (joliet ? f.mPathBlockJ : f.mPathBlock) + f.sessionBase);
     uint8_t zero = 0;
-    PutRecord(p + 156, DirExtent(f, f.root, joliet), DirSize(f.root, joliet), nullptr, 0, 2, &zero,
+    TSystemTime date;
+    int8_t tz = 0;
+    FolderDate(f, f.root, date, tz);
+    PutRecord(p + 156, DirExtent(f, f.root, joliet), DirSize(f.root, joliet), &date, tz, 2, &zero,
               1);
     p[881] = 1;
 }
@@ -319,31 +495,63 @@ size_t JolietDirNameLength(const TDirEntry& d) {
 
 void SetRecordedNames(TCDFiles& f) {
     f.root->jolietId.clear();
+    std::vector<std::u16string> stems;
     for (auto& d : f.dirTable) {
         TNameFitter joliet, udf;
+        stems.clear();
         for (const TFileEntry* e = d->firstChild; e; e = e->next) {
-            std::u16string_view stem = JolietStem(*e);
-            if (stem.size() <= (e->directory ? kMaxJolietChars : kMaxJolietFileStem))
-                joliet.Reserve(stem);
-            if (e->longName.size() <= UdfLimit(e->longName)) udf.Reserve(e->longName);
+            stems.push_back(JolietStem(*e));
+            joliet.Reserve(e, stems.back(), e->directory ? kMaxJolietChars : kMaxJolietFileStem);
+            udf.Reserve(e, e->longName, UdfLimit(e->longName));
         }
-        for (TFileEntry* e = d->firstChild; e; e = e->next) {
-            std::u16string_view stem = JolietStem(*e);
+        size_t i = 0;
+        for (TFileEntry* e = d->firstChild; e; e = e->next, ++i) {
             if (e->directory) {
-                e->jolietId = joliet.Fit(stem, kMaxJolietChars);
+                e->jolietId = joliet.Fit(e, stems[i], kMaxJolietChars);
                 e->directory->jolietId = e->jolietId;
             } else {
-                e->jolietId = joliet.Fit(stem, kMaxJolietFileStem) + u";1";
+                e->jolietId = joliet.Fit(e, stems[i], kMaxJolietFileStem) + u";1";
             }
-            e->udfName = udf.Fit(e->longName, UdfLimit(e->longName));
+            e->udfName = udf.Fit(e, e->longName, UdfLimit(e->longName));
         }
     }
+    SetRecordOrder(f);
 }
 
 void SetDirsDepth(TCDFiles& f) {
     // Folders are created after their parents, so one pass in creation order suffices.
     for (auto& d : f.dirTable)
         d->depth = d.get() == f.root ? 0 : uint16_t(d->parent->depth + 1);
+}
+
+void MeasurePrimaryTree(TCDFiles& f) {
+    f.deepestLevel = 0;
+    f.deepestPath.clear();
+    f.longestPathBytes = 0;
+    f.longestPath.clear();
+    // Bytes of each folder's path: its identifier and one separator per level below the root.
+    std::unordered_map<const TDirEntry*, uint32_t> pathBytes;
+    const TDirEntry* deepest = nullptr;
+    const TDirEntry* longestDir = nullptr;
+    const TFileEntry* longest = nullptr;
+    for (auto& d : f.dirTable) { // parents come before their folders
+        uint32_t bytes = d.get() == f.root ? 0 : pathBytes[d->parent] + d->isoNameLen + 1;
+        pathBytes[d.get()] = bytes;
+        if (!deepest || d->depth + 1u > f.deepestLevel) {
+            deepest = d.get();
+            f.deepestLevel = d->depth + 1u;
+        }
+        for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+            uint32_t len = bytes + e->isoNameLen;
+            if (len > f.longestPathBytes) {
+                f.longestPathBytes = len;
+                longest = e;
+                longestDir = d.get();
+            }
+        }
+    }
+    if (deepest) f.deepestPath = Utf16ToUtf8(DirPathW(deepest));
+    if (longest) f.longestPath = Utf16ToUtf8(DirPathW(longestDir) + longest->longName);
 }
 
 void SortPathTable(TCDFiles& f) {
@@ -375,9 +583,9 @@ void CalcPathTableWidthJ(TCDFiles& f) {
 
 namespace {
 template <typename RecordLength>
-uint32_t PackDirectory(const TDirEntry* d, RecordLength recordLength) {
+uint32_t PackDirectory(const std::vector<TFileEntry*>& order, RecordLength recordLength) {
     uint32_t blocks = 1, used = 68;
-    for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+    for (const TFileEntry* e : order) {
         uint32_t len = recordLength(*e);
         if (used + len > kBlockSize) {
             ++blocks;
@@ -393,7 +601,7 @@ uint32_t PackDirectory(const TDirEntry* d, RecordLength recordLength) {
 void CalcFileDirDescriptorWidth(TCDFiles& f) {
     uint32_t offset = 0;
     for (auto& d : f.dirTable) {
-        uint32_t blocks = PackDirectory(d.get(), IsoRecordLength);
+        uint32_t blocks = PackDirectory(d->isoOrder, IsoRecordLength);
         d->isoSize = blocks * kBlockSize;
         d->isoOffset = offset;
         offset += blocks;
@@ -406,7 +614,7 @@ void CalcFileDirDescriptorWidth(TCDFiles& f) {
 void CalcFileDirDescriptorWidthJ(TCDFiles& f) {
     uint32_t offset = 0;
     for (auto& d : f.dirTable) {
-        uint32_t blocks = PackDirectory(d.get(), JolietRecordLength);
+        uint32_t blocks = PackDirectory(d->jolietOrder, JolietRecordLength);
         d->jolietSize = blocks * kBlockSize;
         d->jolietOffset = offset;
         offset += blocks;
@@ -437,7 +645,13 @@ uint32_t Prepare(TCDFiles& f) {
         f.status = kStatusIdle;
         return 0;
     }
+    const uint64_t us = uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count());
+    f.recordTimeUs = us;
+    f.recordTime = int64_t(us / 1000000);
     SetDirsDepth(f);
+    MeasurePrimaryTree(f);
     SetRecordedNames(f);
     SortPathTable(f);
     f.nextFree = 16 + 1;

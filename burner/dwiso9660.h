@@ -18,7 +18,11 @@ uint32_t HeaderMemoryBlocks(const TCDFiles& files);
 
 // Layout steps, in the order Prepare runs them.
 void SetDirsDepth(TCDFiles& files);
-// Joliet and UDF names as recorded: too long names are shortened, unique within their folder.
+// The deepest folder and the longest path of the primary tree (ECMA-119 allows 8 levels and
+// 255 bytes; deeper or longer trees are still written).
+void MeasurePrimaryTree(TCDFiles& files);
+// Joliet and UDF names as recorded: what Joliet cannot hold mapped to '_', too long names
+// shortened, unique within their folder; then each folder's records put in identifier order.
 void SetRecordedNames(TCDFiles& files);
 void SortPathTable(TCDFiles& files);
 void CalcPathTableWidth(TCDFiles& files);

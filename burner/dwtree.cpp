@@ -30,11 +30,15 @@ std::string IsoId(const TFileEntry& e) {
     return s;
 }
 
+// The long name with the additions of a file: "." when it has none, then ";1" unless the name
+// already ends with that version.
 std::u16string JolietNameOf(std::u16string_view longName, bool directory) {
     std::u16string j(longName);
     if (!directory) {
+        const bool versioned = j.size() >= 2 && j.compare(j.size() - 2, 2, u";1") == 0;
+        if (versioned) j.resize(j.size() - 2);
         if (j.find(u'.') == std::u16string::npos) j += u'.';
-        if (j.find(u";1") == std::u16string::npos) j += u";1";
+        j += u";1";
     }
     return j;
 }
@@ -53,11 +57,6 @@ std::string BaseName(std::string_view path) {
         path.remove_suffix(1);
     size_t p = path.rfind('/');
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
-}
-
-bool IsSubfolder(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Names in a folder, sorted so that images of the same folder come out the same.
@@ -93,21 +92,49 @@ std::string DiscPath(const TDirEntry* dir, std::u16string_view name) {
     return Utf16ToUtf8(DirPathW(dir) + std::u16string(name));
 }
 
-// False when `path` was listed but cannot be described any more. Devices, pipes, sockets and
-// dangling links are no files to copy and are passed over.
-bool Describe(TCDFiles& files, const std::string& path, TFindData& fd, bool& usable) {
-    usable = ReadFindData(path, fd);
-    if (usable) return true;
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) return true;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
-    TreeError(files, kErrOpenFile, path);
-    return false;
+bool BadName(std::u16string_view name) {
+    return name.empty() || name.size() > 255 || name == u"." || name == u".." ||
+           name.find(u'/') != std::u16string_view::npos ||
+           name.find(u'\0') != std::u16string_view::npos;
 }
 
+// A name whose bytes are not valid UTF-8 was converted with replacement characters; two such
+// names can come out the same. The later one gets "~n" before its extension.
+std::u16string UniqueLossyName(const TDirEntry* dir, const std::u16string& name) {
+    size_t dot = name.rfind(u'.');
+    if (dot == 0 || dot == std::u16string::npos) dot = name.size();
+    for (unsigned n = 1;; ++n) {
+        std::u16string tail = u"~" + Utf8ToUtf16(std::to_string(n));
+        std::u16string base =
+            name.substr(0, std::min(dot, 255 - (name.size() - dot) - tail.size()));
+        std::u16string candidate = base + tail + name.substr(dot);
+        if (!dir->byExactName.count(candidate)) return candidate;
+    }
+}
+
+bool Lossy(const std::string& native, const std::u16string& converted) {
+    return Utf16ToUtf8(converted) != native;
+}
+
+const char* SpecialKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "named pipe";
+    if (S_ISSOCK(mode)) return "socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "device";
+    return "special file";
+}
+
+void Skip(TCDFiles& files, const std::string& path, const std::string& reason) {
+    std::lock_guard<std::mutex> g(files.lock);
+    files.skipped.emplace_back(path, reason);
+}
+
+using FolderChain = std::vector<std::pair<dev_t, ino_t>>;
+
 // False when anything below `folder` was left out; the first cause is in the error code.
+// Special files are passed over and listed in `files.skipped`. `chain` holds the folders from
+// the top of the import down to `folder`, so that a followed link cannot loop.
 bool FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
-                const std::string& mask, bool recursive, bool wide) {
+                const std::string& mask, bool recursive, bool wide, FolderChain& chain) {
     bool listed = false;
     std::vector<std::string> names = ListFolder(folder, listed);
     if (!listed) TreeError(files, kErrOpenFile, folder);
@@ -115,23 +142,82 @@ bool FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
     if (recursive) {
         for (const auto& name : names) {
             std::string path = JoinPath(folder, name);
-            // Symbolic links to folders are not followed: they could loop.
-            if (!IsSubfolder(path)) continue;
+            struct stat ls {
+            }, st{};
+            if (lstat(path.c_str(), &ls) != 0 || stat(path.c_str(), &st) != 0 ||
+                !S_ISDIR(st.st_mode))
+                continue; // no folder (the file pass looks at it)
+            if (S_ISLNK(ls.st_mode)) {
+                if (!files.followLinks) {
+                    Skip(files, path, "link to a folder");
+                    continue;
+                }
+                if (std::find(chain.begin(), chain.end(), std::make_pair(st.st_dev, st.st_ino)) !=
+                    chain.end()) {
+                    Skip(files, path, "link to a folder that contains it");
+                    continue;
+                }
+            }
             TFindData fd;
-            bool usable = false;
-            if (!Describe(files, path, fd, usable)) ok = false;
-            if (!usable) continue;
-            TDirEntry* sub = CreateDirIn(files, target, fd, wide, true, path);
-            if (!sub || !FillFolder(files, sub, path, mask, true, wide)) ok = false;
+            if (!ReadFindData(path, fd)) {
+                TreeError(files, kErrOpenFile, path);
+                ok = false;
+                continue;
+            }
+            TDirEntry* sub = nullptr;
+            if (auto it = target->byExactName.find(fd.longName);
+                it != target->byExactName.end() && Lossy(name, fd.longName) &&
+                !(it->second->directory && it->second->directory->origin == path))
+                fd.longName = UniqueLossyName(target, fd.longName);
+            sub = CreateDirIn(files, target, fd, wide, true, path);
+            if (!sub) {
+                ok = false;
+                continue;
+            }
+            if (sub->origin.empty()) sub->origin = path;
+            chain.emplace_back(st.st_dev, st.st_ino);
+            if (!FillFolder(files, sub, path, mask, true, wide, chain)) ok = false;
+            chain.pop_back();
         }
     }
     for (const auto& name : names) {
         if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
         std::string path = JoinPath(folder, name);
+        struct stat ls {
+        }, st{};
+        if (lstat(path.c_str(), &ls) != 0) { // gone since the listing
+            TreeError(files, kErrOpenFile, path);
+            ok = false;
+            continue;
+        }
+        if (stat(path.c_str(), &st) != 0) {
+            if (S_ISLNK(ls.st_mode)) {
+                Skip(files, path, "dangling link");
+            } else {
+                TreeError(files, kErrOpenFile, path);
+                ok = false;
+            }
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            // Links to folders when nothing is recursed into; real folders are no files.
+            if (S_ISLNK(ls.st_mode) && !recursive) Skip(files, path, "link to a folder");
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            Skip(files, path, SpecialKind(st.st_mode));
+            continue;
+        }
         TFindData fd;
-        bool usable = false;
-        if (!Describe(files, path, fd, usable)) ok = false;
-        if (!usable || (fd.attributes & kAttrDirectory)) continue;
+        if (!ReadFindData(path, fd)) {
+            TreeError(files, kErrOpenFile, path);
+            ok = false;
+            continue;
+        }
+        if (auto it = target->byExactName.find(fd.longName); it != target->byExactName.end() &&
+                                                             Lossy(name, fd.longName) &&
+                                                             it->second->sourcePath != path)
+            fd.longName = UniqueLossyName(target, fd.longName);
         if (!InsertEntry(files, target, fd, wide, 0, path, true)) ok = false;
     }
     return ok;
@@ -166,6 +252,7 @@ void ClearAll(TCDFiles& files) {
     files.pathTableJ.clear();
     files.fileCount = 0;
     files.dirCount = 0;
+    files.skipped.clear();
     files.header.clear();
     files.header.shrink_to_fit();
     files.headerPos = 0;
@@ -204,8 +291,8 @@ TDirEntry* FindDirW(TCDFiles& files, std::u16string_view path) {
         if (auto it = cur->byExactName.find(std::u16string(part)); it != cur->byExactName.end())
             e = it->second;
         if (!e || !e->directory) {
-            auto it = cur->byJolietKey.find(StrUpperCaseW(part));
-            e = it == cur->byJolietKey.end() ? nullptr : it->second;
+            auto it = cur->byFoldedName.find(StrUpperCaseW(part));
+            e = it == cur->byFoldedName.end() ? nullptr : it->second;
         }
         if (!e || !e->directory) return nullptr;
         cur = e->directory;
@@ -238,27 +325,34 @@ TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bo
         TreeError(files, code, sourcePath.empty() ? DiscPath(dir, fd.longName) : sourcePath);
         return nullptr;
     };
-    if (fd.longName.empty() || fd.longName.size() > 255 ||
-        fd.longName.find(u'/') != std::u16string::npos)
-        return fail(kErrBadName);
+    if (BadName(fd.longName)) return fail(kErrBadName);
     if (fd.size > kMaxFileSize) return fail(kErrFileTooLarge);
 
+    // An entry is known by its long name: exactly, and for the caller's own inserts also
+    // ignoring case. Names that only come out alike on the disc ("a" and "a.", "q" and "q.;1")
+    // are different entries; Prepare gives their recorded names apart.
     std::u16string joliet = JolietNameOf(fd.longName, isDir);
-    std::u16string key = StrUpperCaseW(joliet);
+    std::u16string key = StrUpperCaseW(fd.longName);
     TFileEntry* e = nullptr;
-    if (exactNames) {
-        if (auto it = dir->byExactName.find(joliet); it != dir->byExactName.end()) e = it->second;
-    } else if (auto it = dir->byJolietKey.find(key); it != dir->byJolietKey.end()) {
+    if (auto it = dir->byExactName.find(fd.longName); it != dir->byExactName.end()) {
         e = it->second;
+    } else if (!exactNames) {
+        if (auto f = dir->byFoldedName.find(key); f != dir->byFoldedName.end()) e = f->second;
     }
     if (e) {
-        if (!files.replaceFile || e->directory || isDir) return e;
+        // The same source file again is the same entry. Anything else under a name in use
+        // would be lost without a word: it fails, unless the caller asked for replacement.
+        const bool sameSource = !sourcePath.empty() && !e->reader && e->sourcePath == sourcePath;
+        if (isDir && e->directory) return e;
+        if (isDir || e->directory) return fail(kErrNameClash);
+        if (sameSource && !files.replaceFile) return e;
+        if (!files.replaceFile) return fail(kErrNameClash);
         dir->isoNamesUsed.erase(IsoId(*e));
         dir->shortNameNext.clear(); // a freed number must be found again
-        if (auto it = dir->byExactName.find(e->jolietName);
+        if (auto it = dir->byExactName.find(e->longName);
             it != dir->byExactName.end() && it->second == e)
             dir->byExactName.erase(it);
-        dir->byExactName.emplace(joliet, e);
+        dir->byExactName.emplace(fd.longName, e);
         e->reader = nullptr;
     } else {
         if (files.fileTable.size() >= kMaxFiles) return fail(kErrTooManyEntries);
@@ -270,8 +364,8 @@ TFileEntry* InsertEntry(TCDFiles& files, TDirEntry* dir, const TFindData& fd, bo
         else
             dir->firstChild = e;
         dir->lastChild = e;
-        dir->byJolietKey.emplace(key, e);
-        dir->byExactName.emplace(joliet, e);
+        dir->byFoldedName.emplace(key, e);
+        dir->byExactName.emplace(fd.longName, e);
     }
     files.prepared = false;
 
@@ -307,12 +401,12 @@ TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn
     fd.size = 0;
     const std::string name = origin.empty() ? DiscPath(parent, fd.longName) : origin;
     TFileEntry* found = nullptr;
-    if (exactNames) {
-        if (auto it = parent->byExactName.find(fd.longName); it != parent->byExactName.end())
-            found = it->second;
-    } else if (auto it = parent->byJolietKey.find(StrUpperCaseW(fd.longName));
-               it != parent->byJolietKey.end()) {
+    if (auto it = parent->byExactName.find(fd.longName); it != parent->byExactName.end()) {
         found = it->second;
+    } else if (!exactNames) {
+        if (auto it = parent->byFoldedName.find(StrUpperCaseW(fd.longName));
+            it != parent->byFoldedName.end())
+            found = it->second;
     }
     if (found) {
         if (!found->directory) TreeError(files, kErrNameClash, name);
@@ -332,6 +426,7 @@ TDirEntry* CreateDirIn(TCDFiles& files, TDirEntry* parent, const TFindData& fdIn
     std::memcpy(d->isoName, e->isoName, sizeof d->isoName);
     d->isoNameLen = e->isoNameLen;
     e->directory = d.get();
+    d->entry = e;
     files.pathTable.push_back(d.get());
     files.pathTableJ.push_back(d.get());
     files.dirTable.push_back(std::move(d));
@@ -430,7 +525,9 @@ TDirEntry* InsertDir(TCDFiles& files, std::string_view destPath, std::string_vie
             i = j;
         }
     }
-    if (!FillFolder(files, target, folder, NativeMask(fileMask), recursive, false)) return nullptr;
+    FolderChain chain{{st.st_dev, st.st_ino}};
+    if (!FillFolder(files, target, folder, NativeMask(fileMask), recursive, false, chain))
+        return nullptr;
     return target;
 }
 

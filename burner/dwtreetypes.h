@@ -93,7 +93,12 @@ struct TDirEntry {
     uint8_t isoNameLen = 0;
     uint8_t longNameLen = 0;
     TFileEntry* firstChild = nullptr;
+    const TFileEntry* entry = nullptr; // its own entry in the parent's child list; nil for the root
+    std::string origin;                // the source folder it was made from, when one
     std::u16string jolietId; // as recorded, set by Prepare: cut to fit, unique in the parent
+    // Record order of its children in each tree, set by Prepare (ECMA-119 9.3 for ISO and
+    // Joliet; the same rule on the recorded names for UDF).
+    std::vector<TFileEntry*> isoOrder, jolietOrder, udfOrder;
     // UDF part
     uint32_t udfLinkCount = 0;
     uint32_t udfDirSize = 0; // bytes of its file identifier descriptors
@@ -101,16 +106,16 @@ struct TDirEntry {
     uint32_t udfFidBlock = 0;
     // Lookup helpers, kept beside the child list so large folders stay fast.
     TFileEntry* lastChild = nullptr;
-    std::unordered_map<std::u16string, TFileEntry*> byJolietKey; // folded: first of that fold
-    std::unordered_map<std::u16string, TFileEntry*> byExactName; // Joliet name as given
-    std::unordered_set<std::string> isoNamesUsed;                // ISO names without ";1"
+    std::unordered_map<std::u16string, TFileEntry*> byFoldedName; // upper-cased long name: first
+    std::unordered_map<std::u16string, TFileEntry*> byExactName;  // long name as given
+    std::unordered_set<std::string> isoNamesUsed;                 // ISO names without ";1"
     // Per ~n stem: every number below the memo is taken, so clashes need no rescan from 1.
     std::unordered_map<std::string, unsigned> shortNameNext;
 };
 
 struct TFileEntry {
     char isoName[16] = {};
-    std::u16string jolietName;
+    std::u16string jolietName; // long name with "." and ";1" for files (";1" only when missing)
     std::u16string longName;
     // As recorded, set by Prepare: cut to fit the record, keeping the extension, unique in the
     // folder. Joliet with ";1" for files; UDF without.
@@ -215,6 +220,21 @@ struct TCDFiles {
     uint32_t fileBlocks = 0;
     uint32_t imageSize = 0;
     std::atomic<uint32_t> blocksWritten{0};
+
+    // Recording time of the image (set by Prepare): the root's date and the UDF time stamps.
+    int64_t recordTime = 0;    // seconds since the epoch (UTC)
+    uint64_t recordTimeUs = 0; // the same in microseconds, for identifiers that must be unique
+    // What Prepare found beyond the limits of ECMA-119 6.8.2.1 in the primary tree (8 folder
+    // levels, 255-byte paths): the deepest folder and the longest path, with their measures.
+    uint32_t deepestLevel = 0; // the root is level 1
+    std::string deepestPath;
+    uint32_t longestPathBytes = 0;
+    std::string longestPath;
+
+    // Folder import: links to folders are followed only on request; what is passed over
+    // (devices, pipes, sockets, dangling links, folder links, loops) is listed with the reason.
+    bool followLinks = false;
+    std::vector<std::pair<std::string, std::string>> skipped; // source path, reason
 
     // Flags
     bool replaceFile = false;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -105,7 +106,8 @@ void WriteFileEntry(const TCDFiles& f, uint8_t* p, const TUDFNode& n) {
     p[16 + 11] = isDir ? 4 : 5;
     PutLE32(p + 36, 0xFFFFFFFF);
     PutLE32(p + 40, 0xFFFFFFFF);
-    PutLE32(p + 44, 0x14A5);
+    // Folders: read and search for everyone; files: read for everyone, nothing executable.
+    PutLE32(p + 44, isDir ? 0x14A5 : 0x1084);
     PutLE16(p + 48, uint16_t(isDir ? n.dir->udfLinkCount : 1));
     PutLE64(p + 56, infoLength);
     PutLE64(p + 64, Sectors(infoLength));
@@ -169,7 +171,7 @@ void NodeBytes(const TCDFiles& f, const TUDFNode& n, std::vector<uint8_t>& out) 
     uint8_t* fids = out.data() + kBlockSize;
     uint32_t pos = WriteFid(fids, nullptr, d->parent->udfBlock, true, true, d->udfFidBlock);
     uint8_t tmp[320];
-    for (const TFileEntry* e = d->firstChild; e; e = e->next) {
+    for (const TFileEntry* e : d->udfOrder) {
         uint32_t icb = e->directory ? e->directory->udfBlock : e->udfBlock;
         uint32_t len = WriteFid(tmp, e, icb, false, e->directory != nullptr,
                                 d->udfFidBlock + pos / kBlockSize);
@@ -267,7 +269,7 @@ void udf_time_to_stamp(uint8_t* out, int64_t utc, uint32_t fraction) {
 
 void PrepareUDFBridge_1(TCDFiles& f) {
     TUDFLayout& u = f.udf;
-    u.stampTime = NowUtc();
+    u.stampTime = f.recordTime ? f.recordTime : NowUtc();
     u.vrsBlock = f.nextFree;
     u.mainVDS = 32;
     u.reserveVDS = 48;
@@ -359,9 +361,14 @@ void BuildVDSs(const TCDFiles& f, uint8_t* h) {
         PutLE16(p + 62, 3);
         PutLE32(p + 64, 1);
         PutLE32(p + 68, 1);
+        // Volume set identifier: unique per disc (UDF 2.2.2.5), 16 hex digits of the recording
+        // time in microseconds.
+        char vsid[17];
+        std::snprintf(vsid, sizeof vsid, "%016llX",
+                      static_cast<unsigned long long>(f.recordTimeUs));
         p[72] = 8;
-        std::memcpy(p + 73, "0CFE90CB", 8);
-        p[72 + 127] = 9;
+        std::memcpy(p + 73, vsid, 16);
+        p[72 + 127] = 17;
         PutCharspec(p + 200);
         PutCharspec(p + 264);
         udf_time_to_stamp(p + 376, u.stampTime, 0);

@@ -62,8 +62,12 @@ TEST(Tree, ShortNamesStayUniqueWithinAFolder) {
         names.push_back(Iso(w.InsertFile("/", tmp / n)));
     EXPECT_EQ(names, (std::vector<std::string>{"HOLIDAYP.JPG;1", "HOLIDA~1.JPG;1", "HOLIDA~2.JPG;1",
                                                "HOLIDAY.JPG;1"}));
-    // Same Joliet name but for letter case: it is the same entry.
-    EXPECT_EQ(w.InsertFile("/", tmp / "HOLIDAY.JPG"), w.FindDirW(u"/")->lastChild);
+    // The same source again is the same entry; another file whose name differs only in case
+    // would replace it on a disc read without regard to case: refused, not dropped unnoticed.
+    EXPECT_EQ(w.InsertFile("/", tmp / "holiday.jpg"), w.FindDirW(u"/")->lastChild);
+    EXPECT_EQ(w.InsertFile("/", tmp / "HOLIDAY.JPG"), nullptr);
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+              "Name already used \\" + (tmp / "HOLIDAY.JPG") + "\\");
     EXPECT_EQ(w.GetFileCount(), 4u);
     // The same short name may appear again in another folder.
     ASSERT_TRUE(w.CreateDir("/", "Other"));
@@ -80,10 +84,13 @@ TEST(Tree, DuplicateInsertKeepsOrReplacesTheEntry) {
     auto* first = w.InsertFile("/", tmp / "a/notes.txt");
     ASSERT_TRUE(first);
     w.Prepare();
-    EXPECT_EQ(w.InsertFile("/", tmp / "b/NOTES.TXT"), first);
+    EXPECT_EQ(w.InsertFile("/", tmp / "a/notes.txt"), first) << "the same file again";
+    EXPECT_EQ(w.InsertFile("/", tmp / "b/NOTES.TXT"), nullptr) << "another file, same name";
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()),
+              "Name already used \\" + (tmp / "b/NOTES.TXT") + "\\");
     EXPECT_EQ(first->size, 10u);
     EXPECT_EQ(first->sourcePath, tmp / "a/notes.txt");
-    EXPECT_TRUE(w.Files().prepared) << "an ignored duplicate changes nothing";
+    EXPECT_TRUE(w.Files().prepared) << "a refused duplicate changes nothing";
 
     w.SetReplaceFile(true);
     EXPECT_EQ(w.InsertFile("/", tmp / "b/NOTES.TXT"), first);
@@ -208,8 +215,10 @@ TEST(Tree, MemoryFilesAndCounters) {
     EXPECT_TRUE(e->reader);
     EXPECT_FALSE(e->hasSource);
     EXPECT_EQ(e->wide, 1);
-    EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), e)
-        << "duplicate name: first entry returned";
+    EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), nullptr)
+        << "other data under the same name are refused";
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()), "Name already used \\/inventory.csv\\");
+    EXPECT_EQ(w.GetFileCount(), 1u);
     fd.attributes = dw::kAttrDirectory;
     EXPECT_EQ(w.InsertMemoryFile("/", fd, [](auto...) { return int64_t(0); }), nullptr);
     w.ClearAll();
@@ -305,8 +314,8 @@ TEST(Tree, InsertDirReportsEverythingItLeavesOut) {
             return f;
         }(),
         [](auto...) { return int64_t(0); }));
-    EXPECT_EQ(w.CreateDir("/", "TAKEN.;1"), nullptr) << "the file's Joliet name, ignoring case";
-    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()), "Name already used \\/TAKEN.;1\\");
+    EXPECT_EQ(w.CreateDir("/", "TAKEN"), nullptr) << "the file's name, ignoring case";
+    EXPECT_EQ(w.GetErrorString(w.GetErrorNumber()), "Name already used \\/TAKEN\\");
     EXPECT_EQ(w.GetErrorNumber(), 0u) << "read once, then cleared";
 }
 

@@ -1,5 +1,6 @@
 // UDF bridge: encodings and the structures found in built images.
 #include "burner/dwdiscwriter.h"
+#include "burner/dwsysutilsw.h"
 #include "burner/dwudfbridge.h"
 #include "support.h"
 
@@ -165,6 +166,7 @@ TEST(Udf, FileEntriesAndDescriptorsAcrossBlocks) {
                               img.block(257 + d->udfFidBlock) + d->udfDirSize);
     size_t pos = 0;
     int count = 0;
+    std::u16string prev;
     while (pos < fids.size()) {
         const uint8_t* p = fids.data() + pos;
         EXPECT_EQ(TagAt(p, d->udfFidBlock + uint32_t(pos / 2048)), 257) << "descriptor " << count;
@@ -173,12 +175,20 @@ TEST(Udf, FileEntriesAndDescriptorsAcrossBlocks) {
             uint32_t feLb = LE32(p + 24);
             const uint8_t* fe = img.block(257 + feLb);
             EXPECT_EQ(TagAt(fe, feLb), 261);
-            uint64_t size = uint64_t(count - 1) * 100;
+            // Descriptors come in name order: find the entry by its name.
+            const std::u16string name = dw::UncompressUnicode(p + 38, p[19]);
+            EXPECT_LT(prev, name) << "descriptor " << count;
+            prev = name;
+            const dw::TFileEntry* e = nullptr;
+            for (auto& x : f.fileTable)
+                if (x->udfName == name) e = x.get();
+            ASSERT_TRUE(e) << dw::Utf16ToUtf8(name);
+            const uint64_t size = e->size;
             EXPECT_EQ(LE32(fe + 56), size);
+            EXPECT_EQ(LE32(fe + 44), 0x1084u) << "files: read-only, not executable";
             if (size) {
                 // The file entry and the ISO record share the data blocks.
                 uint32_t lb = LE32(fe + 176 + 4);
-                const dw::TFileEntry* e = f.fileTable[size_t(count)].get();
                 EXPECT_EQ(257 + lb, f.fileDataStart + e->extent);
                 EXPECT_EQ(img.block(257 + lb)[1], 1);
             } else {
@@ -189,6 +199,7 @@ TEST(Udf, FileEntriesAndDescriptorsAcrossBlocks) {
         ++count;
     }
     EXPECT_EQ(count, 121);
+    EXPECT_EQ(LE32(img.block(257 + d->udfBlock) + 44), 0x14A5u) << "folders keep their rights";
     EXPECT_EQ(LE32(img.block(64) + 88 + 32), 120u);
     EXPECT_EQ(LE32(img.block(64) + 88 + 36), 2u);
 }
