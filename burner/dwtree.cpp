@@ -99,8 +99,14 @@ bool BadName(std::u16string_view name) {
 }
 
 // A name whose bytes are not valid UTF-8 was converted with replacement characters; two such
-// names can come out the same. The later one gets "~n" before its extension.
-std::u16string UniqueLossyName(const TDirEntry* dir, const std::u16string& name) {
+// names can come out the same. The later one gets "~n" before its extension: the first number
+// that is free, or that the same source already holds.
+bool FromSource(const TFileEntry* e, const std::string& path) {
+    return e->directory ? e->directory->origin == path : e->sourcePath == path;
+}
+
+std::u16string UniqueLossyName(const TDirEntry* dir, const std::u16string& name,
+                               const std::string& path) {
     size_t dot = name.rfind(u'.');
     if (dot == 0 || dot == std::u16string::npos) dot = name.size();
     for (unsigned n = 1;; ++n) {
@@ -108,7 +114,8 @@ std::u16string UniqueLossyName(const TDirEntry* dir, const std::u16string& name)
         std::u16string base =
             name.substr(0, std::min(dot, 255 - (name.size() - dot) - tail.size()));
         std::u16string candidate = base + tail + name.substr(dot);
-        if (!dir->byExactName.count(candidate)) return candidate;
+        auto it = dir->byExactName.find(candidate);
+        if (it == dir->byExactName.end() || FromSource(it->second, path)) return candidate;
     }
 }
 
@@ -165,10 +172,10 @@ bool FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
                 continue;
             }
             TDirEntry* sub = nullptr;
-            if (auto it = target->byExactName.find(fd.longName);
-                it != target->byExactName.end() && Lossy(name, fd.longName) &&
-                !(it->second->directory && it->second->directory->origin == path))
-                fd.longName = UniqueLossyName(target, fd.longName);
+            if (auto it = target->byExactName.find(fd.longName); it != target->byExactName.end() &&
+                                                                 Lossy(name, fd.longName) &&
+                                                                 !FromSource(it->second, path))
+                fd.longName = UniqueLossyName(target, fd.longName, path);
             sub = CreateDirIn(files, target, fd, wide, true, path);
             if (!sub) {
                 ok = false;
@@ -216,8 +223,8 @@ bool FillFolder(TCDFiles& files, TDirEntry* target, const std::string& folder,
         }
         if (auto it = target->byExactName.find(fd.longName); it != target->byExactName.end() &&
                                                              Lossy(name, fd.longName) &&
-                                                             it->second->sourcePath != path)
-            fd.longName = UniqueLossyName(target, fd.longName);
+                                                             !FromSource(it->second, path))
+            fd.longName = UniqueLossyName(target, fd.longName, path);
         if (!InsertEntry(files, target, fd, wide, 0, path, true)) ok = false;
     }
     return ok;

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev
   fonts-liberation fonts-liberation2 sqlite3
   xvfb xauth poppler-utils libjpeg-turbo-progs
-  xorriso genisoimage p7zip-full udftools python3 python3-pycdlib
+  xorriso genisoimage p7zip-full udftools libcdio-utils python3 python3-pycdlib
 )
 missing=()
 for p in "${packages[@]}"; do
