@@ -17,15 +17,14 @@ const std::string kMkiso = QUIVERA_MKISO;
 const std::string kChecker = QUIVERA_CHECK_IMAGE;
 
 // Every regular file below `root`, by contents.
-std::map<std::string, size_t> Contents(const std::string& root, size_t* files = nullptr) {
-    std::map<std::string, size_t> out;
+std::map<size_t, size_t> Contents(const std::string& root, size_t* files = nullptr) {
+    std::map<size_t, size_t> out;
     size_t n = 0;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec);
          it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_regular_file()) continue;
-        auto b = ReadFile(it->path().string());
-        ++out[std::string(b.begin(), b.end())];
+        ++out[ContentKey(ReadFile(it->path().string()))];
         ++n;
     }
     if (files) *files = n;
