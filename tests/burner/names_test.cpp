@@ -209,3 +209,27 @@ TEST(Names, FolderDatesDescriptorFieldsAndVolumeSet) {
     EXPECT_NE(us2, us);
     EXPECT_NE(vsid(img2), vsid(img));
 }
+
+TEST(Names, PrepareMeasuresDepthAndPathLengthOfThePrimaryTree) {
+    TDiscWriter w;
+    std::u16string path = u"/";
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_TRUE(w.CreateDirW(path, u"abcdefgh"));
+        path += u"abcdefgh/";
+    }
+    dw::TFindData fd;
+    fd.longName = u"f.txt";
+    ASSERT_TRUE(w.InsertMemoryFileW(path, fd, [](auto...) { return int64_t(0); }));
+    w.Prepare();
+    const auto& f = w.Files();
+    EXPECT_EQ(f.deepestLevel, 31u);
+    EXPECT_EQ(f.deepestPath, dw::Utf16ToUtf8(path));
+    // Each folder identifier and its separator, then the file identifier with its version.
+    EXPECT_EQ(f.longestPathBytes, 30u * 9 + 7);
+    EXPECT_EQ(f.longestPath, dw::Utf16ToUtf8(path) + "f.txt");
+    w.ClearAll();
+    ASSERT_TRUE(w.CreateDirW(u"/", u"one"));
+    w.Prepare();
+    EXPECT_EQ(w.Files().deepestLevel, 2u);
+    EXPECT_EQ(w.Files().longestPathBytes, 3u) << "a folder's path: its identifier";
+}
