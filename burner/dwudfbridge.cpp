@@ -361,11 +361,11 @@ void BuildVDSs(const TCDFiles& f, uint8_t* h) {
         PutLE16(p + 62, 3);
         PutLE32(p + 64, 1);
         PutLE32(p + 68, 1);
-        // Volume set identifier: unique per disc (UDF 2.2.2.5), 16 hex digits of the recording
-        // time in microseconds.
+        // Volume set identifier: unique per disc (UDF 2.2.2.5): 16 hex digits of the recording
+        // time, its seconds (low 32 bits) and then its microseconds.
         char vsid[17];
-        std::snprintf(vsid, sizeof vsid, "%016llX",
-                      static_cast<unsigned long long>(f.recordTimeUs));
+        std::snprintf(vsid, sizeof vsid, "%08X%08X", unsigned(f.recordTimeUs / 1000000),
+                      unsigned(f.recordTimeUs % 1000000));
         p[72] = 8;
         std::memcpy(p + 73, vsid, 16);
         p[72 + 127] = 17;

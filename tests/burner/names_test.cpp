@@ -203,7 +203,7 @@ TEST(Names, FolderDatesDescriptorFieldsAndVolumeSet) {
         return std::string(reinterpret_cast<const char*>(p + 1), 16);
     };
     char want[17];
-    std::snprintf(want, sizeof want, "%016llX", static_cast<unsigned long long>(us));
+    std::snprintf(want, sizeof want, "%08X%08X", unsigned(us / 1000000), unsigned(us % 1000000));
     EXPECT_EQ(vsid(img), want);
     auto [img2, us2] = build("b.iso");
     EXPECT_NE(us2, us);
