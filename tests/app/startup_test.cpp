@@ -2,6 +2,7 @@
 #include "app/common/app_state.h"
 #include "app/common/windows.h"
 #include "app/main_window.h"
+#include "app/splash.h"
 #include "app/startup.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QRegion>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -242,3 +245,32 @@ TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
     EXPECT_EQ(ini.readAll(), QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
     EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
 }
+
+TEST(Startup, SplashShowsItsPanelAndHidesItsWhiteFrame) {
+    Session run;
+    QWidget* splash = ui::Win().frmSplash;
+    ASSERT_NE(splash, nullptr);
+    const QRegion shown = splash->mask();
+    ASSERT_FALSE(shown.isEmpty());
+    // The picture is a blue panel with rounded corners on white.
+    const QImage picture(run.folder.file(QStringLiteral("Content/QIVsplash.bmp")));
+    ASSERT_EQ(picture.pixelColor(0, 0), QColor(Qt::white));
+    ASSERT_NE(picture.pixelColor(304, 300), QColor(Qt::white));
+    EXPECT_TRUE(shown.contains(QPoint(304, 300)));  // inside the panel
+    EXPECT_TRUE(shown.contains(QPoint(40, 380)));   // inside the panel, near its corner
+    EXPECT_FALSE(shown.contains(QPoint(0, 0)));     // the white corner
+    EXPECT_FALSE(shown.contains(QPoint(608, 419))); // the opposite white corner
+    EXPECT_FALSE(shown.contains(QPoint(304, 3)));   // the white frame above the panel
+    // Every pixel shows exactly when it is not white, so the lettering leaves no holes.
+    int wrong = 0;
+    int holes = 0;
+    for (int y = 0; y < picture.height(); y += 3)
+        for (int x = 0; x < picture.width(); x += 3) {
+            const bool white = picture.pixelColor(x, y) == QColor(Qt::white);
+            if (shown.contains(QPoint(x, y)) == white) ++wrong;
+            if (white && x > 40 && x < 568 && y > 40 && y < 380) ++holes;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(holes, 0);
+}
+
