@@ -62,6 +62,13 @@ HeaderWrite CurrentHeaderWrite() {
     return w;
 }
 
+bool HeaderWriteTakesTime(const HeaderWrite& write) {
+    if (write.inventoryModified) return true;
+    const bool wellFormed = ReadInventoryHeader(app::State().ADOQuery2).has_value();
+    releaseSharedQuery();
+    return !wellFormed;
+}
+
 void New1Click() {
     auto& s = app::State();
     if (mayReplaceWorkingInventory()) {
@@ -88,11 +95,14 @@ void LoadInventory1Click() {
 void SaveInventory1Click() {
     auto& s = app::State();
     releaseSharedQuery();
-    if (SaveInventory(s.ADOConnection2, CurrentHeaderWrite()) == SaveResult::NeedsName) {
+    const HeaderWrite header = CurrentHeaderWrite();
+    const bool stamped = HeaderWriteTakesTime(header);
+    if (SaveInventory(s.ADOConnection2, header) == SaveResult::NeedsName) {
         ui::Win().dlgSaveAs->Execute();
         ShowInventoryCaption();
         return;
     }
+    if (stamped) s.Stamp = header.now;
     s.InventoryModified = false;
     s.SettingsChanged = false;
 }

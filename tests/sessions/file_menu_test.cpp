@@ -1,5 +1,6 @@
 // The File menu's inventory commands through their dialogs, headless.
 #include "inventories/are_you_sure_dialog.h"
+#include "inventories/header_row.h"
 #include "session_support.h"
 
 #include <QLabel>
@@ -133,6 +134,37 @@ TEST(SaveCommand, UnnamedAsksForANameNamedReplacesQuietly) {
     // Plain Save leaves the recent list alone.
     EXPECT_EQ(run.main().LastUsed[0]->text(), QStringLiteral("Attic"));
     EXPECT_EQ(run.main().LastUsed[1]->text(), QStringLiteral("Den"));
+}
+
+TEST(SaveCommand, SavingChangesMovesTheRunsStampToTheSaveTime) {
+    ProgramRun run;
+    run.start();
+    const app::ChangeStamp started{54, 14, 5, 3, 2004, 5}; // as if the run began long ago
+    const auto headerStamp = [&](const QString& table) {
+        const auto header =
+            inventories::ParseHeaderText(run.column(QStringLiteral("SELECT Item_Notes FROM ") +
+                                                    table + QStringLiteral(" WHERE ID_Number = 0"))
+                                             .value(0));
+        EXPECT_TRUE(header.has_value());
+        return header ? header->stamp : app::ChangeStamp{};
+    };
+    run.state().Stamp = started;
+    run.addEntries(1, QStringLiteral("Chair"));
+    SaveAs(run, QStringLiteral("Den"));
+    const app::ChangeStamp afterSaveAs = headerStamp(QStringLiteral("Den"));
+    EXPECT_FALSE(inventories::SameStamp(afterSaveAs, started));
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, afterSaveAs));
+
+    run.state().Stamp = started;
+    run.addEntries(1, QStringLiteral("Desk"));
+    run.main().SaveInventory1->trigger();
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, headerStamp(QStringLiteral("Den"))));
+    EXPECT_FALSE(inventories::SameStamp(run.state().Stamp, started));
+
+    // Saving without changes leaves the header's stamp, and the run's own, as they were.
+    run.state().Stamp = started;
+    run.main().SaveInventory1->trigger();
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, started));
 }
 
 TEST(OpenAndNew, UnsavedChangesAreAskedAboutBeforeTheWorkingInventoryGoes) {
