@@ -39,6 +39,17 @@ QPushButton* header(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
+// An indicator picture shows on its button without its background: the colour of its bottom
+// left pixel is see-through, as for the glyphs of bitmap buttons.
+QPixmap withoutBackground(const QPixmap& picture) {
+    const QImage image = picture.toImage();
+    if (image.isNull()) return picture;
+    QPixmap out = picture;
+    out.setMask(
+        picture.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
+    return out;
+}
+
 // The change stamp counts months from 1 and years in full; the title's fields do not.
 StampTime FromChangeStamp(const app::ChangeStamp& s) {
     return {s.minute, s.hour, s.day, s.month - 1, s.year - 1900, s.weekday};
@@ -133,7 +144,7 @@ void InventoryPage::ShowSortIndicators() {
         if (!QFile::exists(path) || !pic.load(path))
             throw std::runtime_error(
                 QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
-        b->setIcon(pic);
+        b->setIcon(withoutBackground(pic));
         b->setIconSize(pic.size());
     }
 }
