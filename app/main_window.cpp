@@ -24,8 +24,10 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -335,6 +337,11 @@ void TfrmMain::ReadSettings() {
         app::State().programFolder + QStringLiteral("QIV.ini"), &tabs::ParseInteger);
     if (read.left) move(*read.left, y());
     if (read.top) move(x(), *read.top);
+    // A position on a monitor that is no longer there would leave the window out of sight.
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    move(app::KeepOnScreen(QRect(pos(), size()), areas));
     if (read.enableDevTools) {
         D1->menuAction()->setEnabled(true);
         D1->menuAction()->setVisible(true);

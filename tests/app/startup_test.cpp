@@ -11,8 +11,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QRegion>
+#include <QScreen>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -272,5 +274,31 @@ TEST(Startup, SplashShowsItsPanelAndHidesItsWhiteFrame) {
         }
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(holes, 0);
+}
+
+TEST(Startup, WindowPlacedOffEveryScreenComesBackIntoView) {
+    ProgramFolder folder;
+    {
+        QFile ini(folder.file(QStringLiteral("QIV.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("POSITION = (-5000,-5000)\nAPPEARANCE QIV\n");
+    }
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    TfrmMain& main = *ui::Win().frmMain;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(QRect(main.pos(), QSize(std::min(main.width(), area.width()), 24))))
+        << main.pos().x() << "," << main.pos().y();
+    const QPoint shown = main.pos();
+    main.close();
+    app::DestroyWindows();
+    QFile ini(folder.file(QStringLiteral("QIV.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), QStringLiteral("POSITION = (%1,%2)\nAPPEARANCE QIV\n")
+                                 .arg(shown.x())
+                                 .arg(shown.y())
+                                 .toLatin1());
+    EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
 }
 
