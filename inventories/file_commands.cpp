@@ -1,6 +1,7 @@
 #include "inventories/file_commands.h"
 
 #include "app/common/guard.h"
+#include "app/common/modal.h"
 #include "app/common/windows.h"
 #include "inventories/continue_session_dialog.h"
 #include "inventories/delete_dialog.h"
@@ -97,7 +98,20 @@ void SaveInventory1Click() {
     releaseSharedQuery();
     const HeaderWrite header = CurrentHeaderWrite();
     const bool stamped = HeaderWriteTakesTime(header);
-    if (SaveInventory(s.ADOConnection2, header) == SaveResult::NeedsName) {
+    const SaveResult result = SaveInventory(s.ADOConnection2, header);
+    if (result == SaveResult::Gone) {
+        // Deleted while it was open: the entries are still here and can go under a name.
+        const QString name = FromTableName(CurrentTableName(s.ADOQuery2));
+        releaseSharedQuery();
+        if (ui::Modal::question(QStringLiteral("The inventory named \"%1\" no longer exists.\n"
+                                               "Do you want to save this inventory under a name?")
+                                    .arg(name),
+                                QStringLiteral("Save Inventory"),
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Yes) != QMessageBox::Yes)
+            return;
+    }
+    if (result != SaveResult::Saved) {
         ui::Win().dlgSaveAs->Execute();
         ShowInventoryCaption();
         return;

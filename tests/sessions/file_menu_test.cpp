@@ -1,6 +1,7 @@
 // The File menu's inventory commands through their dialogs, headless.
 #include "inventories/are_you_sure_dialog.h"
 #include "inventories/header_row.h"
+#include "inventories/inventory_store.h"
 #include "session_support.h"
 
 #include <QLabel>
@@ -165,6 +166,67 @@ TEST(SaveCommand, SavingChangesMovesTheRunsStampToTheSaveTime) {
     run.state().Stamp = started;
     run.main().SaveInventory1->trigger();
     EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, started));
+}
+
+namespace {
+bool HasStoredCharacters(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF) return true;
+    return false;
+}
+} // namespace
+
+TEST(SaveCommand, SavingAnInventoryDeletedWhileOpenOffersANewName) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(2, QStringLiteral("Saw"));
+    SaveAs(run, QStringLiteral("Tom's Shed"));
+    ASSERT_EQ(run.currentTable(), tableOf("Tom's Shed"));
+    inventories::DeleteInventory(run.state().ADOConnection2, QStringLiteral("Tom's Shed"));
+    run.addEntries(1, QStringLiteral("Axe"));
+
+    // "No": nothing saved, nothing else asked.
+    run.modal->answerNextQuestion(QMessageBox::No);
+    const auto shownBefore = run.shown().size();
+    run.main().SaveInventory1->trigger();
+    ASSERT_EQ(run.modal->messages.size(), 1u);
+    EXPECT_EQ(run.modal->messages[0].text,
+              QStringLiteral("The inventory named \"Tom's Shed\" no longer exists.\n"
+                             "Do you want to save this inventory under a name?"));
+    EXPECT_EQ(run.shown().size(), shownBefore);
+    EXPECT_TRUE(run.savedTables().isEmpty());
+    EXPECT_TRUE(run.state().InventoryModified);
+
+    // "Yes": Save As, which proposes the old name and saves under it again.
+    run.modal->answerNextQuestion(QMessageBox::Yes);
+    run.modal->onNextDialog([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(),
+                  QStringLiteral("Tom's Shed"));
+        ClickButton(d, QStringLiteral("OKBtn"));
+        return d.result();
+    });
+    run.main().SaveInventory1->trigger();
+    EXPECT_EQ(run.shown().last(), QStringLiteral("dlgSaveAs"));
+    EXPECT_EQ(run.savedTables(), QStringList{tableOf("Tom's Shed")});
+    EXPECT_EQ(run.items(tableOf("Tom's Shed")), (QStringList{"Saw1", "Saw2", "Axe3"}));
+    EXPECT_FALSE(run.state().InventoryModified);
+    for (const auto& m : run.modal->messages)
+        EXPECT_FALSE(HasStoredCharacters(m.text)) << m.text.toStdString();
+}
+
+TEST(OpenAndNew, DatabaseErrorsNameInventoriesAsTheUserSpellsThem) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(1, QStringLiteral("Vase"));
+    SaveAs(run, QStringLiteral("Tom's Shed"));
+    run.q().execute(
+        QStringList{QStringLiteral("DROP TABLE ") + store::QuoteIdentifier(tableOf("Tom's Shed"))});
+    run.openStep(QStringLiteral("Tom's Shed"));
+    run.main().LoadInventory1->trigger();
+    ASSERT_FALSE(run.modal->messages.empty());
+    EXPECT_TRUE(run.modal->lastMessage().contains(QStringLiteral("Tom's Shed")))
+        << run.modal->lastMessage().toStdString();
+    EXPECT_FALSE(HasStoredCharacters(run.modal->lastMessage()));
 }
 
 TEST(OpenAndNew, UnsavedChangesAreAskedAboutBeforeTheWorkingInventoryGoes) {
