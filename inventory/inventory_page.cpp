@@ -163,16 +163,23 @@ void InventoryPage::SortClick(int key) {
 }
 
 void InventoryPage::LayOutSortButtons() {
+    // Edge to edge from the list's left edge, each as wide as its character columns in the
+    // list's font (6, 12, 16, 21, 6 and 11), so each header stays over its column.
     const int top = lstInventory->y() - 24;
-    int x = lstInventory->x();
-    const std::pair<QPushButton*, int> widths[] = {
-        {btnInventoryID, 48},    {btnInventoryIName, 96},  {btnInventoryCategory, 128},
-        {btnInventoryItem, 168}, {btnInventoryNumber, 48}, {btnInventoryValue, 88}};
-    for (auto [b, w] : widths) {
-        b->setGeometry(x, top, w, 24);
-        x += w;
+    const int left = lstInventory->x();
+    const int origin = lstInventory->columnLeft(0);
+    const std::pair<QPushButton*, int> columns[] = {
+        {btnInventoryID, 6},    {btnInventoryIName, 12}, {btnInventoryCategory, 16},
+        {btnInventoryItem, 21}, {btnInventoryNumber, 6}, {btnInventoryValue, 11}};
+    int column = 0;
+    int x = left;
+    for (auto [b, n] : columns) {
+        column += n;
+        const int next = left + lstInventory->columnLeft(column) - origin;
+        b->setGeometry(x, top, next - x, 24);
+        x = next;
     }
-    btnInventoryNotes->setGeometry(x, top, lstInventory->x() + lstInventory->width() - x, 24);
+    btnInventoryNotes->setGeometry(x, top, left + lstInventory->width() - x, 24);
 }
 
 int InventoryPage::SelectedEntryId() const {
