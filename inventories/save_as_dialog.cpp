@@ -75,6 +75,7 @@ void TdlgSaveAs::OKBtnClick() {
     case NameCheck::Empty:
         ui::Win().dlgInvalidName->Execute();
         return;
+    case NameCheck::TooLong:
     case NameCheck::Reserved:
     case NameCheck::Unusable:
         ui::Modal::message(inventories::NameRefusalMessage(name.check), QString());

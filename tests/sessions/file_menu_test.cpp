@@ -4,6 +4,8 @@
 #include "inventories/inventory_store.h"
 #include "session_support.h"
 
+#include <QFontMetrics>
+#include <QMenu>
 #include <QLabel>
 #include <QPushButton>
 
@@ -212,6 +214,44 @@ TEST(SaveCommand, SavingAnInventoryDeletedWhileOpenOffersANewName) {
     EXPECT_FALSE(run.state().InventoryModified);
     for (const auto& m : run.modal->messages)
         EXPECT_FALSE(HasStoredCharacters(m.text)) << m.text.toStdString();
+}
+
+TEST(SaveAsDialog, LongNamesAreRefusedAndLongRecentNamesShortened) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(1, QStringLiteral("Lamp"));
+    const QString tooLong(300, QLatin1Char('W'));
+    run.modal->onNextDialog([&](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(tooLong);
+        EXPECT_TRUE(StaysOpenAfter(d, QStringLiteral("OKBtn")));
+        ClickButton(d, QStringLiteral("CancelBtn"));
+        return d.result();
+    });
+    run.main().SaveInventoryAs1->trigger();
+    ASSERT_EQ(run.modal->messages.size(), 1u);
+    EXPECT_EQ(run.modal->messages[0].text,
+              QStringLiteral("An inventory name can be at most 64 characters long. "
+                             "Please type in a shorter name."));
+    EXPECT_TRUE(run.savedTables().isEmpty());
+    EXPECT_FALSE(run.main().LastUsed[0]->isVisible());
+
+    // The longest name is taken; the File menu shows it shortened, and it still opens.
+    const QString longest = QStringLiteral("Tom & ") + QString(58, QLatin1Char('W'));
+    SaveAs(run, longest);
+    EXPECT_EQ(run.savedTables(), QStringList{tableOf(longest.toUtf8().constData())});
+    QAction* recent = run.main().LastUsed[0];
+    EXPECT_EQ(recent->data().toString(), longest);
+    const QString caption = recent->text();
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("Tom && WWW"))) << caption.toStdString();
+    EXPECT_TRUE(caption.endsWith(QChar(0x2026))) << caption.toStdString();
+    EXPECT_LE(
+        QFontMetrics(run.main().File1->font())
+            .horizontalAdvance(QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&"))),
+        320);
+    run.main().New1->trigger();
+    recent->trigger();
+    EXPECT_EQ(run.items(), QStringList{"Lamp1"});
+    EXPECT_EQ(run.caption(), longest + QStringLiteral(" - Quivera!"));
 }
 
 TEST(OpenAndNew, DatabaseErrorsNameInventoriesAsTheUserSpellsThem) {
