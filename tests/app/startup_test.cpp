@@ -9,6 +9,7 @@
 #include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -302,3 +303,37 @@ TEST(Startup, WindowPlacedOffEveryScreenComesBackIntoView) {
     EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
 }
 
+TEST(Startup, AccessibleNamesReadAsTheCaptionsDo) {
+    Session run;
+    // A single "&" only marks an access key; the name a screen reader speaks never holds one.
+    const auto marksAccessKey = [](const QString& name) {
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            if (name[i] != QLatin1Char('&')) continue;
+            if (i + 1 < name.size() && name[i + 1] == QLatin1Char('&'))
+                ++i;
+            else if (i + 1 < name.size() && name[i + 1] != QLatin1Char(' '))
+                return true;
+        }
+        return false;
+    };
+    int checked = 0;
+    for (QWidget* window : ui::Win().all) {
+        QList<QWidget*> widgets = window->findChildren<QWidget*>();
+        widgets.prepend(window);
+        for (QWidget* w : widgets) {
+            QString name = w->accessibleName();
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w))
+                name = i->text(QAccessible::Name);
+            if (name.isEmpty()) continue;
+            ++checked;
+            EXPECT_FALSE(marksAccessKey(name))
+                << window->objectName().toStdString() << "/" << w->objectName().toStdString()
+                << ": " << name.toStdString();
+        }
+    }
+    EXPECT_GT(checked, 100);
+    auto* edit = ui::Win().all[2];
+    ASSERT_EQ(edit->objectName(), QStringLiteral("dlgEdit"));
+    EXPECT_EQ(edit->findChild<QPushButton*>(QStringLiteral("btnSave"))->accessibleName(),
+              QStringLiteral("Save Changes"));
+}
