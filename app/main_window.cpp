@@ -24,8 +24,11 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -55,6 +58,9 @@ const Appearance kAppearance[tabs::kTabCount] = {
     {"sports.jpg", "Sports"},
     {"tools.jpg", "Tools"},
 };
+
+// The widest caption of an item of the recent list, in pixels.
+constexpr int kRecentWidth = 320;
 
 QAction* action(QMenu* menu, const char* name, const QString& caption) {
     QAction* a = menu->addAction(caption);
@@ -314,9 +320,12 @@ void TfrmMain::FillRecentMenu() {
     bool any = false;
     for (int i = 0; i < 4; ++i) {
         const bool used = recent[i].has_value();
-        // The caption is exactly the inventory's name: no access keys of our own.
-        LastUsed[i]->setText(
-            used ? QString(*recent[i]).replace(QLatin1Char('&'), QStringLiteral("&&")) : QString());
+        // The caption is the inventory's name, no access keys of our own, and shortened when it
+        // would make the menu wide.
+        const QString shown =
+            used ? QFontMetrics(File1->font()).elidedText(*recent[i], Qt::ElideRight, kRecentWidth)
+                 : QString();
+        LastUsed[i]->setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
         LastUsed[i]->setData(used ? *recent[i] : QString());
         LastUsed[i]->setVisible(used);
         LastUsed[i]->setEnabled(used);
@@ -335,6 +344,11 @@ void TfrmMain::ReadSettings() {
         app::State().programFolder + QStringLiteral("QIV.ini"), &tabs::ParseInteger);
     if (read.left) move(*read.left, y());
     if (read.top) move(x(), *read.top);
+    // A position on a monitor that is no longer there would leave the window out of sight.
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    move(app::KeepOnScreen(QRect(pos(), size()), areas));
     if (read.enableDevTools) {
         D1->menuAction()->setEnabled(true);
         D1->menuAction()->setVisible(true);

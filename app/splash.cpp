@@ -31,8 +31,8 @@ TfrmSplash::TfrmSplash(const QString& programFolder, QWidget* parent) : QDialog(
             throw std::runtime_error(
                 QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
         Image1->setPixmap(pic);
-        // White pixels are transparent.
-        setMask(pic.scaled(size()).createMaskFromColor(Qt::white, Qt::MaskOutColor));
+        // White pixels are transparent: the mask keeps every pixel that is not white.
+        setMask(pic.scaled(size()).createMaskFromColor(Qt::white, Qt::MaskInColor));
     });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());

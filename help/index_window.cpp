@@ -100,12 +100,13 @@ void TfrmIndex::layOut() {
     lblHeading->setGeometry(4, 4, 300, 22);
     Label4->setGeometry(4, 32, 60, 22);
     Edit1->setGeometry(64, 30, w - 64 - 17, 24);
-    Label1->setGeometry(4, 60, 200, 18);
-    Label2->setGeometry(300, 60, 200, 18);
-    Label3->setGeometry(540, 60, 170, 18);
     Button1->move(w - 4 - Button1->width(), h - 4 - Button1->height());
     Button2->move(Button1->x() - 8 - Button2->width(), Button1->y());
     ListBox1->setGeometry(0, 80, w, Button1->y() - 4 - 80);
+    // Over the item, category and tab columns of the lines (1, 38 and 68).
+    Label1->setGeometry(ListBox1->columnLeft(0), 60, 200, 18);
+    Label2->setGeometry(ListBox1->columnLeft(37), 60, 200, 18);
+    Label3->setGeometry(ListBox1->columnLeft(67), 60, 170, 18);
 }
 
 void TfrmIndex::FormCreate() {

@@ -1,6 +1,7 @@
 #include "inventories/file_commands.h"
 
 #include "app/common/guard.h"
+#include "app/common/modal.h"
 #include "app/common/windows.h"
 #include "inventories/continue_session_dialog.h"
 #include "inventories/delete_dialog.h"
@@ -62,6 +63,13 @@ HeaderWrite CurrentHeaderWrite() {
     return w;
 }
 
+bool HeaderWriteTakesTime(const HeaderWrite& write) {
+    if (write.inventoryModified) return true;
+    const bool wellFormed = ReadInventoryHeader(app::State().ADOQuery2).has_value();
+    releaseSharedQuery();
+    return !wellFormed;
+}
+
 void New1Click() {
     auto& s = app::State();
     if (mayReplaceWorkingInventory()) {
@@ -88,11 +96,27 @@ void LoadInventory1Click() {
 void SaveInventory1Click() {
     auto& s = app::State();
     releaseSharedQuery();
-    if (SaveInventory(s.ADOConnection2, CurrentHeaderWrite()) == SaveResult::NeedsName) {
+    const HeaderWrite header = CurrentHeaderWrite();
+    const bool stamped = HeaderWriteTakesTime(header);
+    const SaveResult result = SaveInventory(s.ADOConnection2, header);
+    if (result == SaveResult::Gone) {
+        // Deleted while it was open: the entries are still here and can go under a name.
+        const QString name = FromTableName(CurrentTableName(s.ADOQuery2));
+        releaseSharedQuery();
+        if (ui::Modal::question(QStringLiteral("The inventory named \"%1\" no longer exists.\n"
+                                               "Do you want to save this inventory under a name?")
+                                    .arg(name),
+                                QStringLiteral("Save Inventory"),
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Yes) != QMessageBox::Yes)
+            return;
+    }
+    if (result != SaveResult::Saved) {
         ui::Win().dlgSaveAs->Execute();
         ShowInventoryCaption();
         return;
     }
+    if (stamped) s.Stamp = header.now;
     s.InventoryModified = false;
     s.SettingsChanged = false;
 }

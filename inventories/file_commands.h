@@ -27,6 +27,10 @@ MainWindowLinks& MainWindow();
 
 // A header write for this moment: the current time, sort keys, cost level and flags.
 HeaderWrite CurrentHeaderWrite();
+// Whether writing the header now stamps it with the write's time: with unsaved changes, or when
+// the header row holds no well-formed stamp. A save that does so hands that time to the run's
+// change stamp too, so the printout tells the time of the save and not an older one.
+bool HeaderWriteTakesTime(const HeaderWrite& write);
 
 void New1Click();
 void LoadInventory1Click();

@@ -57,8 +57,10 @@ template <typename Fn> void allOrNothing(store::Connection& c, const QString& co
     try {
         c.transaction(fn);
     } catch (const store::DatabaseError& e) {
+        // The database names tables as it stores them; the user knows them by their names.
         throw store::DatabaseError(
-            (context + QLatin1Char('\n') + QString::fromUtf8(e.what())).toStdString());
+            (context + QLatin1Char('\n') + FromTableName(QString::fromUtf8(e.what())))
+                .toStdString());
     }
 }
 
@@ -133,6 +135,10 @@ SaveResult SaveInventory(store::Connection& connection, const HeaderWrite& heade
                      store::Query q(connection);
                      const QString t = CurrentTableName(q);
                      if (t.isEmpty()) return;
+                     if (!tableExists(q, t)) {
+                         result = SaveResult::Gone;
+                         return;
+                     }
                      WriteInventoryHeader(q, header);
                      q.execute({QStringLiteral("DROP TABLE ") + bracketed(t)});
                      copyInventory(q, QStringLiteral("Inventory"), bracketed(t));

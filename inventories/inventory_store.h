@@ -44,8 +44,9 @@ void NewInventory(store::Connection& connection, const ChangeStamp& now,
 // list. When the saved table cannot be copied the working inventory stays as it was.
 void OpenInventory(store::Connection& connection, const QString& displayName);
 
-enum class SaveResult { NeedsName, Saved };
-// Saves under the open inventory's name; NeedsName when it has none (nothing is written).
+enum class SaveResult { NeedsName, Gone, Saved };
+// Saves under the open inventory's name; NeedsName when it has none, Gone when its saved table
+// no longer exists (deleted while open); nothing is written in either case.
 SaveResult SaveInventory(store::Connection& connection, const HeaderWrite& header);
 
 // The Save As checks against the database's Prohibited, Master_Table and schema.

@@ -75,6 +75,7 @@ void TdlgSaveAs::OKBtnClick() {
     case NameCheck::Empty:
         ui::Win().dlgInvalidName->Execute();
         return;
+    case NameCheck::TooLong:
     case NameCheck::Reserved:
     case NameCheck::Unusable:
         ui::Modal::message(inventories::NameRefusalMessage(name.check), QString());
@@ -88,15 +89,17 @@ void TdlgSaveAs::OKBtnClick() {
         break;
     }
     s.ADOQuery2.close(); // an open statement would keep the tables locked
-    const inventories::SaveAsResult result =
-        inventories::SaveInventoryAs(s.ADOConnection2, typed, name.check == NameCheck::Exists,
-                                     inventories::CurrentHeaderWrite());
+    const inventories::HeaderWrite header = inventories::CurrentHeaderWrite();
+    const bool stamped = inventories::HeaderWriteTakesTime(header);
+    const inventories::SaveAsResult result = inventories::SaveInventoryAs(
+        s.ADOConnection2, typed, name.check == NameCheck::Exists, header);
     if (!result.saved) {
         // Only when the saved inventories changed between the question and the save.
         ui::Modal::message(QStringLiteral("The inventory was not saved. Please try again."),
                            QString());
         return;
     }
+    if (stamped) s.Stamp = header.now;
     s.InventoryModified = false;
     s.SettingsChanged = false;
     s.DialogCancelled = false;

@@ -89,6 +89,8 @@ SaveAsName CheckSaveAsName(const QString& displayName, const QStringList& prohib
     const QString& t = result.tableName;
     if (t.isEmpty()) {
         result.check = NameCheck::Empty;
+    } else if (t.size() > kMaxInventoryNameLength) {
+        result.check = NameCheck::TooLong;
     } else if (listed(prohibited, t) || listed(store::UserDatabaseTableNames(), t) ||
                sameName(t, kSessionMarker)) {
         result.check = NameCheck::Reserved;
@@ -111,6 +113,10 @@ SaveAsName CheckSaveAsName(const QString& displayName, const QStringList& prohib
 
 QString NameRefusalMessage(NameCheck check) {
     switch (check) {
+    case NameCheck::TooLong:
+        return QStringLiteral("An inventory name can be at most %1 characters long. "
+                              "Please type in a shorter name.")
+            .arg(kMaxInventoryNameLength);
     case NameCheck::Reserved:
         return QStringLiteral("This name is reserved by the application.");
     case NameCheck::Unusable:

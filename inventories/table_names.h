@@ -14,9 +14,14 @@ inline const QString kSessionMarker = QStringLiteral("Inventory");
 QString ToTableName(const QString& displayName);
 QString FromTableName(const QString& tableName);
 
+// The longest inventory name, in characters without the outer blanks: the name stands in the
+// File menu, the window caption and the Inventory tab's title.
+inline constexpr int kMaxInventoryNameLength = 64;
+
 // Outcome of the checks on a name typed into Save As, in the order they are made.
 enum class NameCheck {
     Empty,    // nothing but blanks
+    TooLong,  // longer than kMaxInventoryNameLength
     Reserved, // listed in Prohibited or one of the database's own tables
     Unusable, // the database cannot hold a table of this name
     Exists,   // a saved inventory of this name exists: ask before replacing it
@@ -36,7 +41,7 @@ struct SaveAsName {
 SaveAsName CheckSaveAsName(const QString& displayName, const QStringList& prohibited,
                            const QStringList& saved, const QStringList& schemaObjects);
 
-// The message for a Reserved or Unusable refusal; empty for the other outcomes.
+// The message for a TooLong, Reserved or Unusable refusal; empty for the other outcomes.
 QString NameRefusalMessage(NameCheck check);
 
 } // namespace inventories

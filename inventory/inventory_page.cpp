@@ -39,6 +39,17 @@ QPushButton* header(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
+// An indicator picture shows on its button without its background: the colour of its bottom
+// left pixel is see-through, as for the glyphs of bitmap buttons.
+QPixmap withoutBackground(const QPixmap& picture) {
+    const QImage image = picture.toImage();
+    if (image.isNull()) return picture;
+    QPixmap out = picture;
+    out.setMask(
+        picture.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
+    return out;
+}
+
 // The change stamp counts months from 1 and years in full; the title's fields do not.
 StampTime FromChangeStamp(const app::ChangeStamp& s) {
     return {s.minute, s.hour, s.day, s.month - 1, s.year - 1900, s.weekday};
@@ -133,7 +144,7 @@ void InventoryPage::ShowSortIndicators() {
         if (!QFile::exists(path) || !pic.load(path))
             throw std::runtime_error(
                 QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
-        b->setIcon(pic);
+        b->setIcon(withoutBackground(pic));
         b->setIconSize(pic.size());
     }
 }
@@ -152,16 +163,23 @@ void InventoryPage::SortClick(int key) {
 }
 
 void InventoryPage::LayOutSortButtons() {
+    // Edge to edge from the list's left edge, each as wide as its character columns in the
+    // list's font (6, 12, 16, 21, 6 and 11), so each header stays over its column.
     const int top = lstInventory->y() - 24;
-    int x = lstInventory->x();
-    const std::pair<QPushButton*, int> widths[] = {
-        {btnInventoryID, 48},    {btnInventoryIName, 96},  {btnInventoryCategory, 128},
-        {btnInventoryItem, 168}, {btnInventoryNumber, 48}, {btnInventoryValue, 88}};
-    for (auto [b, w] : widths) {
-        b->setGeometry(x, top, w, 24);
-        x += w;
+    const int left = lstInventory->x();
+    const int origin = lstInventory->columnLeft(0);
+    const std::pair<QPushButton*, int> columns[] = {
+        {btnInventoryID, 6},    {btnInventoryIName, 12}, {btnInventoryCategory, 16},
+        {btnInventoryItem, 21}, {btnInventoryNumber, 6}, {btnInventoryValue, 11}};
+    int column = 0;
+    int x = left;
+    for (auto [b, n] : columns) {
+        column += n;
+        const int next = left + lstInventory->columnLeft(column) - origin;
+        b->setGeometry(x, top, next - x, 24);
+        x = next;
     }
-    btnInventoryNotes->setGeometry(x, top, lstInventory->x() + lstInventory->width() - x, 24);
+    btnInventoryNotes->setGeometry(x, top, left + lstInventory->width() - x, 24);
 }
 
 int InventoryPage::SelectedEntryId() const {

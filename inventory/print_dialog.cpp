@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <algorithm>
 
 namespace inventory {
 
@@ -62,25 +63,30 @@ TdlgQIVPrint::TdlgQIVPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgQIVPrint"));
     setWindowTitle(QStringLiteral("Print"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(330, 128);
 
     Label1 = make<QLabel>(this, "Label1", QStringLiteral("Printer:"));
-    Label1->setGeometry(12, 14, 100, 17);
     ComboBox1 = make<QComboBox>(this, "ComboBox1");
     ComboBox1->setEditable(false);
-    ComboBox1->setGeometry(120, 10, 198, 25);
     Label1->setBuddy(ComboBox1);
     Label2 = make<QLabel>(this, "Label2", QStringLiteral("Number of Copies:"));
-    Label2->setGeometry(12, 50, 110, 17);
     Edit1 = make<QLineEdit>(this, "Edit1", QStringLiteral("1"));
-    Edit1->setGeometry(120, 46, 60, 25);
     Edit1->installEventFilter(this);
     Label2->setBuddy(Edit1);
     Button1 = make<QPushButton>(this, "Button1", QStringLiteral("&Ok"));
-    Button1->setGeometry(136, 90, 85, 27);
     Button1->setDefault(true);
     Button2 = make<QPushButton>(this, "Button2", QStringLiteral("&Cancel"));
-    Button2->setGeometry(233, 90, 85, 27);
+    // The boxes stand 8 pixels right of the wider caption (at 120 at the least), so neither
+    // caption is cut whatever font the desktop gives the labels; the dialog widens to suit.
+    const int captions = std::max(Label1->sizeHint().width(), Label2->sizeHint().width());
+    const int boxes = std::max(120, 12 + captions + 8);
+    const int width = boxes + 198 + 12;
+    Label1->setGeometry(12, 14, boxes - 8 - 12, 17);
+    ComboBox1->setGeometry(boxes, 10, 198, 25);
+    Label2->setGeometry(12, 50, boxes - 8 - 12, 17);
+    Edit1->setGeometry(boxes, 46, 60, 25);
+    Button1->setGeometry(width - 12 - 85 - 12 - 85, 90, 85, 27);
+    Button2->setGeometry(width - 12 - 85, 90, 85, 27);
+    setFixedSize(width, 128);
     ui::ConnectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     ui::ConnectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 

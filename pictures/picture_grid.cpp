@@ -4,11 +4,18 @@
 
 namespace pictures {
 
-TilePlace NextTilePlace(std::optional<QPoint> last) {
+int RowsInView(int visibleHeight) {
+    const int spare = visibleHeight - kFirstTop - kTileHeight;
+    return spare < 0 ? 1 : spare / kRowStep + 1;
+}
+
+TilePlace NextTilePlace(std::optional<QPoint> last, int rowsInView) {
     if (!last) return {QPoint(kFirstLeft, kFirstTop), false};
     if (last->x() == kLastColumnLeft) {
+        // The scroll position never exceeds the range, so the last row's top is never above
+        // the lowest row in view; a new row below that needs one more step of range.
         const int top = last->y() + kRowStep;
-        return {QPoint(kFirstLeft, top), top >= kHiddenRowTop};
+        return {QPoint(kFirstLeft, top), top >= kFirstTop + rowsInView * kRowStep};
     }
     return {QPoint(last->x() + kColumnStep, last->y()), false};
 }
@@ -18,8 +25,8 @@ QPoint SlotBack(QPoint tile) {
     return QPoint(tile.x() - kColumnStep, tile.y());
 }
 
-int ScrollMaxForRows(int rows) {
-    return rows > 3 ? kRowStep * (rows - 3) : 0;
+int ScrollMaxForRows(int rows, int rowsInView) {
+    return rows > rowsInView ? kRowStep * (rows - rowsInView) : 0;
 }
 
 QPoint TileAt(int index, int position) {

@@ -3,8 +3,8 @@
 #include <QPoint>
 #include <optional>
 
-// The arithmetic of the thumbnail grid: four tiles to a row, three rows in view, scrolled a
-// whole row at a time.
+// The arithmetic of the thumbnail grid: four tiles to a row, scrolled a whole row at a time, as
+// far as it takes to bring the last row wholly into view.
 namespace pictures {
 
 inline constexpr int kTileWidth = 164;
@@ -15,20 +15,23 @@ inline constexpr int kColumnStep = 168;
 inline constexpr int kLastColumnLeft = kFirstLeft + 3 * kColumnStep; // 512
 inline constexpr int kRowStep = 144;
 inline constexpr int kPageStep = 3 * kRowStep;
-// A new row whose top reaches this lies below the three rows in view.
-inline constexpr int kHiddenRowTop = kFirstTop + kPageStep; // 440
+
+// The rows whose tiles fit wholly into a panel whose visible part ends at this height (at least
+// one): 2 for the Pictures page, whose third row is cut by the panel's lower edge.
+int RowsInView(int visibleHeight);
 
 struct TilePlace {
     QPoint topLeft;
     bool growsRange = false; // the scroll range must grow by one row
 };
 
-// Where the tile after `last` goes; the first tile when there is no `last`.
-TilePlace NextTilePlace(std::optional<QPoint> last);
+// Where the tile after `last` goes; the first tile when there is no `last`. A new row below the
+// `rowsInView` rows that show whole grows the range.
+TilePlace NextTilePlace(std::optional<QPoint> last, int rowsInView);
 // A tile's place after the tile before it was removed: one slot back.
 QPoint SlotBack(QPoint tile);
-// The scroll range for a number of rows.
-int ScrollMaxForRows(int rows);
+// The scroll range for a number of rows: at its end the last row shows whole.
+int ScrollMaxForRows(int rows, int rowsInView);
 // A tile's top left from its index in the list and the scroll position.
 QPoint TileAt(int index, int position);
 

@@ -130,7 +130,8 @@ int PictureDList::AddDecoded(const QString& path, quint32 entryNumber, PhotoChec
     node->Image->setLabels(shortName(path), entryNumber);
 
     const TilePlace place =
-        NextTilePlace(Last ? std::optional<QPoint>(Last->Image->BackPanel->pos()) : std::nullopt);
+        NextTilePlace(Last ? std::optional<QPoint>(Last->Image->BackPanel->pos()) : std::nullopt,
+                      RowsInView(c_.panel->contentsRect().bottom() + 1));
     node->Image->BackPanel->move(place.topLeft);
     if (place.growsRange) c_.scroll->setMaximum(c_.scroll->maximum() + kRowStep);
     node->Image->BackPanel->show();

@@ -1,6 +1,7 @@
 #include "tabs/edit_dialog.h"
 
 #include "app/common/app_state.h"
+#include "app/common/captions.h"
 #include "app/common/guard.h"
 #include "app/common/modal.h"
 #include "app/common/windows.h"
@@ -29,7 +30,7 @@ template <typename W> W* make(QWidget* parent, const char* name, const QString& 
     auto* w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
     if constexpr (std::is_same_v<W, QLabel> || std::is_same_v<W, QPushButton>) w->setText(text);
-    if (!text.isEmpty()) w->setAccessibleName(text);
+    if (!text.isEmpty()) w->setAccessibleName(ui::ReadableCaption(text));
     return w;
 }
 

@@ -784,14 +784,15 @@ void SubInventoryTab::HideExtraFields() {
 }
 
 void SubInventoryTab::PlaceListingHeadings() {
-    const int L = lstInventory->x();
-    // Right-aligned headings end where their column ends.
-    lblInventoryID->move(L + 4, lblInventoryID->y());
-    lblInventoryCategory->move(L + 52, lblInventoryCategory->y());
-    lblInventoryItem->move(L + 180, lblInventoryItem->y());
-    lblInventoryNumber->move(L + 388 - lblInventoryNumber->width(), lblInventoryNumber->y());
-    lblInventoryValue->move(L + 476 - lblInventoryValue->width(), lblInventoryValue->y());
-    lblInventoryNotes->move(L + 484, lblInventoryNotes->y());
+    // Over the listing's character columns (ID 1, category 7, item 23, notes 61); right-aligned
+    // headings end where their column ends (count 48, value 59).
+    const auto at = [this](int column) { return lstInventory->columnLeft(column); };
+    lblInventoryID->move(at(0), lblInventoryID->y());
+    lblInventoryCategory->move(at(6), lblInventoryCategory->y());
+    lblInventoryItem->move(at(22), lblInventoryItem->y());
+    lblInventoryNumber->move(at(48) - lblInventoryNumber->width(), lblInventoryNumber->y());
+    lblInventoryValue->move(at(59) - lblInventoryValue->width(), lblInventoryValue->y());
+    lblInventoryNotes->move(at(60), lblInventoryNotes->y());
 }
 
 static QPixmap loadPicture(const QString& path) {

@@ -1,5 +1,8 @@
 #include "app/common/line_list.h"
 
+#include <QFontMetricsF>
+#include <QStyle>
+
 namespace ui {
 
 namespace {
@@ -71,6 +74,15 @@ void LineList::setCurrentRow(int row) {
     const QModelIndex i = model_->index(row);
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     scrollTo(i);
+}
+
+int LineList::columnLeft(int column) const {
+    // A line's text starts inside the frame, after the margin the item views leave for the
+    // focus frame, and goes on at the font's own advance (not a whole number of pixels).
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const QFontMetricsF metrics(font());
+    return x() + frameWidth() + margin +
+           qRound(metrics.horizontalAdvance(QString(column, QLatin1Char('0'))));
 }
 
 QString LineList::line(int row) const {

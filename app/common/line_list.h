@@ -45,6 +45,9 @@ class LineList : public QListView {
     int currentRow() const; // -1 when nothing is selected
     void setCurrentRow(int row);
     QString line(int row) const; // empty outside 0 .. count() - 1
+    // Where the lines' character column `column` (0 for the first) begins, in the coordinates of
+    // the list's parent: headings placed there stand over their columns in the list's font.
+    int columnLeft(int column) const;
 
   signals:
     void rowClicked(int row);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <stdexcept>
 
 namespace app {
@@ -123,6 +124,31 @@ void WriteSettingsFile(const QString& path, const SettingsToWrite& settings) {
         throw std::runtime_error(QStringLiteral("Could not write the settings file \"%1\": %2")
                                      .arg(path, file.errorString())
                                      .toStdString());
+}
+
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas) {
+    if (availableAreas.isEmpty()) return frame.topLeft();
+    // Enough of the top edge to take hold of the window with the mouse.
+    const int strip = std::min(frame.height(), 24);
+    const int grip = std::min(frame.width(), 48);
+    const QRect top(frame.topLeft(), QSize(frame.width(), strip));
+    for (const QRect& area : availableAreas) {
+        const QRect seen = area.intersected(top);
+        if (seen.height() == strip && seen.width() >= grip) return frame.topLeft();
+    }
+    const auto distance = [&frame](const QRect& area) {
+        const qint64 dx = std::max({0, area.left() - frame.right(), frame.left() - area.right()});
+        const qint64 dy = std::max({0, area.top() - frame.bottom(), frame.top() - area.bottom()});
+        return dx * dx + dy * dy;
+    };
+    const QRect* nearest = &availableAreas.front();
+    for (const QRect& area : availableAreas)
+        if (distance(area) < distance(*nearest)) nearest = &area;
+    const auto into = [](int at, int size, int low, int span) {
+        return size >= span ? low : std::clamp(at, low, low + span - size);
+    };
+    return {into(frame.x(), frame.width(), nearest->x(), nearest->width()),
+            into(frame.y(), frame.height(), nearest->y(), nearest->height())};
 }
 
 } // namespace app

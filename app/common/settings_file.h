@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -41,5 +44,10 @@ struct SettingsToWrite {
 QByteArray SettingsFileText(const SettingsToWrite& settings);
 // Replaces the file as a whole; throws std::runtime_error with a text for the user.
 void WriteSettingsFile(const QString& path, const SettingsToWrite& settings);
+
+// Where a window with this frame goes so that it can be found: where it is while a strip of its
+// top edge (its title bar) lies within the available area of a screen; otherwise, for instance
+// after the monitor it was on has gone, moved into the available area of the nearest screen.
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& availableAreas);
 
 } // namespace app

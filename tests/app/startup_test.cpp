@@ -2,14 +2,20 @@
 #include "app/common/app_state.h"
 #include "app/common/windows.h"
 #include "app/main_window.h"
+#include "app/splash.h"
 #include "app/startup.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRegion>
+#include <QScreen>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -241,4 +247,93 @@ TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
     // "Hide DevTools" stayed checked, so the menu is not asked for again.
     EXPECT_EQ(ini.readAll(), QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
     EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+}
+
+TEST(Startup, SplashShowsItsPanelAndHidesItsWhiteFrame) {
+    Session run;
+    QWidget* splash = ui::Win().frmSplash;
+    ASSERT_NE(splash, nullptr);
+    const QRegion shown = splash->mask();
+    ASSERT_FALSE(shown.isEmpty());
+    // The picture is a blue panel with rounded corners on white.
+    const QImage picture(run.folder.file(QStringLiteral("Content/QIVsplash.bmp")));
+    ASSERT_EQ(picture.pixelColor(0, 0), QColor(Qt::white));
+    ASSERT_NE(picture.pixelColor(304, 300), QColor(Qt::white));
+    EXPECT_TRUE(shown.contains(QPoint(304, 300)));  // inside the panel
+    EXPECT_TRUE(shown.contains(QPoint(40, 380)));   // inside the panel, near its corner
+    EXPECT_FALSE(shown.contains(QPoint(0, 0)));     // the white corner
+    EXPECT_FALSE(shown.contains(QPoint(608, 419))); // the opposite white corner
+    EXPECT_FALSE(shown.contains(QPoint(304, 3)));   // the white frame above the panel
+    // Every pixel shows exactly when it is not white, so the lettering leaves no holes.
+    int wrong = 0;
+    int holes = 0;
+    for (int y = 0; y < picture.height(); y += 3)
+        for (int x = 0; x < picture.width(); x += 3) {
+            const bool white = picture.pixelColor(x, y) == QColor(Qt::white);
+            if (shown.contains(QPoint(x, y)) == white) ++wrong;
+            if (white && x > 40 && x < 568 && y > 40 && y < 380) ++holes;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(holes, 0);
+}
+
+TEST(Startup, WindowPlacedOffEveryScreenComesBackIntoView) {
+    ProgramFolder folder;
+    {
+        QFile ini(folder.file(QStringLiteral("QIV.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("POSITION = (-5000,-5000)\nAPPEARANCE QIV\n");
+    }
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    TfrmMain& main = *ui::Win().frmMain;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(QRect(main.pos(), QSize(std::min(main.width(), area.width()), 24))))
+        << main.pos().x() << "," << main.pos().y();
+    const QPoint shown = main.pos();
+    main.close();
+    app::DestroyWindows();
+    QFile ini(folder.file(QStringLiteral("QIV.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), QStringLiteral("POSITION = (%1,%2)\nAPPEARANCE QIV\n")
+                                 .arg(shown.x())
+                                 .arg(shown.y())
+                                 .toLatin1());
+    EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+}
+
+TEST(Startup, AccessibleNamesReadAsTheCaptionsDo) {
+    Session run;
+    // A single "&" only marks an access key; the name a screen reader speaks never holds one.
+    const auto marksAccessKey = [](const QString& name) {
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            if (name[i] != QLatin1Char('&')) continue;
+            if (i + 1 < name.size() && name[i + 1] == QLatin1Char('&'))
+                ++i;
+            else if (i + 1 < name.size() && name[i + 1] != QLatin1Char(' '))
+                return true;
+        }
+        return false;
+    };
+    int checked = 0;
+    for (QWidget* window : ui::Win().all) {
+        QList<QWidget*> widgets = window->findChildren<QWidget*>();
+        widgets.prepend(window);
+        for (QWidget* w : widgets) {
+            QString name = w->accessibleName();
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w))
+                name = i->text(QAccessible::Name);
+            if (name.isEmpty()) continue;
+            ++checked;
+            EXPECT_FALSE(marksAccessKey(name))
+                << window->objectName().toStdString() << "/" << w->objectName().toStdString()
+                << ": " << name.toStdString();
+        }
+    }
+    EXPECT_GT(checked, 100);
+    auto* edit = ui::Win().all[2];
+    ASSERT_EQ(edit->objectName(), QStringLiteral("dlgEdit"));
+    EXPECT_EQ(edit->findChild<QPushButton*>(QStringLiteral("btnSave"))->accessibleName(),
+              QStringLiteral("Save Changes"));
 }

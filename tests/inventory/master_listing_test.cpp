@@ -9,6 +9,7 @@
 #include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
+#include <QImage>
 #include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -78,4 +79,25 @@ TEST(MasterListing, MissingIndicatorPictureIsReportedAsAnError) {
     ASSERT_FALSE(s.modal.messages.empty());
     EXPECT_EQ(s.modal.messages.back().caption, QStringLiteral("Error"));
     EXPECT_TRUE(s.modal.lastMessage().contains(QStringLiteral("sndup.bmp")));
+}
+
+TEST(MasterListing, SortIndicatorsShowNoBackgroundOfTheirOwn) {
+    Session s;
+    const auto picture = [](QPushButton* b) {
+        return b->icon().pixmap(b->iconSize()).toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    // No key: the blank indicator leaves the button's own face showing.
+    const QImage none = picture(s.page().btnInventoryIName);
+    ASSERT_EQ(none.size(), QSize(16, 16));
+    int opaque = 0;
+    for (int y = 0; y < none.height(); ++y)
+        for (int x = 0; x < none.width(); ++x)
+            opaque += qAlpha(none.pixel(x, y)) != 0;
+    EXPECT_EQ(opaque, 0);
+    // The primary key: its arrow shows, the square around it does not.
+    const QImage primary = picture(s.page().btnInventoryID);
+    EXPECT_EQ(qAlpha(primary.pixel(8, 6)), 255);
+    EXPECT_EQ(qAlpha(primary.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(primary.pixel(15, 15)), 0);
+    EXPECT_TRUE(s.modal.messages.empty()) << s.modal.lastMessage().toStdString();
 }

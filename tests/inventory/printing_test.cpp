@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -94,6 +95,22 @@ TEST(PrintDialog, CopiesBoxKeys) {
     edit->clear();
     QTest::keyClicks(edit, "1a,2 3-");
     EXPECT_EQ(edit->text(), "12 3");
+}
+
+TEST(PrintDialog, CaptionsAreWholeAndClearOfTheirBoxes) {
+    Session s;
+    TdlgQIVPrint& d = s.dialog();
+    for (auto [label, box] : {std::pair<QLabel*, QWidget*>{d.Label1, d.ComboBox1},
+                              std::pair<QLabel*, QWidget*>{d.Label2, d.Edit1}}) {
+        const auto name = label->text().toStdString();
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+        EXPECT_LT(label->geometry().right(), box->x()) << name;
+        EXPECT_LE(box->geometry().right(), d.width() - 12) << name;
+    }
+    EXPECT_EQ(d.ComboBox1->x(), d.Edit1->x());
+    EXPECT_GE(d.Edit1->x(), 120);
+    EXPECT_LT(d.Button1->geometry().right(), d.Button2->x());
+    EXPECT_EQ(d.Button2->geometry().right(), d.ComboBox1->geometry().right());
 }
 
 TEST(PrintDialog, ConfirmationNeedsACountAndAFile) {

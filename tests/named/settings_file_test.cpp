@@ -110,3 +110,24 @@ TEST(SettingsFile, FilesOnDisk) {
     EXPECT_THROW(WriteSettingsFile(dir.filePath(QStringLiteral("missing/QIV.ini")), {}),
                  std::runtime_error);
 }
+
+TEST(SettingsFile, WindowOutOfSightIsBroughtToTheNearestScreen) {
+    const QSize size(777, 570);
+    const QList<QRect> two = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const auto place = [&](QPoint at) { return KeepOnScreen(QRect(at, size), two); };
+    // Seen, even partly: left alone.
+    EXPECT_EQ(place(QPoint(200, 150)), QPoint(200, 150));
+    EXPECT_EQ(place(QPoint(2500, 100)), QPoint(2500, 100));
+    EXPECT_EQ(place(QPoint(1800, 900)), QPoint(1800, 900));
+    // Lost: into the nearest screen's available area, as little moved as possible.
+    EXPECT_EQ(place(QPoint(-5000, -5000)), QPoint(0, 0));
+    EXPECT_EQ(place(QPoint(5000, 100)), QPoint(1920 + 1280 - 777, 100));
+    EXPECT_EQ(place(QPoint(300, 4000)), QPoint(300, 1080 - 570));
+    // A title bar above the top edge cannot be taken hold of.
+    EXPECT_EQ(place(QPoint(100, -300)), QPoint(100, 0));
+    // Only a sliver of the top edge in view is not enough.
+    EXPECT_EQ(place(QPoint(-770, 100)), QPoint(0, 100));
+    // A screen smaller than the window: its top left corner.
+    EXPECT_EQ(KeepOnScreen(QRect(QPoint(-900, 0), size), {QRect(0, 0, 640, 480)}), QPoint(0, 0));
+    EXPECT_EQ(KeepOnScreen(QRect(QPoint(-900, 0), size), {}), QPoint(-900, 0));
+}

@@ -45,6 +45,14 @@ TEST(SaveAsNameCheck, RefusalsInOrder) {
     };
 
     EXPECT_EQ(check(QStringLiteral("   ")).check, NameCheck::Empty);
+    // The length counts without the outer blanks.
+    EXPECT_EQ(check(QString(64, QLatin1Char('x'))).check, NameCheck::New);
+    EXPECT_EQ(
+        check(QStringLiteral("  ") + QString(64, QLatin1Char('x')) + QStringLiteral(" ")).check,
+        NameCheck::New);
+    EXPECT_EQ(check(QString(65, QLatin1Char('x'))).check, NameCheck::TooLong);
+    EXPECT_EQ(check(QString(300, QLatin1Char('x'))).check, NameCheck::TooLong);
+    EXPECT_TRUE(NameRefusalMessage(NameCheck::TooLong).contains(QStringLiteral("64")));
     EXPECT_EQ(check(QStringLiteral("Garage")).check, NameCheck::Reserved);
     EXPECT_EQ(check(QStringLiteral(" gARAGE ")).check, NameCheck::Reserved);
     // The database's own tables are reserved even when Prohibited forgets them.

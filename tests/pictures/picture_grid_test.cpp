@@ -8,11 +8,25 @@ using namespace pictures;
 // Placement and removal are exercised on the real list (picture_list_test.cpp); the slot
 // arithmetic at the row boundary is checked here.
 TEST(PictureGrid, SlotsAcrossTheRowBoundary) {
-    EXPECT_EQ(NextTilePlace(QPoint(512, 296)).topLeft, QPoint(8, 440));
-    EXPECT_TRUE(NextTilePlace(QPoint(512, 296)).growsRange);
-    EXPECT_FALSE(NextTilePlace(QPoint(512, 152)).growsRange);
+    EXPECT_EQ(NextTilePlace(QPoint(512, 296), 2).topLeft, QPoint(8, 440));
+    EXPECT_TRUE(NextTilePlace(QPoint(512, 296), 2).growsRange);
+    // The third row is the first that cannot show whole without scrolling.
+    EXPECT_TRUE(NextTilePlace(QPoint(512, 152), 2).growsRange);
+    EXPECT_FALSE(NextTilePlace(QPoint(512, 8), 2).growsRange);
+    EXPECT_FALSE(NextTilePlace(QPoint(512, 152), 3).growsRange);
     EXPECT_EQ(SlotBack(QPoint(8, 152)), QPoint(512, 8));
     EXPECT_FALSE(RangeAfterRemoval(false, 176, 288, 288).relayout); // the row still holds tiles
+}
+
+TEST(PictureGrid, RowsInViewAndRange) {
+    // The Pictures panel: 417 high with a one-pixel frame, so its third row is cut.
+    EXPECT_EQ(RowsInView(416), 2);
+    EXPECT_EQ(RowsInView(8 + 2 * 144 + 140), 3);
+    EXPECT_EQ(RowsInView(8 + 2 * 144 + 139), 2);
+    EXPECT_EQ(RowsInView(100), 1);
+    EXPECT_EQ(ScrollMaxForRows(2, 2), 0);
+    EXPECT_EQ(ScrollMaxForRows(3, 2), 144);
+    EXPECT_EQ(ScrollMaxForRows(4, 2), 288);
 }
 
 TEST(PictureGrid, ScrollCodes) {

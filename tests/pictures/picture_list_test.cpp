@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -114,46 +115,68 @@ TEST(PictureList, LongNameIsClippedWithTheWholeNameAsHint) {
     EXPECT_EQ(image->NameLabel->toolTip(), name);
 }
 
-TEST(PictureList, ThirteenTilesOpenTheRangeAndAnyRemovalClosesIt) {
+TEST(PictureList, TheThirdRowOpensTheRangeAndAnyRemovalClosesIt) {
     Session s;
-    s.addMany(12);
+    s.addMany(8);
     EXPECT_EQ(s.bar().maximum(), 0);
-    ASSERT_EQ(s.list().AddPicture(s.photo(), 13), 0);
-    EXPECT_EQ(s.tiles().back(), QPoint(8, 440));
+    // The panel cuts the third row, so it is the first that needs the scroll bar.
+    ASSERT_EQ(s.list().AddPicture(s.photo(), 9), 0);
+    EXPECT_EQ(s.tiles().back(), QPoint(8, 296));
     EXPECT_EQ(s.bar().maximum(), 144);
 
     s.bar().triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(s.bar().value(), 144);
     EXPECT_EQ(s.tiles().front(), QPoint(8, -136));
-    EXPECT_EQ(s.tiles().back(), QPoint(8, 296));
+    EXPECT_EQ(s.tiles().back(), QPoint(8, 152));
 
     s.list().RemovePicture(6);
     EXPECT_EQ(s.bar().maximum(), 0);
     EXPECT_EQ(s.bar().value(), 0);
     const auto tiles = s.tiles();
-    ASSERT_EQ(tiles.size(), 12u);
-    for (int i = 0; i < 12; ++i)
+    ASSERT_EQ(tiles.size(), 8u);
+    for (int i = 0; i < 8; ++i)
         EXPECT_EQ(tiles[i], pictures::TileAt(i, 0)) << i;
     EXPECT_EQ(s.numbers().mid(4, 3), (QStringList{"5", "7", "8"}));
 }
 
-TEST(PictureList, SeventeenScrolledToTheBottomLoseTheirLastRow) {
+TEST(PictureList, EveryTileCanBeScrolledWhollyIntoView) {
+    for (int count : {9, 12, 13, 17}) {
+        Session s;
+        s.addMany(count);
+        const QRect visible = s.page().pnlPictures->contentsRect();
+        std::vector<bool> seenWhole(std::size_t(count), false);
+        s.bar().triggerAction(QAbstractSlider::SliderToMinimum);
+        for (;;) {
+            const auto tiles = s.tiles();
+            for (std::size_t i = 0; i < tiles.size(); ++i)
+                if (visible.contains(QRect(tiles[i], QSize(164, 140)))) seenWhole[i] = true;
+            if (s.bar().value() >= s.bar().maximum()) break;
+            s.bar().triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        }
+        EXPECT_EQ(std::count(seenWhole.begin(), seenWhole.end(), false), 0) << count;
+        EXPECT_EQ(s.bar().value() % 144, 0);
+        // At the end, the last row stands second from the top and shows whole.
+        EXPECT_EQ(s.tiles().back().y(), 152) << count;
+    }
+}
+
+TEST(PictureList, SeventeenScrolledToTheBottomShowTheirLastRow) {
     Session s;
     s.addMany(17);
-    EXPECT_EQ(s.bar().maximum(), 288);
+    EXPECT_EQ(s.bar().maximum(), 432);
     s.bar().setSliderPosition(200); // dragging the thumb snaps to whole rows
     EXPECT_EQ(s.bar().value(), 144);
     s.bar().triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(s.bar().value(), 288);
-    EXPECT_EQ(s.tiles().back(), QPoint(8, 8 + 4 * 144 - 288));
+    EXPECT_EQ(s.bar().value(), 432);
+    EXPECT_EQ(s.tiles().back(), QPoint(8, 8 + 4 * 144 - 432));
 
     s.list().RemovePicture(2);
-    EXPECT_EQ(s.bar().maximum(), 144);
-    EXPECT_EQ(s.bar().value(), 144);
+    EXPECT_EQ(s.bar().maximum(), 288);
+    EXPECT_EQ(s.bar().value(), 288);
     const auto tiles = s.tiles();
     ASSERT_EQ(tiles.size(), 16u);
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(tiles[i], pictures::TileAt(i, 144)) << i;
+        EXPECT_EQ(tiles[i], pictures::TileAt(i, 288)) << i;
 
     s.list().RemoveAllPictures();
     EXPECT_EQ(s.list().First, nullptr);

@@ -1,7 +1,11 @@
 // The File menu's inventory commands through their dialogs, headless.
 #include "inventories/are_you_sure_dialog.h"
+#include "inventories/header_row.h"
+#include "inventories/inventory_store.h"
 #include "session_support.h"
 
+#include <QFontMetrics>
+#include <QMenu>
 #include <QLabel>
 #include <QPushButton>
 
@@ -133,6 +137,136 @@ TEST(SaveCommand, UnnamedAsksForANameNamedReplacesQuietly) {
     // Plain Save leaves the recent list alone.
     EXPECT_EQ(run.main().LastUsed[0]->text(), QStringLiteral("Attic"));
     EXPECT_EQ(run.main().LastUsed[1]->text(), QStringLiteral("Den"));
+}
+
+TEST(SaveCommand, SavingChangesMovesTheRunsStampToTheSaveTime) {
+    ProgramRun run;
+    run.start();
+    const app::ChangeStamp started{54, 14, 5, 3, 2004, 5}; // as if the run began long ago
+    const auto headerStamp = [&](const QString& table) {
+        const auto header =
+            inventories::ParseHeaderText(run.column(QStringLiteral("SELECT Item_Notes FROM ") +
+                                                    table + QStringLiteral(" WHERE ID_Number = 0"))
+                                             .value(0));
+        EXPECT_TRUE(header.has_value());
+        return header ? header->stamp : app::ChangeStamp{};
+    };
+    run.state().Stamp = started;
+    run.addEntries(1, QStringLiteral("Chair"));
+    SaveAs(run, QStringLiteral("Den"));
+    const app::ChangeStamp afterSaveAs = headerStamp(QStringLiteral("Den"));
+    EXPECT_FALSE(inventories::SameStamp(afterSaveAs, started));
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, afterSaveAs));
+
+    run.state().Stamp = started;
+    run.addEntries(1, QStringLiteral("Desk"));
+    run.main().SaveInventory1->trigger();
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, headerStamp(QStringLiteral("Den"))));
+    EXPECT_FALSE(inventories::SameStamp(run.state().Stamp, started));
+
+    // Saving without changes leaves the header's stamp, and the run's own, as they were.
+    run.state().Stamp = started;
+    run.main().SaveInventory1->trigger();
+    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, started));
+}
+
+namespace {
+bool HasStoredCharacters(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF) return true;
+    return false;
+}
+} // namespace
+
+TEST(SaveCommand, SavingAnInventoryDeletedWhileOpenOffersANewName) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(2, QStringLiteral("Saw"));
+    SaveAs(run, QStringLiteral("Tom's Shed"));
+    ASSERT_EQ(run.currentTable(), tableOf("Tom's Shed"));
+    inventories::DeleteInventory(run.state().ADOConnection2, QStringLiteral("Tom's Shed"));
+    run.addEntries(1, QStringLiteral("Axe"));
+
+    // "No": nothing saved, nothing else asked.
+    run.modal->answerNextQuestion(QMessageBox::No);
+    const auto shownBefore = run.shown().size();
+    run.main().SaveInventory1->trigger();
+    ASSERT_EQ(run.modal->messages.size(), 1u);
+    EXPECT_EQ(run.modal->messages[0].text,
+              QStringLiteral("The inventory named \"Tom's Shed\" no longer exists.\n"
+                             "Do you want to save this inventory under a name?"));
+    EXPECT_EQ(run.shown().size(), shownBefore);
+    EXPECT_TRUE(run.savedTables().isEmpty());
+    EXPECT_TRUE(run.state().InventoryModified);
+
+    // "Yes": Save As, which proposes the old name and saves under it again.
+    run.modal->answerNextQuestion(QMessageBox::Yes);
+    run.modal->onNextDialog([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(),
+                  QStringLiteral("Tom's Shed"));
+        ClickButton(d, QStringLiteral("OKBtn"));
+        return d.result();
+    });
+    run.main().SaveInventory1->trigger();
+    EXPECT_EQ(run.shown().last(), QStringLiteral("dlgSaveAs"));
+    EXPECT_EQ(run.savedTables(), QStringList{tableOf("Tom's Shed")});
+    EXPECT_EQ(run.items(tableOf("Tom's Shed")), (QStringList{"Saw1", "Saw2", "Axe3"}));
+    EXPECT_FALSE(run.state().InventoryModified);
+    for (const auto& m : run.modal->messages)
+        EXPECT_FALSE(HasStoredCharacters(m.text)) << m.text.toStdString();
+}
+
+TEST(SaveAsDialog, LongNamesAreRefusedAndLongRecentNamesShortened) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(1, QStringLiteral("Lamp"));
+    const QString tooLong(300, QLatin1Char('W'));
+    run.modal->onNextDialog([&](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(tooLong);
+        EXPECT_TRUE(StaysOpenAfter(d, QStringLiteral("OKBtn")));
+        ClickButton(d, QStringLiteral("CancelBtn"));
+        return d.result();
+    });
+    run.main().SaveInventoryAs1->trigger();
+    ASSERT_EQ(run.modal->messages.size(), 1u);
+    EXPECT_EQ(run.modal->messages[0].text,
+              QStringLiteral("An inventory name can be at most 64 characters long. "
+                             "Please type in a shorter name."));
+    EXPECT_TRUE(run.savedTables().isEmpty());
+    EXPECT_FALSE(run.main().LastUsed[0]->isVisible());
+
+    // The longest name is taken; the File menu shows it shortened, and it still opens.
+    const QString longest = QStringLiteral("Tom & ") + QString(58, QLatin1Char('W'));
+    SaveAs(run, longest);
+    EXPECT_EQ(run.savedTables(), QStringList{tableOf(longest.toUtf8().constData())});
+    QAction* recent = run.main().LastUsed[0];
+    EXPECT_EQ(recent->data().toString(), longest);
+    const QString caption = recent->text();
+    EXPECT_TRUE(caption.startsWith(QStringLiteral("Tom && WWW"))) << caption.toStdString();
+    EXPECT_TRUE(caption.endsWith(QChar(0x2026))) << caption.toStdString();
+    EXPECT_LE(
+        QFontMetrics(run.main().File1->font())
+            .horizontalAdvance(QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&"))),
+        320);
+    run.main().New1->trigger();
+    recent->trigger();
+    EXPECT_EQ(run.items(), QStringList{"Lamp1"});
+    EXPECT_EQ(run.caption(), longest + QStringLiteral(" - Quivera!"));
+}
+
+TEST(OpenAndNew, DatabaseErrorsNameInventoriesAsTheUserSpellsThem) {
+    ProgramRun run;
+    run.start();
+    run.addEntries(1, QStringLiteral("Vase"));
+    SaveAs(run, QStringLiteral("Tom's Shed"));
+    run.q().execute(
+        QStringList{QStringLiteral("DROP TABLE ") + store::QuoteIdentifier(tableOf("Tom's Shed"))});
+    run.openStep(QStringLiteral("Tom's Shed"));
+    run.main().LoadInventory1->trigger();
+    ASSERT_FALSE(run.modal->messages.empty());
+    EXPECT_TRUE(run.modal->lastMessage().contains(QStringLiteral("Tom's Shed")))
+        << run.modal->lastMessage().toStdString();
+    EXPECT_FALSE(HasStoredCharacters(run.modal->lastMessage()));
 }
 
 TEST(OpenAndNew, UnsavedChangesAreAskedAboutBeforeTheWorkingInventoryGoes) {

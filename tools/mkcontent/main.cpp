@@ -122,7 +122,8 @@ QImage splash() {
     p.setBrush(g);
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRect(10, 10, 589, 400), 28, 28);
-    p.setPen(Qt::white);
+    // Pure white is the see-through colour of the splash window: the lettering is a shade off.
+    p.setPen(QColor(250, 250, 250));
     p.setFont(QFont(QStringLiteral("Liberation Sans"), 54, QFont::Bold));
     p.drawText(QRect(10, 90, 589, 110), Qt::AlignCenter, QStringLiteral("Quivera"));
     p.setFont(QFont(QStringLiteral("Liberation Sans"), 16));
