@@ -286,3 +286,129 @@ void TDiscWriter::SetVolumeIDW(std::u16string_view id) {
 }
 
 } // namespace dw
+
+namespace dw {
+
+bool TDiscWriter::InitializeASPI(std::string_view) {
+    return false;
+}
+int TDiscWriter::GetDeviceCount() const {
+    return 0;
+}
+std::string TDiscWriter::GetDeviceName(int) const {
+    return {};
+}
+bool TDiscWriter::SelectDevice(int) {
+    return false;
+}
+bool TDiscWriter::SelectDeviceByLetter(std::string_view) {
+    return false;
+}
+int TDiscWriter::GetSelectedDevice() const {
+    return -1;
+}
+std::string TDiscWriter::GetDeviceLetter() const {
+    return "?";
+}
+int TDiscWriter::AddDevice(std::string_view) {
+    return -1;
+}
+int TDiscWriter::AddDeviceTransport(std::string_view, std::string_view,
+                                    std::shared_ptr<TScsiTransport>) {
+    return -1;
+}
+bool TDiscWriter::DeviceCan(int) const {
+    return false;
+}
+bool TDiscWriter::DeviceIsBurner() const {
+    return false;
+}
+bool TDiscWriter::TestUnitReady() {
+    return false;
+}
+bool TDiscWriter::LockMedium() {
+    return false;
+}
+bool TDiscWriter::UnlockMedium() {
+    return false;
+}
+bool TDiscWriter::UnlockDrive() {
+    return false;
+}
+bool TDiscWriter::LoadMedium(bool) {
+    return false;
+}
+bool TDiscWriter::EjectMedium(bool) {
+    return false;
+}
+bool TDiscWriter::Erasable() {
+    return false;
+}
+bool TDiscWriter::Writable() {
+    return false;
+}
+int TDiscWriter::DiscIs() {
+    return 0;
+}
+int TDiscWriter::SessionsOnDisc() {
+    return 0;
+}
+uint32_t TDiscWriter::GetFreeBlocksOnDisc() {
+    return 0;
+}
+uint32_t TDiscWriter::GetTotalBlocksOnDisc() {
+    return 0;
+}
+TSenseInfo TDiscWriter::GetLastSense() const {
+    return {};
+}
+uint16_t TDiscWriter::GetDeviceMaxWriteSpeed() const {
+    return 0;
+}
+uint16_t TDiscWriter::GetDeviceMaxReadSpeed() const {
+    return 0;
+}
+uint16_t TDiscWriter::GetMaxWriteSpeed() const {
+    return 0;
+}
+uint16_t TDiscWriter::GetReadSpeed() const {
+    return 0;
+}
+uint16_t TDiscWriter::GetWriteSpeed() const {
+    return 0;
+}
+bool TDiscWriter::SetDeviceSpeed(uint16_t, uint16_t) {
+    return false;
+}
+uint32_t TDiscWriter::GetDeviceBufferSize() const {
+    return 0;
+}
+uint32_t TDiscWriter::GetDeviceBufferPosition() const {
+    return 0;
+}
+bool TDiscWriter::GetPerformOPC() const {
+    return device_->performOPC;
+}
+void TDiscWriter::SetPerformOPC(bool v) {
+    device_->performOPC = v;
+}
+bool TDiscWriter::Burn() {
+    return false;
+}
+bool TDiscWriter::BurnISOImage(const std::string&) {
+    return false;
+}
+bool TDiscWriter::EraseDisc(bool) {
+    return false;
+}
+int TDiscWriter::ImportSession(int, std::string_view) {
+    return 0;
+}
+int TDiscWriter::ImportSessionW(int, std::u16string_view) {
+    return 0;
+}
+bool TDiscWriter::InitializeDiscWriter() {
+    return false;
+}
+
+} // namespace dw
