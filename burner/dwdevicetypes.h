@@ -70,8 +70,8 @@ struct TDeviceEntry {
     std::string letter; // the device name (sr0) or the iSCSI URL
     uint8_t type = 5;   // peripheral device type; 5 = CD/DVD
     uint8_t hostAdapter = 0, target = 0, lun = 0;
-    std::string name;    // display name
-    std::string path;    // /dev/sr0 or the URL
+    std::string name;                          // display name
+    std::string path;                          // /dev/sr0 or the URL
     std::shared_ptr<TScsiTransport> transport; // given when the drive is not opened by path
 };
 
@@ -175,6 +175,21 @@ struct TSCSIDevice {
     bool skipBufferQueries = false;
 
     std::string errorText;
+
+    // Pauses of the burn and erase waits, in milliseconds: between readiness polls, between
+    // retries of the first chunk, and between retries of a write.
+    uint32_t readyPollMs = 5000;
+    uint32_t firstRetryMs = 200;
+    uint32_t writeRetryMs = 100;
+};
+
+// Error codes of the drive side; numbers from 256 up are ASC x 256 + ASCQ of the drive.
+enum : uint32_t {
+    kErrNoDevice = 11,
+    kErrNoDisc = 12,
+    kErrDiscNotWritable = 13,
+    kErrDiscTooSmall = 14,
+    kErrDeviceFailed = 15,
 };
 
 } // namespace dw

@@ -147,7 +147,6 @@ class TDiscWriter {
   private:
     std::unique_ptr<TCDFiles> files_;
     std::unique_ptr<TSCSIDevice> device_;
-    TEraseDoneEvent onEraseDone_;
 };
 
 } // namespace dw

@@ -141,6 +141,10 @@ struct TFileEntry {
 class TImageSink {
   public:
     virtual ~TImageSink() = default;
+    // Prepares the target before the first block (on the write thread).
+    virtual void Begin() {}
+    // The error code of a failed write; 0 lets the caller choose.
+    virtual uint32_t FailureCode() const { return 0; }
     // Writes `blocks` whole blocks at image block `block`; false when the write failed for good.
     virtual bool WriteBlocks(const uint8_t* data, uint32_t blocks, uint32_t block) = 0;
     // Ends the stream; `failed` tells whether the writing stopped early.
