@@ -171,6 +171,7 @@ bool SimDrive::Execute(const dw::TScsiCommand& c, dw::TScsiOutcome& o) {
     rec.asc = o.sense[12];
     rec.ascq = o.sense[13];
     log.push_back(std::move(rec));
+    ++commandCount;
     return delivered;
 }
 

@@ -4,6 +4,7 @@
 
 #include "burner/dwdevicetypes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -66,6 +67,7 @@ class SimDrive : public dw::TScsiTransport {
     std::vector<SimCommand> log;
     std::vector<uint8_t> lastPage5; // the page of the last MODE SELECT
     uint64_t blocksWritten = 0;
+    std::atomic<uint64_t> commandCount{0}; // readable while another thread burns
     int formats = 0, blanks = 0;
 
     // The disc's blocks [first, first + count) (unwritten ones read as zeros).
