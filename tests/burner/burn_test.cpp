@@ -16,6 +16,8 @@ using namespace burner_test;
 
 namespace {
 
+const std::string kUdfSessionReader = QUIVERA_UDF_SESSION_READER;
+
 // Relative path -> contents ("/" for a folder) of everything below `root`.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
     std::map<std::string, std::string> out;
@@ -454,4 +456,50 @@ TEST(ImportSession, BurntDiscGivesBackItsTreeAndASecondSessionKeepsIt) {
         << out;
     WriteFile(tmp / "src/added.txt", Bytes(5000, 7));
     EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "src")) << out;
+}
+
+// A second session (the first without a bridge): the bridge at a non-zero session base. On a
+// DVD+RW the new session's first chunk is also at block 0, so every reader finds it through the
+// recognition sequence there and the anchor in the last block; on a DVD+R udfinfo is pointed at
+// the session.
+TEST(UDFBridge, SecondSessionAtANonZeroBase) {
+    for (SimMedium medium : {SimMedium::DVDPlusRW, SimMedium::DVDPlusR}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "first");
+        WriteFile(tmp / "second/new file.txt", Bytes(9000, 21));
+        WriteFile(tmp / "second/Pictures/chair.jpg", Bytes(80000, 22));
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            b.w.SetUDFBridge(false);
+            ASSERT_EQ(b.BurnFolder(tmp / "first"), 0);
+        }
+        Burner b(sim);
+        ASSERT_EQ(b.BurnFolder(tmp / "second"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        uint32_t base = Writes(*sim).back().first + 32 - b.w.GetImageSize();
+        ASSERT_GT(base, 0u);
+        std::string iso = tmp / "disc.iso";
+        WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
+        std::string out;
+        bool rw = medium == SimMedium::DVDPlusRW;
+        std::string start = rw ? "" : " --startblock=" + std::to_string(base);
+        ASSERT_EQ(Shell("udfinfo" + start + " " + Quote(iso), &out), 0) << out;
+        EXPECT_NE(out.find("numfiles=2\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("numdirs=2\n"), std::string::npos) << out;
+        // The session read from its own anchor, as a system reads the last session.
+        ASSERT_EQ(Shell("/usr/bin/python3 " + Quote(kUdfSessionReader) + " " + Quote(iso) + " " +
+                            std::to_string(base) + " " + Quote(tmp / "u"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "u") == Snapshot(tmp / "second")) << "UDF tree differs";
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
+                            (rw ? "" : " -load sbsector " + std::to_string(base)) + " -extract / " +
+                            Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "second")) << out;
+    }
 }
