@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <cstdio>
 #include <future>
 #include <map>
@@ -277,12 +280,17 @@ TEST(BurnFailures, AbortInTheMiddleClosesTheDisc) {
     Burner b(sim);
     ASSERT_TRUE(b.w.InsertDir("/", tmp / "src", "*", true, false));
     b.w.Prepare();
+    // The user gives up while the writer waits for the drive.
+    int writes = 0, statusAfterAbort = -1;
+    sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+        if (c.cdb[0] == 0x2A && ++writes == 20) {
+            b.w.AbortBurn();
+            statusAfterAbort = b.w.GetComponentStatus();
+        }
+    };
     ASSERT_TRUE(b.w.Burn());
-    while (sim->commandCount < 40)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    b.w.AbortBurn();
-    EXPECT_EQ(b.w.GetComponentStatus(), 7);
     ASSERT_EQ(b.Finish(true), 1);
+    EXPECT_EQ(statusAfterAbort, 7);
     EXPECT_EQ(b.w.GetErrorNumber(), 4u);
     EXPECT_EQ(Closing(*sim), "35 5B/1/1 5B/2/255 51 1E 1B 01 00 ");
 }
@@ -502,4 +510,37 @@ TEST(UDFBridge, SecondSessionAtANonZeroBase) {
             << out;
         EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "second")) << out;
     }
+}
+
+// The end of a burn reaches the program through its user-interface thread.
+TEST(BurnCompletion, OnWriteDoneRunsThroughTheSynchronizer) {
+    TempDir tmp;
+    MakeTree(tmp / "src");
+    auto sim = std::make_shared<SimDrive>(SimMedium::DVDPlusRW);
+    Burner b(sim);
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::function<void()>> posted;
+    b.w.SetSynchronizer([&](std::function<void()> fn) {
+        std::lock_guard<std::mutex> g(m);
+        posted.push_back(std::move(fn));
+        cv.notify_all();
+    });
+    std::thread::id ranOn;
+    bool failed = true;
+    b.w.SetOnWriteDone([&](void*, bool f) {
+        ranOn = std::this_thread::get_id();
+        failed = f;
+    });
+    ASSERT_TRUE(b.w.InsertDir("/", tmp / "src", "*", true, false));
+    b.w.Prepare();
+    ASSERT_TRUE(b.w.Burn());
+    {
+        std::unique_lock<std::mutex> g(m);
+        ASSERT_TRUE(cv.wait_for(g, std::chrono::seconds(60), [&] { return !posted.empty(); }));
+    }
+    posted.front()();
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_FALSE(failed);
+    b.w.WaitForSession();
 }

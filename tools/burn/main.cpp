@@ -138,6 +138,7 @@ class Tool {
             }
         }
         w.WaitForSession();
+        w.UnlockMedium(); // the tray was locked for the writing or erasing
         if (!quiet && tty) std::fputc('\n', stderr);
         if (failed_) return ErrorExit();
         if (!quiet) std::fprintf(stderr, "done: %u blocks written\n", w.GetBlocksWritten());
