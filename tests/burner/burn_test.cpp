@@ -223,7 +223,12 @@ TEST(BurnRetries, BusyNotReadyAndResetThenWritten) {
         Burner b(sim);
         sim->busyCommands = 3;
         sim->notReadyCommands = 2;
+        int statusWhileClosing = -1;
+        sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+            if (c.cdb[0] == 0x5B) statusWhileClosing = b.w.GetComponentStatus();
+        };
         ASSERT_EQ(b.BurnFolder(tmp / "src"), 0);
+        EXPECT_EQ(statusWhileClosing, 4);
         EXPECT_EQ(Count(*sim, 0x2A), b.w.GetImageSize() / 32 + 5);
         EXPECT_EQ(sim->WrittenEnd(), b.w.GetImageSize());
     }
@@ -263,7 +268,13 @@ TEST(BurnFailures, WriteFailingForGoodClosesTheDiscAndReportsTheSense) {
     auto sim = std::make_shared<SimDrive>(SimMedium::DVDPlusR);
     sim->failWriteAt = 40;
     Burner b(sim);
+    int statusWhileClosing = -1;
+    sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+        if (c.cdb[0] == 0x5B) statusWhileClosing = b.w.GetComponentStatus();
+    };
     ASSERT_EQ(b.BurnFolder(tmp / "src"), 1);
+    EXPECT_EQ(statusWhileClosing, 9);
+    EXPECT_EQ(b.w.GetComponentStatus(), 0);
     uint32_t e = b.w.GetErrorNumber();
     EXPECT_EQ(e, 0x0C00u);
     EXPECT_EQ(b.w.GetErrorString(e), "Hardware Error 3072");

@@ -44,6 +44,7 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 
 # A port of our own on the loopback interface; the control socket is numbered after it.
 PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
