@@ -2,7 +2,9 @@
 // what a drive holds, with the program's own disc-writing engine.
 #include "burner/dwdiscwriter.h"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,13 @@
 #include <vector>
 
 namespace {
+
+// Ctrl-C or a termination request during a burn aborts it, so the disc is still closed and the
+// tray unlocked before the tool ends.
+volatile std::sig_atomic_t g_stop = 0;
+extern "C" void OnStopSignal(int) {
+    g_stop = 1;
+}
 
 void Usage(FILE* out) {
     std::fputs(
@@ -124,8 +133,14 @@ class Tool {
         const bool tty = isatty(STDERR_FILENO);
         {
             std::unique_lock<std::mutex> g(m_);
+            bool aborted = false;
             while (!done_) {
                 cv_.wait_for(g, std::chrono::milliseconds(500));
+                if (g_stop && !aborted && !done_) {
+                    aborted = true;
+                    std::fputs("\nquivera-burn: stopping; the disc is being closed\n", stderr);
+                    w.AbortBurn();
+                }
                 if (quiet || done_) continue;
                 uint32_t total = w.GetImageSize(), written = w.GetBlocksWritten();
                 unsigned pct = total ? unsigned(uint64_t(written) * 100 / total) : 0;
@@ -220,6 +235,12 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
+
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
 
     Tool t;
     if (list) return t.List();
