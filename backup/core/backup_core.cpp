@@ -621,7 +621,7 @@ RestoreReport RestoreFromBackup(const QString& programFolder, const QString& bac
                         QStringLiteral("WHERE Item_Photo_Name IS NOT NULL"),
                         QStringLiteral("ORDER BY ID_Number")});
                 while (!q.eof()) {
-                    const QString path = store::FromStoredText(q.text(0));
+                    const QString path = store::FromStoredText(q.text(1));
                     if (!path.isEmpty()) rows.push_back({t, q.integer(0), PictureFileName(path)});
                     q.next();
                 }
