@@ -457,7 +457,10 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
     }
     if (!options.verify) return report;
     // What was written, read back: the files' data first reach the medium.
-    ::sync();
+    {
+        Fd dir(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.fd >= 0) ::syncfs(dir.fd);
+    }
     say(options.progress, QStringLiteral("Verifying %1 files").arg(copied.size()));
     for (const Copied& c : copied) {
         if (c.database) {
