@@ -66,7 +66,7 @@ inline void AddPhotoEntry(store::Query& q, int id, const QString& item, const QS
                           store::ToStoredText(photo) + QStringLiteral("')")});
 }
 
-inline QStringList Photos(store::Query& q, const QString& table) {
+inline QStringList PhotoPaths(store::Query& q, const QString& table) {
     QStringList out;
     q.open(QStringList{QStringLiteral("SELECT Item_Photo_Name FROM [") + table +
                        QStringLiteral("] WHERE ID_Number > 0 ORDER BY ID_Number")});
