@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -361,14 +362,17 @@ bool SameContent(const QString& a, const QString& b) {
     if (sa.st_size != sb.st_size) return false;
     ::posix_fadvise(fa.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     ::posix_fadvise(fb.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Buffers kept from file to file: a check of many photographs is mostly reading.
     const qint64 chunk = 1 << 20;
-    std::vector<char> ba(chunk), bb(chunk);
+    thread_local std::unique_ptr<char[]> bufferA(new char[chunk]), bufferB(new char[chunk]);
+    char* ba = bufferA.get();
+    char* bb = bufferB.get();
     for (;;) {
-        const qint64 na = readFull(fa.fd, ba.data(), chunk);
-        const qint64 nb = readFull(fb.fd, bb.data(), chunk);
+        const qint64 na = readFull(fa.fd, ba, chunk);
+        const qint64 nb = readFull(fb.fd, bb, chunk);
         if (na < 0 || nb < 0 || na != nb) return false;
         if (na == 0) return true;
-        if (std::memcmp(ba.data(), bb.data(), size_t(na)) != 0) return false;
+        if (std::memcmp(ba, bb, size_t(na)) != 0) return false;
     }
 }
 
@@ -462,11 +466,15 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
         if (dir.fd >= 0) ::syncfs(dir.fd);
     }
     say(options.progress, QStringLiteral("Verifying %1 files").arg(copied.size()));
-    for (const Copied& c : copied) {
+    std::vector<char> same(copied.size(), 1);
+    for (size_t i = 0; i < copied.size(); ++i)
+        if (!copied[i].database) same[i] = SameContent(copied[i].source, copied[i].target);
+    for (size_t i = 0; i < copied.size(); ++i) {
+        const Copied& c = copied[i];
         if (c.database) {
             const QString why = CheckUserDatabase(c.target);
             if (!why.isEmpty()) report.unverified << c.target + QStringLiteral(" (") + why + ')';
-        } else if (!SameContent(c.source, c.target)) {
+        } else if (!same[i]) {
             report.unverified << c.target;
         }
     }
