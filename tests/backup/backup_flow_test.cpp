@@ -132,7 +132,9 @@ TEST(BackupAndRestore, ThreeFoldersToAFolderAndBackIntoAFreshProgramFolder) {
         EXPECT_TRUE(run.modal->messages.empty());
     }
 
-    // Into a fresh program folder.
+    // Into a fresh program folder, from files that arrive read-only as from a disc.
+    for (const QString& f : Snapshot(backupFolder).keys())
+        QFile(backupFolder + QLatin1Char('/') + f).setPermissions(QFileDevice::ReadOwner);
     ProgramRun fresh;
     fresh.start();
     const QString home = fresh.folder.path();
@@ -152,6 +154,10 @@ TEST(BackupAndRestore, ThreeFoldersToAFolderAndBackIntoAFreshProgramFolder) {
     }
     EXPECT_EQ(PhotoPaths(fresh.q(), QStringLiteral("Garage"))[1],
               home + QStringLiteral("Pictures/it's.jpg"));
+    for (const char* f : {"QIVUser.mdb", "Pictures/a.jpg"})
+        EXPECT_TRUE(QFileInfo(home + QString::fromLatin1(f)).permissions() &
+                    QFileDevice::WriteOwner)
+            << f;
     // The working inventory is shown again, the session marked as running.
     EXPECT_EQ(fresh.state().IDCounter, 3);
     EXPECT_EQ(fresh.markers(), 1);
@@ -223,4 +229,39 @@ TEST(BackupAndRestore, FolderThatCannotBeMadeKeepsTheDialogOpen) {
     ASSERT_EQ(run.modal->messages.size(), 1u);
     EXPECT_EQ(run.modal->messages[0].text, QStringLiteral("Could not create backup directory"));
     EXPECT_EQ(run.modal->messages[0].caption, QStringLiteral("Error"));
+}
+
+TEST(BackupAndRestore, UnsavedNamedInventoryIsSavedUnderItsNameFirstCancelStopsTheBackup) {
+    ProgramRun run;
+    run.start();
+    QTemporaryDir dest;
+    run.addEntries(2, QStringLiteral("Vase"));
+    run.saveAsStep(QStringLiteral("Hall"));
+    run.main().SaveInventoryAs1->trigger();
+    run.addEntries(1, QStringLiteral("Rug"));
+    ASSERT_TRUE(run.state().InventoryModified);
+
+    // Cancel: the backup dialog stays, nothing is written.
+    bool stayed = false;
+    BackupStep(run, dest.path(), [&](TdlgBackup& b) {
+        stayed = StaysOpenAfter(b, QStringLiteral("Button2"));
+        ClickButton(b, QStringLiteral("Button1"));
+    });
+    run.clickStep(QStringLiteral("Button1"));
+    run.main().BackupInventory1->trigger();
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(run.state().InventoryModified);
+    EXPECT_FALSE(QFileInfo::exists(dest.filePath(QStringLiteral("QIVBackup"))));
+    EXPECT_EQ(run.items(QStringLiteral("Hall")).size(), 2);
+
+    // Save: under the open name, without asking for one.
+    BackupStep(run, dest.path(), [](TdlgBackup& b) { ClickButton(b, QStringLiteral("Button2")); });
+    run.clickStep(QStringLiteral("Button3"));
+    run.main().BackupInventory1->trigger();
+    EXPECT_EQ(run.shown().mid(1), (QStringList{"dlgBackup", "dlgSaveBeforeBackup", "dlgBackup",
+                                               "dlgSaveBeforeBackup"}));
+    EXPECT_FALSE(run.state().InventoryModified);
+    EXPECT_EQ(run.items(QStringLiteral("Hall")).size(), 3);
+    UserDb copy(dest.filePath(QStringLiteral("QIVBackup/")));
+    EXPECT_EQ(copy.value(QStringLiteral("SELECT COUNT(*) FROM Hall WHERE ID_Number > 0")), 3);
 }
