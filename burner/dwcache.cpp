@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dw {
@@ -205,6 +206,16 @@ bool StreamUDFArea(TStager& s, TCDFiles& f) {
 
 bool StreamImage(TStager& s, TCDFiles& f) {
     const uint64_t B = kBlockSize;
+    if (f.burningImage) {
+        // An image file as it is, padded to the whole chunks the writer takes.
+        struct stat st {};
+        if (::stat(f.imagePath.c_str(), &st) != 0) {
+            s.Fail(kErrOpenFile, f.imagePath);
+            return false;
+        }
+        return StreamFile(s, f.imagePath, uint64_t(st.st_size)) &&
+               s.ZerosTo(uint64_t(f.imageSize) * B);
+    }
     // The in-memory header, then the parts of the header that are read or made on demand.
     if (!s.Bytes(f.header.data(), f.header.size())) return false;
     {

@@ -109,8 +109,13 @@ void WriteChunks(TCDFiles& f, bool& writeFailed) {
         bool ok = f.sink->WriteBlocks(c.data, blocks, block);
         ReleaseChunk(f, c.data);
         if (!ok) {
+            // An abort by the user ended the writing: no failure of its own.
+            if (f.abort && f.error == kErrAborted) break;
             // Abort path: the cache thread stops at its next test.
-            SetErrorOnce(f, kErrCreateFile, f.imagePath);
+            if (uint32_t code = f.sink->FailureCode())
+                SetErrorCode(f, code);
+            else
+                SetErrorOnce(f, kErrCreateFile, f.imagePath);
             f.abort = 1;
             f.queueChanged.notify_all();
             std::this_thread::sleep_for(100ms);
@@ -150,6 +155,7 @@ void WriteThreadExecute(TCDFiles& f) {
     f.status = kStatusWriting;
     f.blocksWritten = 0;
     try {
+        f.sink->Begin();
         WriteChunks(f, writeFailed);
     } catch (...) {
         SetErrorCode(f, CodeOfCurrentException());
@@ -158,7 +164,7 @@ void WriteThreadExecute(TCDFiles& f) {
         f.status = kStatusWriteFailed;
         writeFailed = true;
     }
-    if (f.status != kStatusWriteFailed) f.status = kStatusClosing;
+    if (f.status != kStatusWriteFailed && f.status != kStatusAborted) f.status = kStatusClosing;
     try {
         if (!f.sink->Close(writeFailed)) {
             SetErrorOnce(f, kErrCreateFile, f.imagePath);
@@ -178,7 +184,7 @@ void WriteThreadExecute(TCDFiles& f) {
 
 bool StartSession(TCDFiles& f, std::unique_ptr<TImageSink> sink) {
     try {
-        if (!BuildHeader(f)) return false;
+        if (!f.burningImage && !BuildHeader(f)) return false;
     } catch (...) {
         f.header.clear();
         f.header.shrink_to_fit();

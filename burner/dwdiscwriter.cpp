@@ -1,7 +1,10 @@
 #include "burner/dwdiscwriter.h"
 
+#include "burner/dwburn.h"
 #include "burner/dwcdburner.h"
+#include "burner/dwscsilib.h"
 #include "burner/dwiso9660.h"
+#include "burner/dwsysutilsw.h"
 #include "burner/dwtree.h"
 
 namespace dw {
@@ -143,10 +146,10 @@ void TDiscWriter::SetOnWriteDone(TWriteDoneEvent handler) {
     });
 }
 TEraseDoneEvent TDiscWriter::GetOnEraseDone() const {
-    return Guard(*files_, TEraseDoneEvent(), [&] { return onEraseDone_; });
+    return Guard(*files_, TEraseDoneEvent(), [&] { return device_->eraseHandler; });
 }
 void TDiscWriter::SetOnEraseDone(TEraseDoneEvent handler) {
-    onEraseDone_ = std::move(handler);
+    if (!IsBusy()) device_->eraseHandler = std::move(handler);
 }
 void TDiscWriter::SetSynchronizer(TSynchronizer s) {
     GuardVoid(*files_, [&] {
@@ -269,10 +272,16 @@ uint32_t TDiscWriter::GetErrorNumber() {
     return dw::GetErrorNumber(*files_, *device_);
 }
 std::string TDiscWriter::GetErrorString(uint32_t code) {
-    return Guard(*files_, std::string(), [&] { return dw::GetErrorString(*files_, code); });
+    return Guard(*files_, std::string(), [&] {
+        if (auto text = DeviceErrorText(code)) return *text;
+        return dw::GetErrorString(*files_, code);
+    });
 }
 std::u16string TDiscWriter::GetErrorStringW(uint32_t code) {
-    return Guard(*files_, std::u16string(), [&] { return dw::GetErrorStringW(*files_, code); });
+    return Guard(*files_, std::u16string(), [&] {
+        if (auto text = DeviceErrorText(code)) return Utf8ToUtf16(*text);
+        return dw::GetErrorStringW(*files_, code);
+    });
 }
 uint16_t TDiscWriter::GetComponentStatus() const {
     return dw::GetComponentStatus(*files_);
@@ -284,5 +293,157 @@ void TDiscWriter::SetVolumeIDW(std::u16string_view id) {
     if (dw::IsBusy(*files_)) return; // the threads are reading the layout
     GuardVoid(*files_, [&] { dw::SetVolumeIDW(*files_, id); });
 }
+
+} // namespace dw
+
+namespace dw {
+
+// Drive methods: the command layer never throws; the guard keeps allocation failures out too.
+#define DW_DEVICE(R, failed, expr) return Guard(*files_, R(failed), [&]() -> R { return expr; })
+
+bool TDiscWriter::InitializeASPI(std::string_view path) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::InitializeASPI(*device_, path));
+}
+int TDiscWriter::GetDeviceCount() const {
+    return dw::GetDeviceCount(*device_);
+}
+std::string TDiscWriter::GetDeviceName(int index) const {
+    return Guard(*files_, std::string(), [&] { return dw::GetDeviceName(*device_, index); });
+}
+bool TDiscWriter::SelectDevice(int index) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::SelectDevice(*device_, index));
+}
+bool TDiscWriter::SelectDeviceByLetter(std::string_view letter) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::SelectDeviceByLetter(*device_, letter));
+}
+int TDiscWriter::GetSelectedDevice() const {
+    return dw::GetSelectedDevice(*device_);
+}
+std::string TDiscWriter::GetDeviceLetter() const {
+    return Guard(*files_, std::string("?"), [&] { return dw::GetDeviceLetter(*device_); });
+}
+int TDiscWriter::AddDevice(std::string_view name) {
+    if (IsBusy()) return -1;
+    DW_DEVICE(int, -1, dw::AddDevice(*device_, name));
+}
+int TDiscWriter::AddDeviceTransport(std::string_view letter, std::string_view displayName,
+                                    std::shared_ptr<TScsiTransport> transport) {
+    if (IsBusy()) return -1;
+    DW_DEVICE(int, -1, dw::AddDeviceTransport(*device_, letter, displayName, transport));
+}
+bool TDiscWriter::DeviceCan(int capability) const {
+    return dw::DeviceCan(*device_, capability);
+}
+bool TDiscWriter::DeviceIsBurner() const {
+    return dw::DeviceIsBurner(*device_);
+}
+// While a burn or an erase runs, the drive belongs to its thread.
+bool TDiscWriter::TestUnitReady() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::TestUnitReady(*device_));
+}
+bool TDiscWriter::LockMedium() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::LockMedium(*device_));
+}
+bool TDiscWriter::UnlockMedium() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::UnlockMedium(*device_));
+}
+bool TDiscWriter::UnlockDrive() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::UnlockDrive(*device_));
+}
+bool TDiscWriter::LoadMedium(bool immediate) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::LoadMedium(*device_, immediate));
+}
+bool TDiscWriter::EjectMedium(bool immediate) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::EjectMedium(*device_, immediate));
+}
+bool TDiscWriter::Erasable() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::Erasable(*device_));
+}
+bool TDiscWriter::Writable() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::Writable(*device_));
+}
+int TDiscWriter::DiscIs() {
+    if (IsBusy()) return device_->mediaKind;
+    DW_DEVICE(int, 0, dw::DiscIs(*device_));
+}
+int TDiscWriter::SessionsOnDisc() {
+    if (IsBusy()) return 0;
+    DW_DEVICE(int, 0, dw::SessionsOnDisc(*device_));
+}
+uint32_t TDiscWriter::GetFreeBlocksOnDisc() {
+    if (IsBusy()) return 0;
+    DW_DEVICE(uint32_t, 0, dw::GetFreeBlocksOnDisc(*device_));
+}
+uint32_t TDiscWriter::GetTotalBlocksOnDisc() {
+    if (IsBusy()) return 0;
+    DW_DEVICE(uint32_t, 0, dw::GetTotalBlocksOnDisc(*device_));
+}
+TSenseInfo TDiscWriter::GetLastSense() const {
+    return dw::GetLastSense(*device_);
+}
+uint16_t TDiscWriter::GetDeviceMaxWriteSpeed() const {
+    return dw::GetDeviceMaxWriteSpeed(*device_);
+}
+uint16_t TDiscWriter::GetDeviceMaxReadSpeed() const {
+    return dw::GetDeviceMaxReadSpeed(*device_);
+}
+uint16_t TDiscWriter::GetMaxWriteSpeed() const {
+    return dw::GetMaxWriteSpeed(*device_);
+}
+uint16_t TDiscWriter::GetReadSpeed() const {
+    return dw::GetReadSpeed(*device_);
+}
+uint16_t TDiscWriter::GetWriteSpeed() const {
+    return dw::GetWriteSpeed(*device_);
+}
+bool TDiscWriter::SetDeviceSpeed(uint16_t readSpeed, uint16_t writeSpeed) {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::SetDeviceSpeed(*device_, readSpeed, writeSpeed));
+}
+uint32_t TDiscWriter::GetDeviceBufferSize() const {
+    return dw::GetDeviceBufferSize(*device_);
+}
+uint32_t TDiscWriter::GetDeviceBufferPosition() const {
+    return dw::GetDeviceBufferPosition(*device_);
+}
+bool TDiscWriter::GetPerformOPC() const {
+    return device_->performOPC;
+}
+void TDiscWriter::SetPerformOPC(bool v) {
+    device_->performOPC = v;
+}
+bool TDiscWriter::Burn() {
+    DW_DEVICE(bool, false, dw::Burn(*files_, *device_));
+}
+bool TDiscWriter::BurnISOImage(const std::string& imageFile) {
+    DW_DEVICE(bool, false, dw::BurnISOImage(*files_, *device_, imageFile));
+}
+bool TDiscWriter::EraseDisc(bool quick) {
+    DW_DEVICE(bool, false, dw::EraseDisc(*files_, *device_, quick));
+}
+int TDiscWriter::ImportSession(int session, std::string_view destPath) {
+    return ImportSessionW(session, Utf8ToUtf16(destPath));
+}
+int TDiscWriter::ImportSessionW(int session, std::u16string_view destPath) {
+    if (IsBusy()) return 0;
+    DW_DEVICE(int, 0, dw::ImportSessionW(*files_, *device_, session, destPath));
+}
+bool TDiscWriter::InitializeDiscWriter() {
+    if (IsBusy()) return false;
+    DW_DEVICE(bool, false, dw::InitializeDiscWriter(*files_, *device_));
+}
+
+#undef DW_DEVICE
 
 } // namespace dw

@@ -77,6 +77,62 @@ class TDiscWriter {
     // Blocks until the threads of the last build have ended; not from inside OnWriteDone.
     void WaitForSession();
 
+    // Drives: discovery and selection. A drive's letter is its device name (sr0); a drive
+    // reached over iSCSI is named by its iscsi://HOST:PORT/TARGET/LUN URL.
+    bool InitializeASPI(std::string_view path = {});
+    int GetDeviceCount() const;
+    std::string GetDeviceName(int index) const;
+    bool SelectDevice(int index);
+    bool SelectDeviceByLetter(std::string_view letter);
+    int GetSelectedDevice() const;
+    std::string GetDeviceLetter() const;
+    // Adds the drive named by "sr0", "/dev/sr0" or an iscsi:// URL to the table; its index or -1.
+    int AddDevice(std::string_view name);
+    // Adds a drive reached through the given transport; its index or -1.
+    int AddDeviceTransport(std::string_view letter, std::string_view displayName,
+                           std::shared_ptr<TScsiTransport> transport);
+    bool DeviceCan(int capability) const;
+    bool DeviceIsBurner() const;
+
+    // Drive and disc state
+    bool TestUnitReady();
+    bool LockMedium();
+    bool UnlockMedium();
+    bool UnlockDrive();
+    bool LoadMedium(bool immediate);
+    bool EjectMedium(bool immediate);
+    bool Erasable();
+    bool Writable();
+    int DiscIs();
+    int SessionsOnDisc();
+    uint32_t GetFreeBlocksOnDisc();
+    uint32_t GetTotalBlocksOnDisc();
+    // Sense key, ASC and ASCQ of the last command.
+    TSenseInfo GetLastSense() const;
+
+    // Speeds (kB/s; 0 = maximum) and the drive's buffer
+    uint16_t GetDeviceMaxWriteSpeed() const;
+    uint16_t GetDeviceMaxReadSpeed() const;
+    uint16_t GetMaxWriteSpeed() const;
+    uint16_t GetReadSpeed() const;
+    uint16_t GetWriteSpeed() const;
+    bool SetDeviceSpeed(uint16_t readSpeed, uint16_t writeSpeed);
+    uint32_t GetDeviceBufferSize() const;
+    uint32_t GetDeviceBufferPosition() const;
+    bool GetPerformOPC() const;
+    void SetPerformOPC(bool value);
+
+    // Writing onto the selected drive. Burn and BurnISOImage return true when the threads run;
+    // the end arrives through OnWriteDone. EraseDisc reports through OnEraseDone.
+    bool Burn();
+    bool BurnISOImage(const std::string& imageFile);
+    bool EraseDisc(bool quick);
+    // Imports the tree of a session (0 = the last) under destPath; the session number used.
+    int ImportSession(int session, std::string_view destPath);
+    int ImportSessionW(int session, std::u16string_view destPath);
+    // Burn-proof on, drive discovery, an empty tree and an 8 MiB cache.
+    bool InitializeDiscWriter();
+
     // Errors and state
     uint32_t GetErrorNumber();
     std::string GetErrorString(uint32_t code);
@@ -91,7 +147,6 @@ class TDiscWriter {
   private:
     std::unique_ptr<TCDFiles> files_;
     std::unique_ptr<TSCSIDevice> device_;
-    TEraseDoneEvent onEraseDone_;
 };
 
 } // namespace dw

@@ -1,6 +1,8 @@
 // Record types shared by every unit of the disc writer.
 #pragma once
 
+#include "burner/dwdevicetypes.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -134,18 +136,15 @@ struct TFileEntry {
     uint32_t udfBlock = 0;
 };
 
-// The device side: only the settings and the last error are held until the command layer exists.
-struct TSCSIDevice {
-    bool burnProof = true;
-    bool testWrite = false;
-    bool finalizeDisc = false;
-    uint32_t lastError = 0;
-};
 
 // Where the write thread sends the stream of the image: an image file or, later, a drive.
 class TImageSink {
   public:
     virtual ~TImageSink() = default;
+    // Prepares the target before the first block (on the write thread).
+    virtual void Begin() {}
+    // The error code of a failed write; 0 lets the caller choose.
+    virtual uint32_t FailureCode() const { return 0; }
     // Writes `blocks` whole blocks at image block `block`; false when the write failed for good.
     virtual bool WriteBlocks(const uint8_t* data, uint32_t blocks, uint32_t block) = 0;
     // Ends the stream; `failed` tells whether the writing stopped early.
@@ -154,7 +153,6 @@ class TImageSink {
 
 // Completion of a burn or image build. Sender is the component (opaque here).
 using TWriteDoneEvent = std::function<void(void* sender, bool writeFailed)>;
-using TEraseDoneEvent = std::function<void(void* sender, bool eraseFailed)>;
 // Runs a procedure on the user-interface thread; when empty, procedures run on the calling thread.
 using TSynchronizer = std::function<void(std::function<void()>)>;
 
