@@ -97,9 +97,25 @@ TdlgBackup::TdlgBackup(QWidget* parent) : QDialog(parent) {
 }
 
 void TdlgBackup::FormCreate() {
-    tree_->fillDrives();
+    backup::ConfigureForBackup(DiscWriter1);
+    // The burn's end is handled on the user-interface thread.
+    DiscWriter1.SetSynchronizer([this](std::function<void()> fn) {
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    });
+    DiscWriter1.SetOnWriteDone(
+        [this](void*, bool failed) { ui::Guarded([&] { DiscWriter1WriteDone(failed); }); });
+    DiscWriter1.InitializeASPI({});
+    fillDrives();
     tree_->setDirectory(QDir::homePath());
     BackupFiles.clear();
+}
+
+void TdlgBackup::fillDrives() {
+    QStringList discs;
+    for (int i = 0; i < DiscWriter1.GetDeviceCount(); ++i)
+        if (DiscWriter1.SelectDevice(i))
+            discs << QString::fromStdString(DiscWriter1.GetDeviceLetter());
+    tree_->fillDrives(discs);
 }
 
 QString TdlgBackup::directory() const {
@@ -150,11 +166,20 @@ void TdlgBackup::FormClose() {
 }
 
 void TdlgBackup::evaluateDrive(bool afterDriveChange) {
-    ToDisc = false;
-    DirectoryListBox1->setEnabled(true);
-    const QStorageInfo volume(directory());
-    SpaceFree = volume.bytesAvailable();
-    DriveSize = volume.bytesTotal();
+    const QString letter = DriveComboBox1->currentData().toString();
+    const bool device = !letter.isEmpty() && !letter.startsWith(QLatin1Char('/'));
+    const backup::DiscDrive drive =
+        device ? backup::EvaluateDisc(DiscWriter1, letter) : backup::DiscDrive{};
+    ToDisc = drive.burner;
+    DirectoryListBox1->setEnabled(!ToDisc);
+    if (ToDisc) {
+        SpaceFree = drive.free;
+        DriveSize = drive.size;
+    } else {
+        const QStorageInfo volume(directory());
+        SpaceFree = volume.bytesAvailable();
+        DriveSize = volume.bytesTotal();
+    }
     const backup::SpaceVerdict v =
         backup::EvaluateSpace(SpaceNeeded, SpaceFree, DriveSize, ToDisc, afterDriveChange);
     Label3->setText(v.label3);
@@ -192,7 +217,7 @@ void TdlgBackup::DriveComboBox1Change() {
     DirectoryListBox1->clear();
     const QString root = DriveComboBox1->currentData().toString();
     // A folder-mode drive moves the tree to its root and reads it again.
-    if (!tree_->setDirectory(root)) evaluateDrive(true);
+    if (!root.startsWith(QLatin1Char('/')) || !tree_->setDirectory(root)) evaluateDrive(true);
     layOut();
 }
 
@@ -231,7 +256,39 @@ void TdlgBackup::Button2Click() {
         s.ADOQuery2.close();
         backup::CollectBackupFiles(s.ADOQuery2, s.programFolder, BackupFiles);
     }
-    folderBackup();
+    if (ToDisc)
+        discBackup();
+    else
+        folderBackup();
+}
+
+void TdlgBackup::discBackup() {
+    auto& s = app::State();
+    s.ADOQuery2.close();
+    setBusy(true);
+    disc_ = std::make_unique<backup::DiscBackup>(DiscWriter1, s.programFolder);
+    const backup::DiscBackupReport report = disc_->start(BackupFiles);
+    // Running: the dialog stays, its controls disabled, until the writer reports the end.
+    if (report.started || report.ignored) return;
+    closeAfterDisc(report);
+}
+
+void TdlgBackup::DiscWriter1WriteDone(bool writeFailed) {
+    if (!disc_) return;
+    const backup::DiscBackupReport report = disc_->finish(writeFailed);
+    if (report.ignored) return;
+    closeAfterDisc(report);
+}
+
+void TdlgBackup::closeAfterDisc(const backup::DiscBackupReport& report) {
+    setBusy(false);
+    app::State().DialogCancelled = false;
+    if (report.failed)
+        ui::Modal::message(kErrors, kErrorsCaption);
+    else if (!report.unverified.isEmpty())
+        ui::Modal::message(backup::VerificationMessage(report.unverified),
+                           QStringLiteral("Backup Not Valid"));
+    accept();
 }
 
 void TdlgBackup::folderBackup() {

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "backup/core/backup_core.h"
+#include "backup/core/disc_backup.h"
+#include "burner/dwdiscwriter.h"
+
+#include <memory>
 
 #include <QDialog>
 
@@ -26,6 +30,10 @@ class TdlgBackup : public QDialog {
     void DirectoryListBox1Change();
     void Button2Click(); // OK
     void Button1Click(); // Cancel
+    // The end of a disc backup's burn, on the user-interface thread.
+    void DiscWriter1WriteDone(bool writeFailed);
+    // The drive list again: mounted volumes, then the disc writer's drives by name.
+    void fillDrives();
 
     // The folder the tree shows; the backup goes into its QIVBackup folder.
     QString directory() const;
@@ -53,12 +61,15 @@ class TdlgBackup : public QDialog {
     QLabel* Label8;
     QPushButton* Button2;
     QPushButton* Button1;
+    dw::TDiscWriter DiscWriter1;
 
   private:
     void evaluateDrive(bool afterDriveChange);
     void layOut();
     void setBusy(bool busy);
     void folderBackup();
+    void discBackup();
+    void closeAfterDisc(const backup::DiscBackupReport& report);
 
     FolderTree* tree_;
     backup::BackupFiles BackupFiles;
@@ -67,4 +78,5 @@ class TdlgBackup : public QDialog {
     qint64 DriveSize = 0;
     bool ToDisc = false;
     bool DuplicateNames = false;
+    std::unique_ptr<backup::DiscBackup> disc_;
 };
