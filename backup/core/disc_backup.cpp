@@ -42,6 +42,8 @@ DiscDrive EvaluateDisc(dw::TDiscWriter& writer, const QString& letter) {
     if (!writer.SelectDeviceByLetter(utf8(letter)) || !writer.DeviceIsBurner()) return d;
     d.burner = true;
     if (writer.TestUnitReady()) {
+        // The kind of medium first: a rewritable disc counts as writable whatever it holds.
+        writer.DiscIs();
         d.free = qint64(writer.GetFreeBlocksOnDisc()) * 2048;
         d.size = qint64(writer.GetTotalBlocksOnDisc()) * 2048;
     }
