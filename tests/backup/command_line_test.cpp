@@ -90,6 +90,10 @@ TEST(CommandLine, FailuresEndWithANonZeroStatus) {
     EXPECT_EQ(job.status, 1);
     EXPECT_TRUE(job.errors.contains(QStringLiteral("x.jpg"))) << job.errors.toStdString();
 
+    job = RunJob(home.path(), {QStringLiteral("--backup-disc"), QStringLiteral("nosuchdrive")});
+    EXPECT_EQ(job.status, 1);
+    EXPECT_TRUE(job.errors.contains(QStringLiteral("nosuchdrive"))) << job.errors.toStdString();
+
     // A restore is refused while the program runs on the folder.
     UserFolder other;
     const auto before = UserFiles(other.path());
