@@ -66,7 +66,8 @@ void WaitUnitReady(TCDFiles& f, TSCSIDevice& d) {
         Pause(f, d.readyPollMs, false);
 }
 
-uint32_t DeviceFailureCode(const TSCSIDevice& d) {
+uint32_t DeviceFailureCode(TSCSIDevice& d) {
+    d.failureSense = GetLastSense(d);
     uint32_t n = uint32_t(d.sense[12]) * 256 + d.sense[13];
     return n ? n : kErrDeviceFailed;
 }
@@ -260,14 +261,16 @@ void SetError(TCDFiles& f, uint32_t code, const std::string& name = std::string(
 
 // The checks and the drive steps before the threads start; false with the error set.
 bool StartOnDrive(TCDFiles& f, TSCSIDevice& d, bool image) {
+    d.failureSense = TSenseInfo{};
     if (d.selected < 0) {
         SetError(f, kErrNoDevice);
         return false;
     }
     int m = DiscIs(d);
     if (m == kMediaUnknown) {
-        SetError(f, TestUnitReady(d) || d.sense[12] == 0 ? kErrNoDisc : DeviceFailureCode(d));
-        if (d.sense[12] == 0x3A) SetError(f, kErrNoDisc);
+        bool ready = TestUnitReady(d);
+        uint32_t code = DeviceFailureCode(d);
+        SetError(f, ready || d.sense[12] == 0 || d.sense[12] == 0x3A ? kErrNoDisc : code);
         return false;
     }
     if (m == kMediaCDROM || m == kMediaDVDROM || m == kMediaDDCDROM || !Writable(d)) {
@@ -411,6 +414,7 @@ void EraseThreadExecute(TCDFiles& f, TSCSIDevice& d) {
     } catch (...) {
         failed = true;
     }
+    if (failed) d.failureSense = GetLastSense(d);
     f.status = kStatusIdle;
     TEraseDoneEvent handler = d.eraseHandler;
     void* sender = f.sender;

@@ -149,6 +149,7 @@ struct TSCSIDevice {
     int mediaKind = 0;
 
     uint8_t sense[32] = {};
+    TSenseInfo failureSense; // of the command that made the last burn or erase fail
     bool busy = false;
     std::atomic<uint32_t> lastError{0};
 

@@ -392,6 +392,9 @@ uint32_t TDiscWriter::GetTotalBlocksOnDisc() {
 TSenseInfo TDiscWriter::GetLastSense() const {
     return dw::GetLastSense(*device_);
 }
+TSenseInfo TDiscWriter::GetFailureSense() const {
+    return device_->failureSense;
+}
 uint16_t TDiscWriter::GetDeviceMaxWriteSpeed() const {
     return dw::GetDeviceMaxWriteSpeed(*device_);
 }

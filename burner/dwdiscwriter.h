@@ -109,6 +109,8 @@ class TDiscWriter {
     uint32_t GetTotalBlocksOnDisc();
     // Sense key, ASC and ASCQ of the last command.
     TSenseInfo GetLastSense() const;
+    // Sense of the command that made the last burn or erase fail (zero when none did).
+    TSenseInfo GetFailureSense() const;
 
     // Speeds (kB/s; 0 = maximum) and the drive's buffer
     uint16_t GetDeviceMaxWriteSpeed() const;

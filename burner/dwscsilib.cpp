@@ -236,8 +236,8 @@ int AddDevice(TSCSIDevice& d, std::string_view name) {
     TScsiOutcome o;
     bool ok = t->Execute(c, o) && o.targetStatus == 0;
     t->Close();
-    if (!ok) return -1;
-    e.type = answer[0] & 0x1F;
+    if (!ok || (answer[0] & 0x1F) != 5) return -1; // only optical drives are taken
+    e.type = 5;
     e.hostAdapter = uint8_t(d.devices.size());
     e.name = DisplayName(e, answer);
     d.devices.push_back(std::move(e));

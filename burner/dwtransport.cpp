@@ -124,6 +124,8 @@ class TIscsiTransport : public TScsiTransport {
         int dir = c.direction == TDataDirection::In    ? SCSI_XFER_READ
                   : c.direction == TDataDirection::Out ? SCSI_XFER_WRITE
                                                        : SCSI_XFER_NONE;
+        // A target that stops answering ends the command after its time-out, not never.
+        iscsi_set_timeout(iscsi_, int(c.timeoutSeconds));
         scsi_task* task = scsi_create_task(c.cdbLength, cdb, dir, int(c.length));
         if (!task) return false;
         iscsi_data out{};

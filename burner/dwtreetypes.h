@@ -136,7 +136,6 @@ struct TFileEntry {
     uint32_t udfBlock = 0;
 };
 
-
 // Where the write thread sends the stream of the image: an image file or, later, a drive.
 class TImageSink {
   public:

@@ -88,9 +88,11 @@ uint32_t FidLength(const TFileEntry* e) {
     return uint32_t((38 + n + 3) & ~size_t(3));
 }
 
+// The partition starts at its image block plus the session base (as the partition descriptor
+// records it), so a file of this session lies at the same logical block whatever the base.
 uint32_t LogicalBlockOfFile(const TCDFiles& f, const TFileEntry& e) {
     uint32_t abs = e.absoluteExtent ? e.extent : f.fileDataStart + e.extent + f.sessionBase;
-    return abs - f.udf.partitionStart;
+    return abs - (f.udf.partitionStart + f.sessionBase);
 }
 
 // File entry of a folder or a file into one zeroed block.

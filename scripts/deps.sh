@@ -8,6 +8,7 @@ packages=(
   fonts-liberation fonts-liberation2 sqlite3
   xvfb xauth poppler-utils libjpeg-turbo-progs
   xorriso genisoimage p7zip-full udftools python3 python3-pycdlib
+  libiscsi-dev libiscsi-bin tgt
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <cstdio>
 #include <future>
 #include <map>
@@ -15,6 +18,8 @@
 using namespace burner_test;
 
 namespace {
+
+const std::string kUdfSessionReader = QUIVERA_UDF_SESSION_READER;
 
 // Relative path -> contents ("/" for a folder) of everything below `root`.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
@@ -218,7 +223,12 @@ TEST(BurnRetries, BusyNotReadyAndResetThenWritten) {
         Burner b(sim);
         sim->busyCommands = 3;
         sim->notReadyCommands = 2;
+        int statusWhileClosing = -1;
+        sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+            if (c.cdb[0] == 0x5B) statusWhileClosing = b.w.GetComponentStatus();
+        };
         ASSERT_EQ(b.BurnFolder(tmp / "src"), 0);
+        EXPECT_EQ(statusWhileClosing, 4);
         EXPECT_EQ(Count(*sim, 0x2A), b.w.GetImageSize() / 32 + 5);
         EXPECT_EQ(sim->WrittenEnd(), b.w.GetImageSize());
     }
@@ -258,7 +268,13 @@ TEST(BurnFailures, WriteFailingForGoodClosesTheDiscAndReportsTheSense) {
     auto sim = std::make_shared<SimDrive>(SimMedium::DVDPlusR);
     sim->failWriteAt = 40;
     Burner b(sim);
+    int statusWhileClosing = -1;
+    sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+        if (c.cdb[0] == 0x5B) statusWhileClosing = b.w.GetComponentStatus();
+    };
     ASSERT_EQ(b.BurnFolder(tmp / "src"), 1);
+    EXPECT_EQ(statusWhileClosing, 9);
+    EXPECT_EQ(b.w.GetComponentStatus(), 0);
     uint32_t e = b.w.GetErrorNumber();
     EXPECT_EQ(e, 0x0C00u);
     EXPECT_EQ(b.w.GetErrorString(e), "Hardware Error 3072");
@@ -275,12 +291,17 @@ TEST(BurnFailures, AbortInTheMiddleClosesTheDisc) {
     Burner b(sim);
     ASSERT_TRUE(b.w.InsertDir("/", tmp / "src", "*", true, false));
     b.w.Prepare();
+    // The user gives up while the writer waits for the drive.
+    int writes = 0, statusAfterAbort = -1;
+    sim->beforeCommand = [&](const dw::TScsiCommand& c) {
+        if (c.cdb[0] == 0x2A && ++writes == 20) {
+            b.w.AbortBurn();
+            statusAfterAbort = b.w.GetComponentStatus();
+        }
+    };
     ASSERT_TRUE(b.w.Burn());
-    while (sim->commandCount < 40)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    b.w.AbortBurn();
-    EXPECT_EQ(b.w.GetComponentStatus(), 7);
     ASSERT_EQ(b.Finish(true), 1);
+    EXPECT_EQ(statusAfterAbort, 7);
     EXPECT_EQ(b.w.GetErrorNumber(), 4u);
     EXPECT_EQ(Closing(*sim), "35 5B/1/1 5B/2/255 51 1E 1B 01 00 ");
 }
@@ -454,4 +475,83 @@ TEST(ImportSession, BurntDiscGivesBackItsTreeAndASecondSessionKeepsIt) {
         << out;
     WriteFile(tmp / "src/added.txt", Bytes(5000, 7));
     EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "src")) << out;
+}
+
+// A second session (the first without a bridge): the bridge at a non-zero session base. On a
+// DVD+RW the new session's first chunk is also at block 0, so every reader finds it through the
+// recognition sequence there and the anchor in the last block; on a DVD+R udfinfo is pointed at
+// the session.
+TEST(UDFBridge, SecondSessionAtANonZeroBase) {
+    for (SimMedium medium : {SimMedium::DVDPlusRW, SimMedium::DVDPlusR}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "first");
+        WriteFile(tmp / "second/new file.txt", Bytes(9000, 21));
+        WriteFile(tmp / "second/Pictures/chair.jpg", Bytes(80000, 22));
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            b.w.SetUDFBridge(false);
+            ASSERT_EQ(b.BurnFolder(tmp / "first"), 0);
+        }
+        Burner b(sim);
+        ASSERT_EQ(b.BurnFolder(tmp / "second"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        uint32_t base = Writes(*sim).back().first + 32 - b.w.GetImageSize();
+        ASSERT_GT(base, 0u);
+        std::string iso = tmp / "disc.iso";
+        WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
+        std::string out;
+        bool rw = medium == SimMedium::DVDPlusRW;
+        std::string start = rw ? "" : " --startblock=" + std::to_string(base);
+        ASSERT_EQ(Shell("udfinfo" + start + " " + Quote(iso), &out), 0) << out;
+        EXPECT_NE(out.find("numfiles=2\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("numdirs=2\n"), std::string::npos) << out;
+        // The session read from its own anchor, as a system reads the last session.
+        ASSERT_EQ(Shell("/usr/bin/python3 " + Quote(kUdfSessionReader) + " " + Quote(iso) + " " +
+                            std::to_string(base) + " " + Quote(tmp / "u"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "u") == Snapshot(tmp / "second")) << "UDF tree differs";
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
+                            (rw ? "" : " -load sbsector " + std::to_string(base)) + " -extract / " +
+                            Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "second")) << out;
+    }
+}
+
+// The end of a burn reaches the program through its user-interface thread.
+TEST(BurnCompletion, OnWriteDoneRunsThroughTheSynchronizer) {
+    TempDir tmp;
+    MakeTree(tmp / "src");
+    auto sim = std::make_shared<SimDrive>(SimMedium::DVDPlusRW);
+    Burner b(sim);
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::function<void()>> posted;
+    b.w.SetSynchronizer([&](std::function<void()> fn) {
+        std::lock_guard<std::mutex> g(m);
+        posted.push_back(std::move(fn));
+        cv.notify_all();
+    });
+    std::thread::id ranOn;
+    bool failed = true;
+    b.w.SetOnWriteDone([&](void*, bool f) {
+        ranOn = std::this_thread::get_id();
+        failed = f;
+    });
+    ASSERT_TRUE(b.w.InsertDir("/", tmp / "src", "*", true, false));
+    b.w.Prepare();
+    ASSERT_TRUE(b.w.Burn());
+    {
+        std::unique_lock<std::mutex> g(m);
+        ASSERT_TRUE(cv.wait_for(g, std::chrono::seconds(60), [&] { return !posted.empty(); }));
+    }
+    posted.front()();
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_FALSE(failed);
+    b.w.WaitForSession();
 }

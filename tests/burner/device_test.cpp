@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 using namespace burner_test;
 using dw::TSCSIDevice;
@@ -296,4 +297,21 @@ TEST(DiscFigures, SessionsFreeAndTotal) {
     EXPECT_TRUE(dw::Erasable(rw.d));
     EXPECT_EQ(dw::GetLastRecordedAddress(rw.d), 0u);
     EXPECT_EQ(dw::GetFreeBlocksOnDisc(rw.d), 2295104u);
+}
+
+// The real transports fail cleanly on things that are not drives.
+TEST(Transports, NonDrivesAreRefused) {
+    TSCSIDevice d;
+    EXPECT_EQ(dw::AddDevice(d, "/dev/null"), -1);    // no SCSI generic pass-through
+    EXPECT_EQ(dw::AddDevice(d, "nosuchdrive9"), -1); // no such device node
+    EXPECT_EQ(dw::AddDevice(d, "iscsi://127.0.0.1:1/iqn.2026-01.org.quivera:none/1"), -1);
+    EXPECT_EQ(dw::AddDevice(d, "iscsi://not a url"), -1);
+    EXPECT_EQ(dw::GetDeviceCount(d), 0);
+    EXPECT_FALSE(dw::TestUnitReady(d));
+    if (!std::filesystem::exists("/dev/sr0")) {
+        // No optical drive here: discovery reports none.
+        EXPECT_FALSE(dw::InitializeASPI(d, ""));
+        EXPECT_EQ(dw::GetDeviceCount(d), 0);
+        EXPECT_EQ(dw::GetDeviceLetter(d), "?");
+    }
 }

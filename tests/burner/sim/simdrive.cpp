@@ -161,6 +161,7 @@ void SimDrive::Blank() {
 
 bool SimDrive::Execute(const dw::TScsiCommand& c, dw::TScsiOutcome& o) {
     o = dw::TScsiOutcome{};
+    if (beforeCommand) beforeCommand(c);
     SimCommand rec;
     rec.cdb.assign(c.cdb, c.cdb + c.cdbLength);
     if (c.direction == dw::TDataDirection::Out && c.cdb[0] != 0x2A && c.data)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,6 +61,8 @@ class SimDrive : public dw::TScsiTransport {
     bool noGetConfiguration = false;
     // The data of writes is counted, not kept (for measuring).
     bool discardData = false;
+    // Runs before each command is answered (on the thread that sends it).
+    std::function<void(const dw::TScsiCommand&)> beforeCommand;
     // Not-ready answers to the polls after FORMAT UNIT, BLANK and closing.
     int busyAfterFormat = 0;
 
