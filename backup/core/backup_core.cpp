@@ -443,6 +443,13 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
         const QString target =
             f.database ? backupFolder + QLatin1Char('/') + kDatabaseFile : pictures + f.name;
         say(options.progress, QStringLiteral("[%1/%2] %3").arg(n).arg(total).arg(f.path()));
+        // A file that already is its own copy (a backup made into the folders it comes from)
+        // stays as it is: replacing the open database under the program would lose its changes.
+        const QString canonical = QFileInfo(f.path()).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == QFileInfo(target).canonicalFilePath()) {
+            ++report.copied;
+            continue;
+        }
         try {
             if (f.database) {
                 CopyDatabase(f.path(), target);

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace backup_test;
 using backup::BackupFiles;
@@ -232,4 +233,28 @@ TEST(FolderBackup, CopiesKeepsOldOnRequestReportsFailuresAndChecksTheCopies) {
                     .entryList(QDir::Hidden | QDir::Files)
                     .filter(QStringLiteral(".part"))
                     .isEmpty());
+}
+
+TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
+    // The program folder is itself named QIVBackup and the backup goes beside it.
+    QTemporaryDir top;
+    const QString home = top.filePath(QStringLiteral("QIVBackup"));
+    QDir().mkpath(home + QStringLiteral("/Pictures"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUIVERA_DIST_DIR) + QStringLiteral("/QIVUser.mdb"),
+                            home + QStringLiteral("/QIVUser.mdb")));
+    const QString photo = Write(home + QStringLiteral("/Pictures/own.jpg"), QByteArray(3000, 'o'));
+    const auto inode = [](const QString& p) {
+        struct stat st {};
+        ::stat(QFile::encodeName(p).constData(), &st);
+        return st.st_ino;
+    };
+    const auto dbInode = inode(home + QStringLiteral("/QIVUser.mdb"));
+    const auto photoInode = inode(photo);
+    BackupFiles files;
+    files.add(home + QStringLiteral("/QIVUser.mdb"), true);
+    files.add(photo);
+    const auto report = backup::BackUpToFolder(files, home, {});
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(inode(home + QStringLiteral("/QIVUser.mdb")), dbInode);
+    EXPECT_EQ(inode(photo), photoInode);
 }
