@@ -9,6 +9,8 @@
 #include "devtools/devtools_menu.h"
 #include "help/help_menu.h"
 #include "app/splash.h"
+#include "backup/backup_dialog.h"
+#include "backup/restore_dialog.h"
 #include "app/common/settings_file.h"
 #include "inventories/file_commands.h"
 #include "inventories/header_row.h"
@@ -159,6 +161,18 @@ void TfrmMain::linkCommands() {
     for (int i = 0; i < 4; ++i)
         ui::ConnectGuarded(LastUsed[i], &QAction::triggered, this,
                            [this, i] { LastUsedClick(i + 1); });
+    ui::ConnectGuarded(BackupInventory1, &QAction::triggered, this,
+                       [this] { BackupInventory1Click(); });
+    ui::ConnectGuarded(RestoreFromBackup1, &QAction::triggered, this,
+                       [this] { RestoreFromBackup1Click(); });
+}
+
+void TfrmMain::BackupInventory1Click() {
+    ui::Win().dlgBackup->Execute();
+}
+
+void TfrmMain::RestoreFromBackup1Click() {
+    ui::Win().dlgRestore->Execute();
 }
 
 void TfrmMain::New1Click() {

@@ -71,6 +71,9 @@ class TfrmMain : public QMainWindow {
     void SaveInventory1Click();
     void SaveInventoryAs1Click();
     void DeleteInventory1Click();
+    // File menu: backup and restore.
+    void BackupInventory1Click();
+    void RestoreFromBackup1Click();
     // The recent item at place 1..4 opens its inventory at once.
     void LastUsedClick(int place);
     // The first showing: splash, then the check for an interrupted run.

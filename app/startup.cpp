@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/command_line.h"
 #include "app/common/app_state.h"
 #include "app/common/guard.h"
 #include "app/common/modal.h"
@@ -8,6 +9,7 @@
 #include "app/splash.h"
 #include "backup/backup_dialog.h"
 #include "backup/backup_exists_dialog.h"
+#include "backup/core/backup_core.h"
 #include "backup/restore_dialog.h"
 #include "backup/save_before_backup_dialog.h"
 #include "devtools/db_writer_window.h"
@@ -31,6 +33,8 @@
 #include "tabs/incorrect_number_dialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLockFile>
 
 namespace app {
 
@@ -102,8 +106,25 @@ void DestroyWindows() {
 }
 
 int RunProgram(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (NamesCommandLineJob(arguments)) {
+        // Jobs named on the command line run without a window.
+        QCoreApplication core(argc, argv);
+        return RunCommandLineJob(arguments).value_or(2);
+    }
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qiv"));
+    // Held for the run: a restore from the command line must not replace the database under it.
+    QLockFile runLock(backup::RunLockPath(ProgramFolderFrom(QDir::currentPath())));
+    runLock.setStaleLockTime(0);
+    if (!runLock.tryLock(0) && runLock.error() == QLockFile::LockFailedError) {
+        ui::Modal::message(QStringLiteral("Quivera is already running on this program folder, or "
+                                          "a restore into it is under way."),
+                           QStringLiteral("Error"));
+        return 1;
+    }
     int rc = 0;
     try {
         CreateWindows();

@@ -1,0 +1,220 @@
+#include "app/command_line.h"
+
+#include "app/common/app_state.h"
+#include "backup/core/backup_core.h"
+#include "backup/core/disc_backup.h"
+#include "burner/dwdiscwriter.h"
+#include "store/database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStorageInfo>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+
+namespace app {
+
+namespace {
+
+void line(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+int usage() {
+    line(QStringLiteral("usage: quivera [--backup FOLDER | --backup-disc DEVICE | --restore "
+                        "FOLDER]"));
+    return 2;
+}
+
+backup::BackupFiles collect(const QString& programFolder) {
+    store::Connection db(store::ConnectionString(store::DatabaseKind::User, programFolder));
+    store::Query q(db);
+    backup::BackupFiles files;
+    backup::CollectBackupFiles(q, programFolder, files);
+    q.close();
+    db.disconnect();
+    return files;
+}
+
+int backUpToFolder(const QString& programFolder, const QString& target) {
+    if (!QFileInfo(target).isDir()) {
+        line(QStringLiteral("Could not find the folder %1").arg(target));
+        return 1;
+    }
+    const backup::BackupFiles files = collect(programFolder);
+    if (files.duplicateNames())
+        line(QStringLiteral("Warning:  Distinct pictures may have the same name.  Backing up may "
+                            "lose some of the pictures."));
+    const qint64 needed = backup::SpaceNeeded(files);
+    const QStorageInfo volume(target);
+    line(QStringLiteral("%1 files, %2 needed, %3 free")
+             .arg(files.entries().size())
+             .arg(backup::KiloText(needed), backup::KiloText(volume.bytesAvailable())));
+    if (needed >= volume.bytesAvailable()) {
+        line(QStringLiteral("The drive selected does not have enough capacity to back up the "
+                            "inventory."));
+        return 1;
+    }
+    const QString folder = QDir(target).filePath(backup::kBackupFolder);
+    backup::PrepareBackupFolder(folder);
+    backup::FolderBackupOptions options;
+    options.progress = line;
+    const backup::FolderBackupReport report = backup::BackUpToFolder(files, folder, options);
+    for (const QString& f : report.failed)
+        line(f);
+    if (!report.unverified.isEmpty()) line(backup::VerificationMessage(report.unverified));
+    if (!report.ok()) {
+        line(QStringLiteral("Errors occured.  Backup may not be valid."));
+        return 1;
+    }
+    line(QStringLiteral("Backup into %1 complete and verified.").arg(folder));
+    return 0;
+}
+
+int backUpToDisc(const QString& programFolder, const QString& device) {
+    dw::TDiscWriter writer;
+    backup::ConfigureForBackup(writer);
+    // The writer's end is handed to this thread, which waits for it.
+    std::mutex lock;
+    std::condition_variable changed;
+    std::function<void()> pending;
+    writer.SetSynchronizer([&](std::function<void()> fn) {
+        std::lock_guard<std::mutex> g(lock);
+        pending = std::move(fn);
+        changed.notify_all();
+    });
+    bool ended = false, failed = false;
+    writer.SetOnWriteDone([&](void*, bool writeFailed) {
+        ended = true;
+        failed = writeFailed;
+    });
+    writer.InitializeASPI({});
+    if (!writer.SelectDeviceByLetter(device.toStdString()) &&
+        writer.AddDevice(device.toStdString()) < 0) {
+        line(QStringLiteral("No disc drive %1").arg(device));
+        return 1;
+    }
+    const backup::DiscDrive drive = backup::EvaluateDisc(writer, device);
+    if (!drive.burner) {
+        line(QStringLiteral("The drive %1 cannot write discs").arg(device));
+        return 1;
+    }
+    const backup::BackupFiles files = collect(programFolder);
+    if (files.duplicateNames())
+        line(QStringLiteral("Warning:  Distinct pictures may have the same name.  Backing up may "
+                            "lose some of the pictures."));
+    const qint64 needed = backup::SpaceNeeded(files);
+    const backup::SpaceVerdict v =
+        backup::EvaluateSpace(needed, drive.free, drive.size, true, false);
+    if (!v.okEnabled) {
+        line((QStringList{v.label6} + (v.label7Shown ? QStringList{v.label7} : QStringList{}) +
+              (v.label8Shown ? QStringList{QStringLiteral("back up the inventory.")}
+                             : QStringList{}))
+                 .join(QLatin1Char(' ')));
+        return 1;
+    }
+    if (v.label6Shown) line(v.label6 + QLatin1Char(' ') + v.label7);
+    line(QStringLiteral("%1 files, %2 needed, %3 free on %4")
+             .arg(files.entries().size())
+             .arg(backup::KiloText(needed), backup::KiloText(drive.free), device));
+    backup::DiscBackup disc(writer, programFolder);
+    backup::DiscBackupReport report = disc.start(files);
+    if (report.started) {
+        int shown = -1;
+        for (;;) {
+            std::function<void()> fn;
+            {
+                std::unique_lock<std::mutex> g(lock);
+                changed.wait_for(g, std::chrono::seconds(2), [&] { return bool(pending); });
+                fn = std::move(pending);
+                pending = nullptr;
+            }
+            if (fn) fn();
+            if (ended) break;
+            const quint32 size = writer.GetImageSize();
+            const int percent = size ? int(100.0 * writer.GetBlocksWritten() / size) : 0;
+            if (percent != shown) line(QStringLiteral("Writing: %1%").arg(percent));
+            shown = percent;
+        }
+        line(QStringLiteral("Reading the disc back"));
+        report = disc.finish(failed);
+    }
+    for (const QString& p : report.problems)
+        line(p);
+    if (!report.unverified.isEmpty()) line(backup::VerificationMessage(report.unverified));
+    if (!report.ok()) {
+        line(QStringLiteral("Errors occured.  Backup may not be valid."));
+        return 1;
+    }
+    line(QStringLiteral("Backup onto %1 complete and verified.").arg(device));
+    return 0;
+}
+
+int restore(const QString& programFolder, QString source) {
+    // The folder that holds the backup itself, or the one the backup was made into.
+    if (!QFileInfo(QDir(source).filePath(backup::kDatabaseFile)).exists() &&
+        QFileInfo(QDir(source).filePath(backup::kBackupFolder)).isDir())
+        source = QDir(source).filePath(backup::kBackupFolder);
+    QLockFile lock(backup::RunLockPath(programFolder));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        line(QStringLiteral("Quivera is running on %1: close it before restoring.")
+                 .arg(programFolder));
+        return 1;
+    }
+    backup::RestoreOptions options;
+    options.setSessionMarker = false;
+    options.progress = line;
+    const backup::RestoreReport report = backup::RestoreFromBackup(programFolder, source, options);
+    if (report.refused) {
+        line(report.message);
+        return 1;
+    }
+    if (!report.failedPictures.isEmpty()) {
+        line(report.message);
+        for (const QString& name : report.failedPictures)
+            line(QStringLiteral("  ") + name);
+        return 1;
+    }
+    line(QStringLiteral("Restored from %1.").arg(source));
+    return 0;
+}
+
+} // namespace
+
+namespace {
+qsizetype jobAt(const QStringList& arguments) {
+    const QStringList jobs{QStringLiteral("--backup"), QStringLiteral("--backup-disc"),
+                           QStringLiteral("--restore")};
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (jobs.contains(arguments[i])) return i;
+    return -1;
+}
+} // namespace
+
+bool NamesCommandLineJob(const QStringList& arguments) {
+    return jobAt(arguments) > 0;
+}
+
+std::optional<int> RunCommandLineJob(const QStringList& arguments) {
+    const qsizetype at = jobAt(arguments);
+    if (at < 0) return std::nullopt;
+    if (arguments.size() != 3 || at != 1) return usage();
+    const QString job = arguments[1];
+    const QString value = arguments[2];
+    const QString programFolder = ProgramFolderFrom(QDir::currentPath());
+    try {
+        if (job == QLatin1String("--backup")) return backUpToFolder(programFolder, value);
+        if (job == QLatin1String("--restore")) return restore(programFolder, value);
+        return backUpToDisc(programFolder, value);
+    } catch (const std::exception& e) {
+        line(QString::fromUtf8(e.what()));
+        return 1;
+    }
+}
+
+} // namespace app

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+// Jobs the program runs from the command line without a window, for scheduled backups:
+//   --backup FOLDER        the user database and every picture into FOLDER/QIVBackup
+//   --backup-disc DEVICE   the same onto a disc in DEVICE
+//   --restore FOLDER       a backup folder (FOLDER or FOLDER/QIVBackup) over the program folder
+// Progress goes to standard error; the exit status is 0 only for a whole, verified job.
+namespace app {
+
+bool NamesCommandLineJob(const QStringList& arguments);
+// The exit status of a job named on the command line; nothing when the arguments name none.
+std::optional<int> RunCommandLineJob(const QStringList& arguments);
+
+} // namespace app

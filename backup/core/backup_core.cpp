@@ -1,0 +1,732 @@
+#include "backup/core/backup_core.h"
+
+#include "store/database.h"
+#include "store/stored_text.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace backup {
+
+namespace {
+
+QString errnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    // Closes now and tells whether the last writes reached the file.
+    bool closeChecked() {
+        const int f = fd;
+        fd = -1;
+        return ::close(f) == 0;
+    }
+};
+
+// Flushes a file or folder to the medium; false when the medium refuses.
+bool syncPath(const QString& path, bool directory) {
+    Fd f(::open(native(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDONLY)));
+    if (f.fd < 0) return false;
+    return ::fsync(f.fd) == 0;
+}
+
+// A name beside `target` for the file being written; it never collides with a picture name.
+QString partName(const QString& target) {
+    const QFileInfo fi(target);
+    return fi.path() + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".part");
+}
+
+bool writeAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Reads up to size bytes; fewer only at the end of the file. -1 on error.
+qint64 readFull(int fd, char* data, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, data + done, size_t(size - done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+QString sqliteText(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+QString connectionStringFor(const QString& path, bool readOnly) {
+    return QStringLiteral("Data Source=") + path +
+           (readOnly ? QStringLiteral(";Mode=Read") : QStringLiteral(";Mode=ReadWrite")) +
+           QStringLiteral(";Jet OLEDB:Database Password=") + store::kDatabasePassword;
+}
+
+QStringList existingTables(store::Query& q) {
+    QStringList names;
+    q.open({QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")});
+    while (!q.eof()) {
+        names << q.text(0);
+        q.next();
+    }
+    q.close();
+    return names;
+}
+
+// The working table, then the saved inventories by name, each once and only when it exists.
+QStringList inventoryTables(store::Query& q, const QString& skip) {
+    const QStringList existing = existingTables(q);
+    QStringList tables{QStringLiteral("Inventory")};
+    q.open({QStringLiteral("SELECT Table_Names"), QStringLiteral("FROM Master_Table"),
+            QStringLiteral("ORDER BY Table_Names")});
+    while (!q.eof()) {
+        const QString t = q.text(0);
+        if (!t.isEmpty() && t != skip && !tables.contains(t, Qt::CaseInsensitive) &&
+            existing.contains(t, Qt::CaseInsensitive))
+            tables << t;
+        q.next();
+    }
+    q.close();
+    return tables;
+}
+
+void say(const Progress& progress, const QString& line) {
+    if (progress) progress(line);
+}
+
+} // namespace
+
+QString UpperAscii(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
+    return out;
+}
+
+void BackupFiles::clear() {
+    entries_.clear();
+    duplicateNames_ = false;
+}
+
+bool BackupFiles::add(const QString& path, bool database) {
+    BackupFile f;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    f.name = slash < 0 ? path : path.mid(slash + 1);
+    f.folder = slash < 0 ? QString() : path.left(slash + 1);
+    f.key = UpperAscii(f.name);
+    f.database = database;
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), f.key,
+                                     [](const BackupFile& e, const QString& key) {
+                                         return QString::compare(e.key, key, Qt::CaseSensitive) < 0;
+                                     });
+    if (at != entries_.end() && at->key == f.key) {
+        // Another file under the same name would land on the same place in the backup. Folders
+        // and names are compared exactly: on this system Cat.jpg and cat.jpg are two files.
+        if (at->path() != f.path()) duplicateNames_ = true;
+        return false;
+    }
+    entries_.insert(at, std::move(f));
+    return true;
+}
+
+const BackupFile* BackupFiles::databaseEntry() const {
+    for (const BackupFile& f : entries_)
+        if (f.database) return &f;
+    return nullptr;
+}
+
+QStringList TablesToBackUp(store::Query& query) {
+    query.open({QStringLiteral("SELECT Current_Table"), QStringLiteral("FROM Current_Table")});
+    const QString current = query.text(0);
+    query.close();
+    return inventoryTables(query, current);
+}
+
+void CollectBackupFiles(store::Query& query, const QString& programFolder, BackupFiles& files) {
+    files.add(programFolder + kDatabaseFile, true);
+    for (const QString& t : TablesToBackUp(query)) {
+        query.open({QStringLiteral("SELECT Item_Photo_Name"),
+                    QStringLiteral("FROM [") + t + QLatin1Char(']'),
+                    QStringLiteral("WHERE Item_Photo_Name IS NOT NULL"),
+                    QStringLiteral("ORDER BY ID_Number")});
+        while (!query.eof()) {
+            const QString stored = query.text(0);
+            if (!stored.isEmpty()) files.add(store::FromStoredText(stored));
+            query.next();
+        }
+        query.close();
+    }
+}
+
+qint64 SpaceFor(qint64 length) {
+    return (length / 2048 + 1) * 2048;
+}
+
+qint64 SpaceNeeded(const BackupFiles& files) {
+    qint64 sum = 0;
+    for (const BackupFile& f : files.entries()) {
+        const QFileInfo fi(f.path());
+        sum += (fi.isFile() && fi.isReadable()) ? SpaceFor(fi.size()) : 2048;
+    }
+    return sum;
+}
+
+QString KiloText(qint64 bytes) {
+    return QString::number(bytes / 1024) + QLatin1Char('K');
+}
+
+SpaceVerdict EvaluateSpace(qint64 needed, qint64 free, qint64 driveSize, bool toDisc,
+                           bool afterDriveChange) {
+    SpaceVerdict v;
+    if (free == -1) {
+        v.label6 = QStringLiteral("Please insert a disk");
+        v.label6Shown = true;
+        return v;
+    }
+    v.label3 = KiloText(free);
+    if (needed >= driveSize) {
+        v.label6 = QStringLiteral("The drive selected does not");
+        v.label7 = QStringLiteral("have enough capacity to");
+        v.label6Shown = v.label7Shown = v.label8Shown = true;
+        return v;
+    }
+    if (needed < free) {
+        v.okEnabled = true;
+        const qint64 used = afterDriveChange ? driveSize - 152 * 2048 : driveSize;
+        if (toDisc && free < used) {
+            v.label6 = QStringLiteral("Backing up will erase the");
+            v.label7 = QStringLiteral("contents of this disk.");
+            v.label6Shown = v.label7Shown = true;
+        }
+        return v;
+    }
+    v.label6 = QStringLiteral("Please insert another disk");
+    v.label6Shown = true;
+    return v;
+}
+
+void CopyDatabase(const QString& source, const QString& target) {
+    if (!QFileInfo(source).isFile())
+        throw BackupError(
+            QStringLiteral("Could not find the database %1.").arg(source).toStdString());
+    const QString part = partName(target);
+    QFile::remove(part);
+    sqlite3* from = nullptr;
+    sqlite3* to = nullptr;
+    auto fail = [&](const QString& what, sqlite3* db) {
+        const QString text = QStringLiteral("Could not copy the database %1 to %2: %3 (%4).")
+                                 .arg(source, target, what, sqliteText(db));
+        sqlite3_close(from);
+        sqlite3_close(to);
+        QFile::remove(part);
+        throw BackupError(text.toStdString());
+    };
+    if (sqlite3_open_v2(native(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
+        fail(QStringLiteral("cannot open the source"), from);
+    sqlite3_busy_timeout(from, 10000);
+    if (sqlite3_open_v2(native(part).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        fail(QStringLiteral("cannot create the copy"), to);
+    sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
+    if (!b) fail(QStringLiteral("cannot start the copy"), to);
+    // All pages in one step: the source is read under one read lock, so the copy is one moment of
+    // it. A writer holding the lock makes the step wait (busy), then try again.
+    int rc;
+    int tries = 0;
+    while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        if (++tries > 100) break;
+        sqlite3_sleep(100);
+    }
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) fail(QString::fromUtf8(sqlite3_errstr(rc)), to);
+    if (sqlite3_close(to) != SQLITE_OK) {
+        to = nullptr;
+        fail(QStringLiteral("cannot finish the copy"), nullptr);
+    }
+    to = nullptr;
+    sqlite3_close(from);
+    from = nullptr;
+    ::chmod(native(part).constData(), 0644);
+    if (!syncPath(part, false))
+        fail(QStringLiteral("cannot write the copy to the medium"), nullptr);
+    if (::rename(native(part).constData(), native(target).constData()) != 0) {
+        const QString why = errnoText();
+        QFile::remove(part);
+        throw BackupError(QStringLiteral("Could not copy the database %1 to %2: %3.")
+                              .arg(source, target, why)
+                              .toStdString());
+    }
+    syncPath(QFileInfo(target).path(), true);
+}
+
+void CopyWholeFile(const QString& source, const QString& target) {
+    auto fail = [&](const QString& why) {
+        throw BackupError(
+            QStringLiteral("Could not copy %1 to %2: %3.").arg(source, target, why).toStdString());
+    };
+    Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.fd < 0) fail(errnoText());
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0) fail(errnoText());
+    if (!S_ISREG(st.st_mode)) fail(QStringLiteral("not a file"));
+    const QString part = partName(target);
+    Fd out(::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (out.fd < 0) fail(errnoText());
+    auto failOut = [&](const QString& why) {
+        out.closeChecked();
+        QFile::remove(part);
+        fail(why);
+    };
+    // In the kernel where it can (no copy through this process), by reading and writing where
+    // the file systems do not allow it.
+    bool kernelCopy = true;
+    qint64 left = st.st_size;
+    while (left > 0 && kernelCopy) {
+        const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr,
+                                            size_t(std::min<qint64>(left, 1 << 30)), 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                errno == EPERM) {
+                kernelCopy = false;
+                break;
+            }
+            failOut(errnoText());
+        }
+        if (n == 0) break; // the file got shorter meanwhile
+        left -= n;
+    }
+    if (!kernelCopy) {
+        std::vector<char> buffer(1 << 20);
+        for (;;) {
+            const qint64 n = readFull(in.fd, buffer.data(), qint64(buffer.size()));
+            if (n < 0) failOut(errnoText());
+            if (n == 0) break;
+            if (!writeAll(out.fd, buffer.data(), n)) failOut(errnoText());
+        }
+    }
+    ::fchmod(out.fd, 0644);
+    if (!out.closeChecked()) {
+        QFile::remove(part);
+        fail(errnoText());
+    }
+    if (::rename(native(part).constData(), native(target).constData()) != 0) {
+        const QString why = errnoText();
+        QFile::remove(part);
+        fail(why);
+    }
+}
+
+bool SameContent(const QString& a, const QString& b) {
+    Fd fa(::open(native(a).constData(), O_RDONLY | O_CLOEXEC));
+    Fd fb(::open(native(b).constData(), O_RDONLY | O_CLOEXEC));
+    if (fa.fd < 0 || fb.fd < 0) return false;
+    struct stat sa {
+    }, sb{};
+    if (::fstat(fa.fd, &sa) != 0 || ::fstat(fb.fd, &sb) != 0) return false;
+    if (sa.st_size != sb.st_size) return false;
+    ::posix_fadvise(fa.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fb.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Buffers kept from file to file: a check of many photographs is mostly reading.
+    const qint64 chunk = 1 << 20;
+    thread_local std::unique_ptr<char[]> bufferA(new char[chunk]), bufferB(new char[chunk]);
+    char* ba = bufferA.get();
+    char* bb = bufferB.get();
+    for (;;) {
+        const qint64 na = readFull(fa.fd, ba, chunk);
+        const qint64 nb = readFull(fb.fd, bb, chunk);
+        if (na < 0 || nb < 0 || na != nb) return false;
+        if (na == 0) return true;
+        if (std::memcmp(ba, bb, size_t(na)) != 0) return false;
+    }
+}
+
+QString CheckUserDatabase(const QString& path) {
+    const QFileInfo fi(path);
+    if (!fi.isFile()) return QStringLiteral("the file is missing");
+    store::Connection db(connectionStringFor(path, true));
+    try {
+        sqlite3* h = db.handle();
+        // Nothing in the file may run code or write through its schema.
+        sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+        store::Query q(db);
+        q.execute({QStringLiteral("PRAGMA trusted_schema = OFF")});
+        q.open({QStringLiteral("PRAGMA integrity_check")});
+        QStringList problems;
+        while (!q.eof() && problems.size() < 3) {
+            problems << q.text(0);
+            q.next();
+        }
+        q.close();
+        if (problems != QStringList{QStringLiteral("ok")})
+            return QStringLiteral("the database is damaged (%1)")
+                .arg(problems.join(QStringLiteral("; ")));
+        const QStringList tables = existingTables(q);
+        QStringList missing;
+        for (const char* t : {"Inventory", "Master_Table", "Current_Table", "Last_Used"})
+            if (!tables.contains(QString::fromLatin1(t), Qt::CaseInsensitive))
+                missing << QString::fromLatin1(t);
+        if (!missing.isEmpty())
+            return QStringLiteral("it is not an inventory database (no table %1)")
+                .arg(missing.join(QStringLiteral(", ")));
+        // The columns the restore reads and writes.
+        q.open({QStringLiteral("SELECT ID_Number, Item_Photo_Name FROM Inventory LIMIT 1")});
+        q.close();
+        q.open({QStringLiteral("SELECT Table_Names FROM Master_Table LIMIT 1")});
+        q.close();
+    } catch (const store::DatabaseError& e) {
+        db.disconnect();
+        return QString::fromUtf8(e.what());
+    }
+    db.disconnect();
+    return {};
+}
+
+void PrepareBackupFolder(const QString& backupFolder) {
+    if (!QDir().mkpath(backupFolder) ||
+        !QDir().mkpath(backupFolder + QLatin1Char('/') + kPicturesFolder))
+        throw BackupError("Could not create backup directory");
+}
+
+FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backupFolder,
+                                  const FolderBackupOptions& options) {
+    FolderBackupReport report;
+    struct Copied {
+        QString source;
+        QString target;
+        bool database;
+    };
+    std::vector<Copied> copied;
+    const QString pictures = backupFolder + QLatin1Char('/') + kPicturesFolder + QLatin1Char('/');
+    const int total = int(files.entries().size());
+    int n = 0;
+    for (const BackupFile& f : files.entries()) {
+        ++n;
+        const QString target =
+            f.database ? backupFolder + QLatin1Char('/') + kDatabaseFile : pictures + f.name;
+        say(options.progress, QStringLiteral("[%1/%2] %3").arg(n).arg(total).arg(f.path()));
+        // A file that already is its own copy (a backup made into the folders it comes from)
+        // stays as it is: replacing the open database under the program would lose its changes.
+        const QString canonical = QFileInfo(f.path()).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == QFileInfo(target).canonicalFilePath()) {
+            ++report.copied;
+            continue;
+        }
+        try {
+            if (f.database) {
+                CopyDatabase(f.path(), target);
+            } else {
+                if (options.keepOldPictures && QFileInfo::exists(target)) {
+                    ++report.keptOld;
+                    continue;
+                }
+                CopyWholeFile(f.path(), target);
+            }
+            copied.push_back({f.path(), target, f.database});
+            ++report.copied;
+        } catch (const BackupError& e) {
+            report.failed << QString::fromUtf8(e.what());
+        }
+    }
+    if (!options.verify) return report;
+    // What was written, read back: the files' data first reach the medium.
+    {
+        Fd dir(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.fd >= 0) ::syncfs(dir.fd);
+    }
+    say(options.progress, QStringLiteral("Verifying %1 files").arg(copied.size()));
+    std::vector<char> same(copied.size(), 1);
+    for (size_t i = 0; i < copied.size(); ++i)
+        if (!copied[i].database) same[i] = SameContent(copied[i].source, copied[i].target);
+    for (size_t i = 0; i < copied.size(); ++i) {
+        const Copied& c = copied[i];
+        if (c.database) {
+            const QString why = CheckUserDatabase(c.target);
+            if (!why.isEmpty()) report.unverified << c.target + QStringLiteral(" (") + why + ')';
+        } else if (!same[i]) {
+            report.unverified << c.target;
+        }
+    }
+    return report;
+}
+
+QString VerificationMessage(const QStringList& files) {
+    return QStringLiteral("The backup is not valid: these files do not match what was backed "
+                          "up:\n") +
+           files.join(QLatin1Char('\n'));
+}
+
+QString PictureFileName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+bool SafePictureName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0))) return false;
+    // Written elsewhere, "..\" climbs out as well.
+    for (const QString& part : name.split(QLatin1Char('\\')))
+        if (part == QLatin1String("..")) return false;
+    return true;
+}
+
+QString RunLockPath(const QString& programFolder) {
+    return programFolder + QStringLiteral(".quivera-run.lock");
+}
+
+namespace {
+
+RestoreReport refused(const QString& message, const QString& caption) {
+    RestoreReport r;
+    r.refused = true;
+    r.message = message;
+    r.caption = caption;
+    return r;
+}
+
+QString withSlash(const QString& dir) {
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+// Picture names of every inventory of a database that a restore would refuse.
+QStringList unsafeNames(store::Query& q) {
+    QStringList bad;
+    for (const QString& t : inventoryTables(q, QString())) {
+        q.open({QStringLiteral("SELECT Item_Photo_Name FROM [") + t + QLatin1Char(']'),
+                QStringLiteral("WHERE Item_Photo_Name IS NOT NULL")});
+        while (!q.eof()) {
+            const QString path = store::FromStoredText(q.text(0));
+            if (!path.isEmpty() && !SafePictureName(PictureFileName(path))) bad << path;
+            q.next();
+        }
+        q.close();
+    }
+    return bad;
+}
+
+} // namespace
+
+RestoreReport CheckBackup(const QString& programFolder, const QString& backupFolder) {
+    const QFileInfo dir(backupFolder);
+    if (backupFolder.isEmpty() || !dir.isDir())
+        return refused(QStringLiteral("Could not find the specified directory"),
+                       QStringLiteral("Restore Aborted"));
+    const QString folder = withSlash(backupFolder);
+    if (!QFileInfo(folder + kPicturesFolder).isDir())
+        return refused(QStringLiteral("Could not find the backup pictures"),
+                       QStringLiteral("Restore Aborted"));
+    // The same folder however it is written: restoring it onto itself would copy every picture
+    // onto itself.
+    if (folder == programFolder ||
+        dir.canonicalFilePath() == QFileInfo(programFolder).canonicalFilePath())
+        return refused(QStringLiteral("Double-click on the backup directory you wish to restore "
+                                      "from."),
+                       QStringLiteral("Aborted Backup"));
+    const QString database = folder + kDatabaseFile;
+    if (!QFileInfo(database).isFile())
+        return refused(QStringLiteral("Failed to copy the inventory database."),
+                       QStringLiteral("Aborted Backup"));
+    const QString why = CheckUserDatabase(database);
+    if (!why.isEmpty())
+        return refused(QStringLiteral("The backup's inventory database %1 cannot be restored: %2. "
+                                      "Nothing was restored.")
+                           .arg(database, why),
+                       QStringLiteral("Restore Aborted"));
+    store::Connection db(connectionStringFor(database, true));
+    store::Query q(db);
+    QStringList bad;
+    try {
+        sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        bad = unsafeNames(q);
+    } catch (const store::DatabaseError& e) {
+        q.close();
+        db.disconnect();
+        return refused(QStringLiteral("The backup's inventory database %1 cannot be restored: %2. "
+                                      "Nothing was restored.")
+                           .arg(database, QString::fromUtf8(e.what())),
+                       QStringLiteral("Restore Aborted"));
+    }
+    q.close();
+    db.disconnect();
+    if (!bad.isEmpty())
+        return refused(QStringLiteral("The backup names pictures outside its Pictures folder, so "
+                                      "it is not restored:\n") +
+                           bad.mid(0, 5).join(QLatin1Char('\n')),
+                       QStringLiteral("Restore Aborted"));
+    return {};
+}
+
+RestoreReport RestoreFromBackup(const QString& programFolder, const QString& backupFolder,
+                                const RestoreOptions& options) {
+    RestoreReport report = CheckBackup(programFolder, backupFolder);
+    if (report.refused) return report;
+    const QString folder = withSlash(backupFolder);
+    const QString live = programFolder + kDatabaseFile;
+    const QString fresh = programFolder + kDatabaseFile + QStringLiteral(".restoring");
+    say(options.progress, QStringLiteral("Checked %1").arg(folder + kDatabaseFile));
+
+    // 1. The backup's database, beside the user's one.
+    try {
+        CopyDatabase(folder + kDatabaseFile, fresh);
+    } catch (const BackupError&) {
+        return refused(QStringLiteral("Failed to copy the inventory database."),
+                       QStringLiteral("Aborted Backup"));
+    }
+    auto abandon = [&](const QString& why) {
+        QFile::remove(fresh);
+        return refused(QStringLiteral("Failed to copy the inventory database.") +
+                           (why.isEmpty() ? QString() : QStringLiteral("\n") + why),
+                       QStringLiteral("Aborted Backup"));
+    };
+
+    // 2. Pictures into the program folder, and every inventory of the copy pointed at them.
+    const QString pictures = programFolder + kPicturesFolder + QLatin1Char('/');
+    if (!QDir().mkpath(pictures))
+        return abandon(QStringLiteral("Could not create %1").arg(pictures));
+    {
+        store::Connection db(connectionStringFor(fresh, false));
+        store::Query q(db);
+        try {
+            QHash<QString, bool> copiedNames; // name -> copy succeeded
+            struct Row {
+                QString table;
+                qint64 id;
+                QString name;
+            };
+            std::vector<Row> rows;
+            for (const QString& t : inventoryTables(q, QString())) {
+                q.open({QStringLiteral("SELECT ID_Number, Item_Photo_Name"),
+                        QStringLiteral("FROM [") + t + QLatin1Char(']'),
+                        QStringLiteral("WHERE Item_Photo_Name IS NOT NULL"),
+                        QStringLiteral("ORDER BY ID_Number")});
+                while (!q.eof()) {
+                    const QString path = store::FromStoredText(q.text(1));
+                    if (!path.isEmpty()) rows.push_back({t, q.integer(0), PictureFileName(path)});
+                    q.next();
+                }
+                q.close();
+            }
+            for (const Row& r : rows) {
+                if (copiedNames.contains(r.name)) continue;
+                bool ok = false;
+                if (SafePictureName(r.name)) {
+                    try {
+                        CopyWholeFile(folder + kPicturesFolder + QLatin1Char('/') + r.name,
+                                      pictures + r.name);
+                        ok = true;
+                        ++report.copiedPictures;
+                        say(options.progress, QStringLiteral("Picture %1").arg(r.name));
+                    } catch (const BackupError& e) {
+                        say(options.progress, QString::fromUtf8(e.what()));
+                    }
+                }
+                copiedNames.insert(r.name, ok);
+                if (!ok) report.failedPictures << r.name;
+            }
+            db.transaction([&] {
+                for (const Row& r : rows) {
+                    // A name that would leave the Pictures folder keeps the entry as it was.
+                    if (!SafePictureName(r.name)) continue;
+                    q.execute({QStringLiteral("UPDATE [") + r.table + QLatin1Char(']'),
+                               QStringLiteral("SET Item_Photo_Name = '") +
+                                   store::ToStoredText(pictures + r.name) + QLatin1Char('\''),
+                               QStringLiteral("WHERE ID_Number = ") + QString::number(r.id)});
+                    report.updatedEntries += q.rowsAffected();
+                }
+                if (options.setSessionMarker) {
+                    q.open({QStringLiteral("SELECT Table_Names"),
+                            QStringLiteral("FROM Master_Table"),
+                            QStringLiteral("WHERE Table_Names = 'Inventory'")});
+                    const bool marked = !q.eof();
+                    q.close();
+                    if (!marked)
+                        q.execute({QStringLiteral("INSERT INTO Master_Table"),
+                                   QStringLiteral("VALUES ('Inventory')")});
+                }
+            });
+        } catch (const store::DatabaseError& e) {
+            q.close();
+            db.disconnect();
+            return abandon(QString::fromUtf8(e.what()));
+        }
+        q.close();
+        db.disconnect();
+    }
+    if (!syncPath(fresh, false)) return abandon(QStringLiteral("Could not write %1").arg(fresh));
+
+    // 3. The user's database replaced in one step; the old one kept as .bak. A journal left by an
+    // interrupted run belongs to the old file: it is played back into it first, never into the
+    // new one.
+    const QString bak = live + QStringLiteral(".bak");
+    if (QFileInfo::exists(live)) {
+        if (QFileInfo::exists(live + QStringLiteral("-journal"))) {
+            try {
+                store::Connection old(connectionStringFor(live, false));
+                old.handle();
+                old.disconnect();
+            } catch (const store::DatabaseError& e) {
+                return abandon(QString::fromUtf8(e.what()));
+            }
+        }
+        QFile::remove(bak);
+        if (::link(native(live).constData(), native(bak).constData()) != 0) {
+            try {
+                CopyWholeFile(live, bak);
+            } catch (const BackupError& e) {
+                return abandon(QString::fromUtf8(e.what()));
+            }
+        }
+    }
+    if (::rename(native(fresh).constData(), native(live).constData()) != 0)
+        return abandon(errnoText());
+    syncPath(programFolder, true);
+    if (!report.failedPictures.isEmpty()) {
+        report.message = QStringLiteral("Not all pictures were copied.");
+        report.caption = QStringLiteral("Errors Occured");
+    }
+    say(options.progress, QStringLiteral("Restored %1 pictures, %2 entries")
+                              .arg(report.copiedPictures)
+                              .arg(report.updatedEntries));
+    return report;
+}
+
+} // namespace backup

@@ -1,0 +1,260 @@
+// Backup and restore without windows: the file list, the space estimate, copies and checks.
+#include "backup_support.h"
+
+#include <QTemporaryDir>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+using namespace backup_test;
+using backup::BackupFiles;
+
+namespace {
+
+QString Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+QStringList Names(const BackupFiles& files) {
+    QStringList out;
+    for (const auto& f : files.entries())
+        out << f.path();
+    return out;
+}
+
+} // namespace
+
+TEST(BackupFileList, SortedByUpperCaseNameFirstOfANameWinsAndForeignDuplicatesWarn) {
+    BackupFiles files;
+    EXPECT_TRUE(files.add(QStringLiteral("/home/me/QIVUser.mdb"), true));
+    EXPECT_TRUE(files.add(QStringLiteral("/photos/b.jpg")));
+    EXPECT_TRUE(files.add(QStringLiteral("/photos/a.jpg")));
+    // The same file again: dropped quietly.
+    EXPECT_FALSE(files.add(QStringLiteral("/photos/a.jpg")));
+    EXPECT_FALSE(files.duplicateNames());
+    // Another folder's file of that name (letter case aside) would land on the same place.
+    EXPECT_FALSE(files.add(QStringLiteral("/old/A.JPG")));
+    EXPECT_TRUE(files.duplicateNames());
+    EXPECT_TRUE(files.add(QStringLiteral("nofolder.jpg")));
+    EXPECT_EQ(Names(files), (QStringList{"/photos/a.jpg", "/photos/b.jpg", "nofolder.jpg",
+                                         "/home/me/QIVUser.mdb"}));
+    ASSERT_NE(files.databaseEntry(), nullptr);
+    EXPECT_EQ(files.databaseEntry()->key, QStringLiteral("QIVUSER.MDB"));
+    EXPECT_EQ(files.entries()[2].folder, QString());
+    // Only a-z are upper-cased for the comparison.
+    EXPECT_EQ(backup::UpperAscii(QStringLiteral("käse.jpg")), QStringLiteral("KäSE.JPG"));
+
+    // Two files of one folder whose names differ in letter case only are two photographs here.
+    BackupFiles same;
+    same.add(QStringLiteral("/p/Cat.jpg"));
+    EXPECT_FALSE(same.add(QStringLiteral("/p/cat.jpg")));
+    EXPECT_TRUE(same.duplicateNames());
+    same.clear();
+    EXPECT_TRUE(same.entries().empty());
+    EXPECT_FALSE(same.duplicateNames());
+}
+
+TEST(BackupSpace, WholeBlocksOneMoreThanFilledAndCountsBeyondTwoGigabytes) {
+    EXPECT_EQ(backup::SpaceFor(0), 2048);
+    EXPECT_EQ(backup::SpaceFor(2047), 2048);
+    EXPECT_EQ(backup::SpaceFor(2048), 4096);
+    EXPECT_EQ(backup::SpaceFor(3LL << 30), (3LL << 30) + 2048);
+    EXPECT_EQ(backup::KiloText(3LL << 30), QStringLiteral("3145728K"));
+
+    QTemporaryDir dir;
+    BackupFiles files;
+    files.add(Write(dir.filePath(QStringLiteral("exact.jpg")), QByteArray(2048, 'x')));
+    files.add(dir.filePath(QStringLiteral("missing.jpg")));
+    // A sparse file of 3 GiB: its length counts, not what it occupies.
+    const QString big = dir.filePath(QStringLiteral("big.jpg"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(3LL << 30));
+    }
+    files.add(big);
+    EXPECT_EQ(backup::SpaceNeeded(files), 4096 + 2048 + (3LL << 30) + 2048);
+}
+
+TEST(BackupSpace, DriveVerdicts) {
+    const qint64 MB = 1 << 20;
+    auto noDisc = backup::EvaluateSpace(MB, -1, 0, true, false);
+    EXPECT_EQ(noDisc.label6, QStringLiteral("Please insert a disk"));
+    EXPECT_TRUE(noDisc.label6Shown);
+    EXPECT_FALSE(noDisc.label7Shown || noDisc.label8Shown || noDisc.okEnabled);
+    EXPECT_EQ(noDisc.label3, QString());
+
+    auto small = backup::EvaluateSpace(700 * MB, 600 * MB, 700 * MB, true, false);
+    EXPECT_EQ(small.label6, QStringLiteral("The drive selected does not"));
+    EXPECT_EQ(small.label7, QStringLiteral("have enough capacity to"));
+    EXPECT_TRUE(small.label6Shown && small.label7Shown && small.label8Shown);
+    EXPECT_FALSE(small.okEnabled);
+    EXPECT_EQ(small.label3, QStringLiteral("614400K"));
+
+    auto full = backup::EvaluateSpace(10 * MB, 5 * MB, 700 * MB, true, false);
+    EXPECT_EQ(full.label6, QStringLiteral("Please insert another disk"));
+    EXPECT_FALSE(full.okEnabled || full.label7Shown);
+
+    auto folder = backup::EvaluateSpace(10 * MB, 50 * MB, 700 * MB, false, false);
+    EXPECT_TRUE(folder.okEnabled);
+    EXPECT_FALSE(folder.label6Shown || folder.label7Shown);
+
+    // A used disc is erased; on a drive change the blank disc's own 152 blocks do not count.
+    auto used = backup::EvaluateSpace(10 * MB, 600 * MB, 700 * MB, true, false);
+    EXPECT_TRUE(used.okEnabled);
+    EXPECT_EQ(used.label6, QStringLiteral("Backing up will erase the"));
+    EXPECT_EQ(used.label7, QStringLiteral("contents of this disk."));
+    const qint64 blank = 700 * MB - 152 * 2048;
+    EXPECT_TRUE(backup::EvaluateSpace(10 * MB, blank, 700 * MB, true, false).label6Shown);
+    EXPECT_FALSE(backup::EvaluateSpace(10 * MB, blank, 700 * MB, true, true).label6Shown);
+    EXPECT_TRUE(backup::EvaluateSpace(10 * MB, blank - 1, 700 * MB, true, true).label6Shown);
+}
+
+TEST(BackupFileList, TablesAndPicturesFromEveryInventoryButTheOpenOnesCopy) {
+    UserFolder folder;
+    UserDb db(folder.path());
+    AddPhotoEntry(db.query(), 1, QStringLiteral("Pan"), QStringLiteral("/w/pan.jpg"));
+    AddPhotoEntry(db.query(), 2, QStringLiteral("Pot"), QString());
+    db.run(QStringLiteral("SELECT * INTO Shed FROM Inventory"));
+    db.run(QStringLiteral("UPDATE Shed SET Item_Photo_Name = '/s/old.jpg' WHERE ID_Number = 1"));
+    db.run(QStringLiteral("SELECT * INTO Attic FROM Inventory"));
+    db.run(QStringLiteral("UPDATE Attic SET Item_Photo_Name = '/a/it''s.jpg' WHERE ID_Number = 1")
+               .replace(QStringLiteral("''"), store::ToStoredText(QStringLiteral("'"))));
+    for (const char* t : {"Shed", "Attic", "Gone", "Inventory"})
+        db.run(QStringLiteral("INSERT INTO Master_Table VALUES ('%1')").arg(QLatin1String(t)));
+    db.run(QStringLiteral("UPDATE Current_Table SET Current_Table = 'Shed'"));
+    // The open inventory's saved copy is left out, and so is a name without a table.
+    EXPECT_EQ(backup::TablesToBackUp(db.query()), (QStringList{"Inventory", "Attic"}));
+    BackupFiles files;
+    backup::CollectBackupFiles(db.query(), folder.path(), files);
+    EXPECT_EQ(Names(files), (QStringList{"/a/it's.jpg", "/w/pan.jpg",
+                                         folder.path() + QStringLiteral("QIVUser.mdb")}));
+}
+
+TEST(DatabaseCopy, OnlineCopyTakesTheCommittedStateWhileAWriterIsBusy) {
+    UserFolder folder;
+    QTemporaryDir out;
+    const QString copy = out.filePath(QStringLiteral("QIVUser.mdb"));
+    Write(copy, "an older copy");
+    UserDb db(folder.path());
+    AddPhotoEntry(db.query(), 1, QStringLiteral("Committed"), QString());
+    db.run(QStringLiteral("BEGIN IMMEDIATE"));
+    AddPhotoEntry(db.query(), 2, QStringLiteral("Pending"), QString());
+    backup::CopyDatabase(folder.file(QStringLiteral("QIVUser.mdb")), copy);
+    db.run(QStringLiteral("COMMIT"));
+    EXPECT_EQ(backup::CheckUserDatabase(copy), QString());
+    {
+        UserDb c(out.path() + QLatin1Char('/'));
+        EXPECT_EQ(c.value(QStringLiteral("SELECT COUNT(*) FROM Inventory WHERE ID_Number > 0")), 1);
+    }
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral(".QIVUser.mdb.part"))));
+    EXPECT_THROW(backup::CopyDatabase(out.filePath(QStringLiteral("none.mdb")), copy),
+                 backup::BackupError);
+    EXPECT_EQ(backup::CheckUserDatabase(copy), QString()); // the failed copy left it alone
+}
+
+TEST(DatabaseCheck, RefusesDamagedForeignAndTablelessFiles) {
+    UserFolder folder;
+    const QString good = folder.file(QStringLiteral("QIVUser.mdb"));
+    EXPECT_EQ(backup::CheckUserDatabase(good), QString());
+    QTemporaryDir dir;
+    QFile source(good);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    ASSERT_GT(bytes.size(), 4096);
+    const QString truncated =
+        Write(dir.filePath(QStringLiteral("t.mdb")), bytes.left(bytes.size() / 2));
+    const QString text = Write(dir.filePath(QStringLiteral("x.mdb")), "Dear diary\n");
+    const QString empty = dir.filePath(QStringLiteral("e.mdb"));
+    sqlite3* h = nullptr;
+    sqlite3_open(empty.toUtf8().constData(), &h);
+    sqlite3_exec(h, "CREATE TABLE Notes (a); CREATE TABLE Inventory (b)", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(h);
+    EXPECT_NE(backup::CheckUserDatabase(truncated), QString());
+    EXPECT_NE(backup::CheckUserDatabase(text), QString());
+    EXPECT_TRUE(backup::CheckUserDatabase(empty).contains(QStringLiteral("Master_Table")))
+        << backup::CheckUserDatabase(empty).toStdString();
+    EXPECT_NE(backup::CheckUserDatabase(dir.filePath(QStringLiteral("none.mdb"))), QString());
+}
+
+TEST(PictureNames, OnlyPlainNamesStayInsidePictures) {
+    EXPECT_EQ(backup::PictureFileName(QStringLiteral("/a/b/c.jpg")), QStringLiteral("c.jpg"));
+    EXPECT_EQ(backup::PictureFileName(QStringLiteral("c.jpg")), QStringLiteral("c.jpg"));
+    EXPECT_TRUE(backup::SafePictureName(QStringLiteral("c.jpg")));
+    EXPECT_TRUE(backup::SafePictureName(QStringLiteral("..c.jpg")));
+    for (const char* bad : {"", ".", "..", "../x.jpg", "a/b.jpg", "..\\..\\x.jpg", "C:\\x\\..\\y"})
+        EXPECT_FALSE(backup::SafePictureName(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(FolderBackup, CopiesKeepsOldOnRequestReportsFailuresAndChecksTheCopies) {
+    UserFolder folder;
+    QTemporaryDir src, dest;
+    const QString a = Write(src.filePath(QStringLiteral("a.jpg")), QByteArray(5000, 'a'));
+    const QString b = Write(src.filePath(QStringLiteral("b.jpg")), QByteArray(7000, 'b'));
+    BackupFiles files;
+    files.add(folder.file(QStringLiteral("QIVUser.mdb")), true);
+    files.add(a);
+    files.add(b);
+    files.add(src.filePath(QStringLiteral("gone.jpg")));
+    const QString target = dest.filePath(QStringLiteral("QIVBackup"));
+    backup::PrepareBackupFolder(target);
+    Write(target + QStringLiteral("/Pictures/b.jpg"), "old b");
+
+    backup::FolderBackupOptions keep;
+    keep.keepOldPictures = true;
+    auto report = backup::BackUpToFolder(files, target, keep);
+    EXPECT_EQ(report.failed.size(), 1);
+    EXPECT_TRUE(report.failed.value(0).contains(QStringLiteral("gone.jpg")));
+    EXPECT_TRUE(report.unverified.isEmpty());
+    EXPECT_EQ(report.keptOld, 1);
+    EXPECT_EQ(Hash(target + QStringLiteral("/Pictures/a.jpg")), Hash(a));
+    EXPECT_EQ(Hash(target + QStringLiteral("/Pictures/b.jpg")),
+              Hash(Write(dest.filePath(QStringLiteral("expect")), "old b")));
+    EXPECT_EQ(backup::CheckUserDatabase(target + QStringLiteral("/QIVUser.mdb")), QString());
+    EXPECT_EQ(QFileInfo(target + QStringLiteral("/Pictures/a.jpg")).permissions() & 0x7777,
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                  QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+
+    // A copy that does not match its source when it is read back is named.
+    backup::FolderBackupOptions spoil;
+    spoil.progress = [&](const QString& line) {
+        if (line.startsWith(QStringLiteral("Verifying")))
+            Write(target + QStringLiteral("/Pictures/b.jpg"), QByteArray(7000, 'c'));
+    };
+    report = backup::BackUpToFolder(files, target, spoil);
+    EXPECT_EQ(report.unverified, QStringList{target + QStringLiteral("/Pictures/b.jpg")});
+    EXPECT_FALSE(report.ok());
+    EXPECT_TRUE(backup::VerificationMessage(report.unverified).contains(QStringLiteral("b.jpg")));
+    EXPECT_TRUE(QDir(target + QStringLiteral("/Pictures"))
+                    .entryList(QDir::Hidden | QDir::Files)
+                    .filter(QStringLiteral(".part"))
+                    .isEmpty());
+}
+
+TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
+    // The program folder is itself named QIVBackup and the backup goes beside it.
+    QTemporaryDir top;
+    const QString home = top.filePath(QStringLiteral("QIVBackup"));
+    QDir().mkpath(home + QStringLiteral("/Pictures"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUIVERA_DIST_DIR) + QStringLiteral("/QIVUser.mdb"),
+                            home + QStringLiteral("/QIVUser.mdb")));
+    const QString photo = Write(home + QStringLiteral("/Pictures/own.jpg"), QByteArray(3000, 'o'));
+    const auto inode = [](const QString& p) {
+        struct stat st {};
+        ::stat(QFile::encodeName(p).constData(), &st);
+        return st.st_ino;
+    };
+    const auto dbInode = inode(home + QStringLiteral("/QIVUser.mdb"));
+    const auto photoInode = inode(photo);
+    BackupFiles files;
+    files.add(home + QStringLiteral("/QIVUser.mdb"), true);
+    files.add(photo);
+    const auto report = backup::BackUpToFolder(files, home, {});
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(inode(home + QStringLiteral("/QIVUser.mdb")), dbInode);
+    EXPECT_EQ(inode(photo), photoInode);
+}
