@@ -193,24 +193,57 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
 }
 
-TEST(Startup, TabBackgroundsAreDecodedAndADamagedOneIsReported) {
+TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
     {
         Session s;
-        const QPixmap art = tabs::RegisteredTabs()[0]->imgBack->pixmap();
-        ASSERT_FALSE(art.isNull());
-        EXPECT_EQ(art.size(), QImage(s.folder.file(QStringLiteral("Content/art.jpg"))).size());
+        tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+        // Checked at start-up, decoded only when the tab comes into view.
+        EXPECT_TRUE(art->imgBack->pixmap().isNull());
+        EXPECT_TRUE(art->pendingBackground().endsWith(QStringLiteral("Content/art.jpg")));
+        s.main().show();
+        s.main().tabMain->setCurrentWidget(art);
+        const QPixmap shown = art->imgBack->pixmap();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_EQ(shown.size(), QImage(s.folder.file(QStringLiteral("Content/art.jpg"))).size());
+        EXPECT_TRUE(art->pendingBackground().isEmpty());
+        EXPECT_FALSE(tabs::RegisteredTabs()[1]->pendingBackground().isEmpty());
         EXPECT_TRUE(s.modal.messages.empty()) << s.modal.lastMessage().toStdString();
+        s.main().hide();
     }
+    {
+        // A file that is no JPEG at all stops start-up's remaining steps, as before.
+        ProgramFolder folder;
+        QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write("not a picture");
+        damaged.close();
+        ScriptedModal modal;
+        EnsureApplication();
+        app::CreateWindows();
+        ASSERT_FALSE(modal.messages.empty());
+        EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
+        EXPECT_FALSE(ui::Win().frmMain->formCreateSucceeded());
+        app::DestroyWindows();
+    }
+    // A JPEG broken after its first bytes is reported, naming it, when its tab is first shown.
     ProgramFolder folder;
-    QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    damaged.write("not a picture");
-    damaged.close();
+    QFile broken(folder.file(QStringLiteral("Content/art.jpg")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write(QByteArray("\xff\xd8\xff\xe0 and nothing more", 24));
+    broken.close();
     ScriptedModal modal;
     EnsureApplication();
     app::CreateWindows();
+    EXPECT_TRUE(ui::Win().frmMain->formCreateSucceeded());
+    EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+    tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+    ui::Win().frmMain->show();
+    ui::Win().frmMain->tabMain->setCurrentWidget(art);
     ASSERT_FALSE(modal.messages.empty());
-    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
+    EXPECT_EQ(modal.messages.front().caption, QStringLiteral("Error"));
+    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("art.jpg")));
+    EXPECT_TRUE(art->imgBack->pixmap().isNull());
+    ui::Win().frmMain->hide();
     app::DestroyWindows();
 }
 
