@@ -129,10 +129,11 @@ inline bool ReportRatio(const std::string& what, const Comparison& c, double goa
                         const char* unit = "ms", double scale = 1e-6) {
     const Spread b = SpreadOf(c.baseline), p = SpreadOf(c.program), r = SpreadOf(c.ratio);
     const bool pass = r.median <= goal;
-    std::printf("%s: baseline %.1f %s, program %.1f %s (medians); ratio min %.2f / median %.2f / "
+    const int decimals = scale < 1e-3 ? 1 : 3; // milliseconds to a tenth, seconds to a thousandth
+    std::printf("%s: baseline %.*f %s, program %.*f %s (medians); ratio min %.2f / median %.2f / "
                 "max %.2f over %zu rounds; goal at most %.1f x: %s\n",
-                what.c_str(), b.median * scale, unit, p.median * scale, unit, r.min, r.median,
-                r.max, c.ratio.size(), goal, Verdict(pass));
+                what.c_str(), decimals, b.median * scale, unit, decimals, p.median * scale, unit,
+                r.min, r.median, r.max, c.ratio.size(), goal, Verdict(pass));
     return pass;
 }
 

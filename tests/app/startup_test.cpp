@@ -3,6 +3,9 @@
 #include "app/common/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/common/line_list.h"
+#include "inventories/file_commands.h"
+#include "inventory/inventory_page.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tests/support/app_session.h"
@@ -274,4 +277,42 @@ TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
     // "Hide DevTools" stayed checked, so the menu is not asked for again.
     EXPECT_EQ(ini.readAll(), QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
     EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+}
+
+TEST(Startup, TheMasterListingIsMadeAtOnceOnlyWithoutAnInterruptedRun) {
+    {
+        Session s;
+        // The Inventory page is entered at start-up: the empty inventory's total line.
+        ASSERT_EQ(s.main().tabInventory->lstInventory->count(), 1);
+        EXPECT_TRUE(s.main().tabInventory->lstInventory->line(0).contains(
+            QStringLiteral("Total Value: $0")));
+    }
+    // After an interrupted run every answer to the start-up question lists the entries; they are
+    // not listed before as well.
+    ProgramFolder folder;
+    {
+        store::Connection c(store::ConnectionString(store::DatabaseKind::User, folder.path()));
+        store::Query q(c);
+        q.execute({QStringLiteral("INSERT INTO Inventory VALUES (1, 'Art', 2, 'Clocks', 1, "
+                                  "'Wall clock', 1, 1, 5, 5, '', '')")});
+        q.execute({QStringLiteral("INSERT INTO Master_Table VALUES ('Inventory')")});
+    }
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    auto* list = ui::Win().frmMain->tabInventory->lstInventory;
+    EXPECT_EQ(list->count(), 0);
+    modal.onNextDialog([](QDialog& d) {
+        ClickButton(d, QStringLiteral("btnNo"));
+        return d.result();
+    });
+    modal.onNextDialog([](QDialog& d) {
+        ClickButton(d, QStringLiteral("btnContinue"));
+        return d.result();
+    });
+    inventories::StartupCheck();
+    EXPECT_EQ(modal.dialogsShown, (QStringList{"dlgSessionInterrupted", "dlgContinueSession"}));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->line(0).startsWith(QStringLiteral("1     Art")));
+    app::DestroyWindows();
 }
