@@ -38,6 +38,7 @@ struct ConnectionInfo {
 ConnectionInfo ParseConnectionString(const QString& text);
 
 // One database file. It opens itself with the first statement and stays open until disconnect().
+// A connection and its queries belong to one thread: SQLite's connection mutex is left out.
 class Connection {
   public:
     Connection() = default;
