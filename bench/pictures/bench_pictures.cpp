@@ -3,7 +3,7 @@
 // decoding every photograph at full size, all three on one thread, in alternating rounds; then
 // the program with its worker threads. Prints times, ratios and the goals' verdicts.
 //
-//   bench_pictures [count]      (default 100 photographs of 4000 x 3000)
+//   bench_pictures [count]      (default 40 photographs of 4000 x 3000)
 #include "bench/bench_support.h"
 #include "app/common/app_state.h"
 #include "app/common/windows.h"
@@ -63,11 +63,11 @@ double seconds(const QElapsedTimer& t) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
     testing_support::AppSession session;
     QTemporaryDir dir;
 
-    const int rounds = 3;
+    const int rounds = 5;
     std::printf("writing %d photographs of 4000 x 3000 ...\n", count);
     QStringList files;
     for (int i = 0; i < 4 && i < count; ++i) {
