@@ -232,7 +232,8 @@ TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
     ProgramFolder folder;
     QFile broken(folder.file(QStringLiteral("Content/art.jpg")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    broken.write(QByteArray("\xff\xd8\xff\xe0 and nothing more", 24));
+    static const char kCut[] = "\xff\xd8\xff\xe0 and nothing more";
+    broken.write(kCut, sizeof kCut - 1);
     broken.close();
     ScriptedModal modal;
     EnsureApplication();
