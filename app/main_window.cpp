@@ -123,13 +123,19 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         tabInventory->lstInventory->setCurrentRow(tabInventory->FillInventoryList(n));
     };
     FormCreate();
+    tabMain->setCurrentWidget(tabInventory);
     // Entering a page runs its entry handler, as focus entering the page would.
     connect(tabMain, &QTabWidget::currentChanged, this, [this](int index) {
         QWidget* page = tabMain->widget(index);
         if (page && page->metaObject()->indexOfMethod("tabEnter()") >= 0)
             ui::Guarded([page] { QMetaObject::invokeMethod(page, "tabEnter"); });
     });
-    tabMain->setCurrentWidget(tabInventory);
+    // The Inventory page is entered now. After an interrupted run every answer to the start-up
+    // question lists the entries anyway, and a full inventory takes a while to list: once is
+    // enough.
+    ui::Guarded([this] {
+        if (!inventories::SessionInterrupted(app::State().ADOQuery2)) tabInventory->tabEnter();
+    });
 }
 
 TfrmMain::~TfrmMain() {

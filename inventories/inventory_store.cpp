@@ -210,11 +210,16 @@ bool DeleteInventory(store::Connection& connection, const QString& displayName) 
     return recentChanged;
 }
 
-bool StartSession(store::Query& query) {
+bool SessionInterrupted(store::Query& query) {
     for (const QString& v : firstFields(query, {QStringLiteral("SELECT Table_Names"),
                                                 QStringLiteral("FROM Master_Table"),
                                                 QStringLiteral("WHERE Table_Names = 'Inventory'")}))
         if (!v.isEmpty()) return true;
+    return false;
+}
+
+bool StartSession(store::Query& query) {
+    if (SessionInterrupted(query)) return true;
     query.execute(
         {QStringLiteral("INSERT INTO Master_Table"), QStringLiteral("VALUES ('Inventory')")});
     return false;

@@ -68,6 +68,8 @@ bool DeleteInventory(store::Connection& connection, const QString& displayName);
 // Start of a run: true when the previous run ended without closing (its marker is still there);
 // otherwise the marker is set for this run.
 bool StartSession(store::Query& query);
+// Whether the previous run ended without closing, without setting the marker.
+bool SessionInterrupted(store::Query& query);
 // After an interruption, the choice to begin a new inventory: header row and settings stay.
 void BeginNewAfterInterruption(store::Connection& connection);
 // A normal end: empties the working inventory, removes the marker and forgets the open name.

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev
   fonts-liberation fonts-liberation2 sqlite3
-  xvfb xauth poppler-utils libjpeg-turbo-progs
+  xvfb xauth libxcb1-dev poppler-utils libjpeg-turbo-progs
   xorriso genisoimage p7zip-full udftools libcdio-utils python3 python3-pycdlib
   libiscsi-dev libiscsi-bin tgt
 )

@@ -13,31 +13,15 @@ QString sqliteMessage(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
 }
 
-bool isAscii(const unsigned char* p, int n) {
-    for (int i = 0; i < n; ++i)
-        if (p[i] & 0x80) return false;
-    return true;
-}
-
 // Text ignores letter case in comparisons and ordering, for every alphabet, not just ASCII.
 // Registered under the built-in name so that the files stay readable by any SQLite tool.
 int compareNoCase(void*, int n1, const void* v1, int n2, const void* v2) {
-    auto* a = static_cast<const unsigned char*>(v1);
-    auto* b = static_cast<const unsigned char*>(v2);
-    if (isAscii(a, n1) && isAscii(b, n2)) {
-        const int n = std::min(n1, n2);
-        for (int i = 0; i < n; ++i) {
-            int ca = a[i], cb = b[i];
-            if (ca >= 'A' && ca <= 'Z') ca += 32;
-            if (cb >= 'A' && cb <= 'Z') cb += 32;
-            if (ca != cb) return ca - cb;
-        }
-        return n1 - n2;
-    }
-    const QString sa = QString::fromUtf8(reinterpret_cast<const char*>(a), n1);
-    const QString sb = QString::fromUtf8(reinterpret_cast<const char*>(b), n2);
-    return QString::compare(sa, sb, Qt::CaseInsensitive);
+    return CompareNoCase(static_cast<const char*>(v1), n1, static_cast<const char*>(v2), n2);
 }
+
+// Room for a full inventory of 99,999 entries (about 13 MB) and a saved copy of it, so that
+// listing it again reads its pages from memory. The cache only grows as pages are read.
+constexpr int kPageCacheKiB = 32 * 1024;
 
 const QStringList& connectionParts(DatabaseKind kind) {
     static const QStringList catalogue = {
@@ -71,6 +55,29 @@ const QStringList& connectionParts(DatabaseKind kind) {
 }
 
 } // namespace
+
+int CompareNoCase(const char* a, int n1, const char* b, int n2) {
+    const auto* p = reinterpret_cast<const unsigned char*>(a);
+    const auto* q = reinterpret_cast<const unsigned char*>(b);
+    // ASCII letters fold by one bit; the first difference between two ASCII characters decides,
+    // as it would after full case folding, because the equal prefix folds alike.
+    const int n = std::min(n1, n2);
+    int i = 0;
+    for (; i < n; ++i) {
+        int ca = p[i], cb = q[i];
+        if ((ca | cb) & 0x80) break; // a character outside ASCII starts here
+        if (ca == cb) continue;
+        if (ca >= 'A' && ca <= 'Z') ca += 32;
+        if (cb >= 'A' && cb <= 'Z') cb += 32;
+        if (ca != cb) return ca - cb;
+    }
+    if (i == n) return n1 - n2; // one is the other's beginning: the shorter comes first
+    // From the first character outside ASCII on, full Unicode case folding; the prefix before it
+    // is equal and holds whole characters.
+    const QString sa = QString::fromUtf8(a + i, n1 - i);
+    const QString sb = QString::fromUtf8(b + i, n2 - i);
+    return QString::compare(sa, sb, Qt::CaseInsensitive);
+}
 
 QString ConnectionString(DatabaseKind kind, const QString& programFolder) {
     const QString file =
@@ -136,13 +143,16 @@ void Connection::connect() {
     const bool readOnly = info.mode.compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0;
     sqlite3* db = nullptr;
     // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty database.
+    // A connection is only ever used by the thread that opened it: no connection mutex.
     const int flags =
-        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(info.dataSource.toUtf8().constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, 5000);
+        const QByteArray cache = "PRAGMA cache_size = -" + QByteArray::number(kPageCacheKiB);
+        sqlite3_exec(db, cache.constData(), nullptr, nullptr, nullptr);
         // Opening is lazy in SQLite: read the schema now so a damaged file fails here.
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
@@ -233,6 +243,7 @@ void Query::close() {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
+    columns_ = 0;
     eof_ = true;
 }
 
@@ -256,6 +267,7 @@ void Query::prepare(const QString& text) {
     if (!stmt) // only blanks or a comment
         fail(QStringLiteral("Invalid SQL statement."));
     stmt_ = stmt;
+    columns_ = sqlite3_column_count(stmt);
 }
 
 void Query::stepRow() {
@@ -381,31 +393,44 @@ int Query::fieldCount() const {
     return stmt_ ? sqlite3_column_count(stmt_) : 0;
 }
 
+bool Query::inRow(int field) const {
+    return stmt_ && !eof_ && field >= 0 && field < columns_;
+}
+
 bool Query::isNull(int field) const {
-    if (!stmt_ || eof_ || field < 0 || field >= sqlite3_column_count(stmt_)) return true;
-    return sqlite3_column_type(stmt_, field) == SQLITE_NULL;
+    return typeOf(field) == SQLITE_NULL;
+}
+
+int Query::typeOf(int field) const {
+    return inRow(field) ? sqlite3_column_type(stmt_, field) : SQLITE_NULL;
 }
 
 QString Query::text(int field) const {
-    if (isNull(field)) return {};
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
-    const int bytes = sqlite3_column_bytes(stmt_, field);
-    if (sqlite3_column_type(stmt_, field) == SQLITE_FLOAT) {
+    switch (typeOf(field)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_FLOAT:
         // Money and reals read as text show as they would be written into SQL.
         return MoneyToSql(sqlite3_column_double(stmt_, field));
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
+        return QString::fromUtf8(p, sqlite3_column_bytes(stmt_, field));
     }
-    return QString::fromUtf8(p, bytes);
+    }
 }
 
 QByteArrayView Query::utf8(int field) const {
-    if (isNull(field)) return {};
+    if (!inRow(field)) return {};
+    // No pointer for NULL: the value's type need not be asked separately.
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
+    if (!p) return {};
     return {p, sqlite3_column_bytes(stmt_, field)};
 }
 
 std::int64_t Query::integer(int field) const {
-    if (isNull(field)) return 0;
-    switch (sqlite3_column_type(stmt_, field)) {
+    switch (typeOf(field)) {
+    case SQLITE_NULL:
+        return 0;
     case SQLITE_INTEGER:
         return sqlite3_column_int64(stmt_, field);
     case SQLITE_FLOAT:
@@ -421,8 +446,9 @@ std::int64_t Query::integer(int field) const {
 }
 
 Currency Query::currency(int field) const {
-    if (isNull(field)) return {};
-    switch (sqlite3_column_type(stmt_, field)) {
+    switch (typeOf(field)) {
+    case SQLITE_NULL:
+        return {};
     case SQLITE_INTEGER:
         return {sqlite3_column_int64(stmt_, field) * 10000};
     case SQLITE_FLOAT:

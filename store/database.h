@@ -38,6 +38,7 @@ struct ConnectionInfo {
 ConnectionInfo ParseConnectionString(const QString& text);
 
 // One database file. It opens itself with the first statement and stays open until disconnect().
+// A connection and its queries belong to one thread: SQLite's connection mutex is left out.
 class Connection {
   public:
     Connection() = default;
@@ -105,12 +106,15 @@ class Query {
 
   private:
     void prepare(const QString& text);
+    bool inRow(int field) const; // a row is current and the field is one of its columns
+    int typeOf(int field) const; // the field's SQLite type; NULL outside a row
     void stepRow();
     [[noreturn]] void fail(const QString& what) const;
 
     Connection* connection_;
     QStringList lines_;
     sqlite3_stmt* stmt_ = nullptr;
+    int columns_ = 0; // of the prepared statement
     bool eof_ = true;
     int rowsAffected_ = 0;
 };
@@ -123,6 +127,10 @@ struct SelectInto {
     QString rest;   // "FROM ..." to the end
 };
 bool ParseSelectInto(const QString& sql, SelectInto& out);
+
+// The text comparison of the databases (their NOCASE collation): letter case is ignored in every
+// alphabet. Arguments are UTF-8 bytes and their lengths; the result's sign orders a before b.
+int CompareNoCase(const char* a, int aBytes, const char* b, int bBytes);
 
 // Quotes a table or column name for SQLite.
 QString QuoteIdentifier(const QString& name);

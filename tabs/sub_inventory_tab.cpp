@@ -16,6 +16,7 @@
 #include "tabs/listing_lines.h"
 #include "tabs/number_parsing.h"
 #include "tabs/price_points.h"
+#include "tabs/sub_inventory_listing.h"
 #include "tabs/tab_set.h"
 
 #include <QApplication>
@@ -290,6 +291,7 @@ bool SubInventoryTab::eventFilter(QObject* watched, QEvent* event) {
 
 void SubInventoryTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!pendingBackground_.isEmpty()) ui::Guarded([this] { showBackground(); });
     if (!event->spontaneous()) ui::Guarded([this] { tabEnter(); });
 }
 
@@ -591,25 +593,10 @@ void SubInventoryTab::FillSubInventoryList() {
             QStringLiteral("FROM Inventory"),
             QStringLiteral("WHERE Sub_Inventory_Number = ") + QString::number(info_.number),
             QStringLiteral("ORDER BY ID_Number")});
-    QStringList lines;
-    store::Currency sum;
-    ListingEntry entry;
-    do {
-        entry.id = static_cast<qint32>(q.integer(0));
-        if (entry.id != 0) {
-            entry.item = store::FromStoredText(q.text(1));
-            entry.count = static_cast<qint32>(q.integer(2));
-            entry.value = q.currency(3);
-            entry.notes = store::FromStoredText(q.text(4));
-            entry.category = store::FromStoredText(q.text(5));
-            sum = sum + entry.value;
-            lines << SubInventoryLine(entry);
-        }
-        q.next();
-    } while (!q.eof());
+    // Lines are formatted when the list shows them.
+    auto listing = SubInventoryListing::Read(q);
     q.close();
-    lines << SubInventoryTotalLine(sum);
-    lstInventory->setLines(std::move(lines));
+    lstInventory->setSource(std::move(listing));
 }
 
 QString SubInventoryTab::itemName() const {
@@ -808,6 +795,27 @@ static QPixmap loadPicture(const QString& path) {
 }
 
 void SubInventoryTab::LoadBackground(const QString& path) {
+    const bool jpeg = path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
+                      path.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
+    if (!jpeg) {
+        imgBack->setPixmap(loadPicture(path));
+        pendingBackground_.clear();
+        return;
+    }
+    // Decoding all seventeen at full size would hold up start-up for pictures not yet seen: a
+    // missing or foreign file is found now, the picture is decoded on the first showing.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(3) != QByteArray("\xff\xd8\xff", 3))
+        throw std::runtime_error(
+            QStringLiteral("Cannot open file \"%1\".").arg(path).toStdString());
+    imgBack->setPixmap(QPixmap());
+    pendingBackground_ = path;
+    if (isVisible()) showBackground();
+}
+
+void SubInventoryTab::showBackground() {
+    const QString path = pendingBackground_;
+    pendingBackground_.clear(); // a damaged picture is reported once, not on every showing
     imgBack->setPixmap(loadPicture(path));
 }
 

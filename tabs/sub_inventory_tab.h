@@ -38,6 +38,8 @@ class SubInventoryTab : public QWidget {
     void ShowStandardAppearance(const QString& programFolder);
     void ShowWatermarkAppearance(const QString& programFolder, const QString& backgroundFile,
                                  const QString& buttonPrefix);
+    // The background picture: its file is checked now (it exists and is a JPEG or a picture
+    // Qt reads) and decoded when the tab is first shown. Throws when the file is unusable.
     void LoadBackground(const QString& path);
 
     // Controls, named <prefix><key><role>.
@@ -108,6 +110,8 @@ class SubInventoryTab : public QWidget {
 
     // Horizontal scroll extents of the two lists, in pixels.
     int categoryScrollExtent() const { return categoryExtent_; }
+    // The background still waiting for the tab's first showing; empty once it is decoded.
+    const QString& pendingBackground() const { return pendingBackground_; }
     int itemScrollExtent() const { return itemExtent_; }
 
   protected:
@@ -117,6 +121,7 @@ class SubInventoryTab : public QWidget {
 
   private:
     QString name(const char* prefix, const char* role) const;
+    void showBackground();
     void setExtent(QListWidget* list, int pixels);
     void connectHandlers();
     QList<QWidget*> entryFields() const;
@@ -134,6 +139,7 @@ class SubInventoryTab : public QWidget {
 
     const TabInfo& info_;
     int categoryExtent_ = 0;
+    QString pendingBackground_; // decoded on the first showing
     int itemExtent_ = 0;
     // The selected line each list's click handler last ran for (-1: none).
     int handledRow1_ = -1;

@@ -2,20 +2,17 @@
 #include "app/common/app_state.h"
 #include "app/common/windows.h"
 #include "app/main_window.h"
-#include "app/splash.h"
 #include "app/startup.h"
+#include "app/common/line_list.h"
+#include "inventories/file_commands.h"
+#include "inventory/inventory_page.h"
 #include "store/database.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
-#include <QImage>
-#include <QRegion>
-#include <QScreen>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,6 +20,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include "app/splash.h"
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QImage>
+#include <QRegion>
+#include <QScreen>
 
 using namespace testing_support;
 
@@ -199,24 +202,58 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
 }
 
-TEST(Startup, TabBackgroundsAreDecodedAndADamagedOneIsReported) {
+TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
     {
         Session s;
-        const QPixmap art = tabs::RegisteredTabs()[0]->imgBack->pixmap();
-        ASSERT_FALSE(art.isNull());
-        EXPECT_EQ(art.size(), QImage(s.folder.file(QStringLiteral("Content/art.jpg"))).size());
+        tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+        // Checked at start-up, decoded only when the tab comes into view.
+        EXPECT_TRUE(art->imgBack->pixmap().isNull());
+        EXPECT_TRUE(art->pendingBackground().endsWith(QStringLiteral("Content/art.jpg")));
+        s.main().show();
+        s.main().tabMain->setCurrentWidget(art);
+        const QPixmap shown = art->imgBack->pixmap();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_EQ(shown.size(), QImage(s.folder.file(QStringLiteral("Content/art.jpg"))).size());
+        EXPECT_TRUE(art->pendingBackground().isEmpty());
+        EXPECT_FALSE(tabs::RegisteredTabs()[1]->pendingBackground().isEmpty());
         EXPECT_TRUE(s.modal.messages.empty()) << s.modal.lastMessage().toStdString();
+        s.main().hide();
     }
+    {
+        // A file that is no JPEG at all stops start-up's remaining steps, as before.
+        ProgramFolder folder;
+        QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write("not a picture");
+        damaged.close();
+        ScriptedModal modal;
+        EnsureApplication();
+        app::CreateWindows();
+        ASSERT_FALSE(modal.messages.empty());
+        EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
+        EXPECT_FALSE(ui::Win().frmMain->formCreateSucceeded());
+        app::DestroyWindows();
+    }
+    // A JPEG broken after its first bytes is reported, naming it, when its tab is first shown.
     ProgramFolder folder;
-    QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    damaged.write("not a picture");
-    damaged.close();
+    QFile broken(folder.file(QStringLiteral("Content/art.jpg")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    static const char kCut[] = "\xff\xd8\xff\xe0 and nothing more";
+    broken.write(kCut, sizeof kCut - 1);
+    broken.close();
     ScriptedModal modal;
     EnsureApplication();
     app::CreateWindows();
+    EXPECT_TRUE(ui::Win().frmMain->formCreateSucceeded());
+    EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+    tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+    ui::Win().frmMain->show();
+    ui::Win().frmMain->tabMain->setCurrentWidget(art);
     ASSERT_FALSE(modal.messages.empty());
-    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
+    EXPECT_EQ(modal.messages.front().caption, QStringLiteral("Error"));
+    EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("art.jpg")));
+    EXPECT_TRUE(art->imgBack->pixmap().isNull());
+    ui::Win().frmMain->hide();
     app::DestroyWindows();
 }
 
@@ -247,6 +284,44 @@ TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
     // "Hide DevTools" stayed checked, so the menu is not asked for again.
     EXPECT_EQ(ini.readAll(), QByteArray("POSITION = (200,150)\nAPPEARANCE STANDARD\n"));
     EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+}
+
+TEST(Startup, TheMasterListingIsMadeAtOnceOnlyWithoutAnInterruptedRun) {
+    {
+        Session s;
+        // The Inventory page is entered at start-up: the empty inventory's total line.
+        ASSERT_EQ(s.main().tabInventory->lstInventory->count(), 1);
+        EXPECT_TRUE(s.main().tabInventory->lstInventory->line(0).contains(
+            QStringLiteral("Total Value: $0")));
+    }
+    // After an interrupted run every answer to the start-up question lists the entries; they are
+    // not listed before as well.
+    ProgramFolder folder;
+    {
+        store::Connection c(store::ConnectionString(store::DatabaseKind::User, folder.path()));
+        store::Query q(c);
+        q.execute({QStringLiteral("INSERT INTO Inventory VALUES (1, 'Art', 2, 'Clocks', 1, "
+                                  "'Wall clock', 1, 1, 5, 5, '', '')")});
+        q.execute({QStringLiteral("INSERT INTO Master_Table VALUES ('Inventory')")});
+    }
+    ScriptedModal modal;
+    EnsureApplication();
+    app::CreateWindows();
+    auto* list = ui::Win().frmMain->tabInventory->lstInventory;
+    EXPECT_EQ(list->count(), 0);
+    modal.onNextDialog([](QDialog& d) {
+        ClickButton(d, QStringLiteral("btnNo"));
+        return d.result();
+    });
+    modal.onNextDialog([](QDialog& d) {
+        ClickButton(d, QStringLiteral("btnContinue"));
+        return d.result();
+    });
+    inventories::StartupCheck();
+    EXPECT_EQ(modal.dialogsShown, (QStringList{"dlgSessionInterrupted", "dlgContinueSession"}));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->line(0).startsWith(QStringLiteral("1     Art")));
+    app::DestroyWindows();
 }
 
 TEST(Startup, SplashShowsItsPanelAndHidesItsWhiteFrame) {

@@ -221,3 +221,121 @@ TEST(Database, FailedTransactionLeavesNothingChanged) {
     });
     EXPECT_EQ(db.count(QStringLiteral("Inventory")), 3);
 }
+
+namespace {
+
+// The comparison as it was before its ASCII path was made fast: both strings scanned for ASCII,
+// then either ASCII folding or full Unicode folding of both whole strings.
+int ReferenceNoCase(const QByteArray& a, const QByteArray& b) {
+    const auto ascii = [](const QByteArray& s) {
+        for (char c : s)
+            if (static_cast<unsigned char>(c) & 0x80) return false;
+        return true;
+    };
+    if (ascii(a) && ascii(b)) {
+        const qsizetype n = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            int ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+            if (ca >= 'A' && ca <= 'Z') ca += 32;
+            if (cb >= 'A' && cb <= 'Z') cb += 32;
+            if (ca != cb) return ca - cb;
+        }
+        return static_cast<int>(a.size() - b.size());
+    }
+    return QString::compare(QString::fromUtf8(a), QString::fromUtf8(b), Qt::CaseInsensitive);
+}
+
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+// Words in several alphabets and letter cases, prefixes of each other, characters between 'Z'
+// and 'a', the private characters of the stored text form, characters outside the basic plane,
+// letters whose folding is ASCII (Kelvin sign, long s) and bytes that are no UTF-8.
+QList<QByteArray> MixedTexts() {
+    const QStringList words = {
+        QString(),
+        QStringLiteral("a"),
+        QStringLiteral("A"),
+        QStringLiteral("apple"),
+        QStringLiteral("Apple"),
+        QStringLiteral("APPLES"),
+        QStringLiteral("Apfel"),
+        QStringLiteral("\u00c4pfel"),
+        QStringLiteral("\u00e4PFEL"),
+        QStringLiteral("Zebra"),
+        QStringLiteral("_under"),
+        QStringLiteral("[bracket"),
+        QStringLiteral("`tick"),
+        QStringLiteral("Item 12"),
+        QStringLiteral("item 12 "),
+        QStringLiteral("Item 120"),
+        QStringLiteral("Stra\u00dfe"),
+        QStringLiteral("STRASSE"),
+        QStringLiteral("caf\u00e9"),
+        QStringLiteral("CAF\u00c9"),
+        QStringLiteral("cafe"),
+        QStringLiteral("\u03a3\u03bf\u03c6\u03af\u03b1"),
+        QStringLiteral("\u03c3\u03bf\u03c6\u03af\u03b1"),
+        QStringLiteral("\u041a\u043d\u0438\u0433\u0430"),
+        QStringLiteral("\u043a\u043d\u0438\u0433\u0430"),
+        QStringLiteral("\u212aelvin"),
+        QStringLiteral("kelvin"),
+        QStringLiteral("\u017fun"),
+        QStringLiteral("Sun"),
+        QStringLiteral("Tom\uf0d9s"),
+        QStringLiteral("tom's"),
+        QStringLiteral("Clock\U0001F570"),
+        QStringLiteral("clock"),
+        QStringLiteral("Clocks"),
+        QStringLiteral("\u00c5se"),
+        QStringLiteral("ase"),
+        QStringLiteral("Kaffeem\u00fchle"),
+        QStringLiteral("KAFFEEM\u00dcHLE"),
+    };
+    QList<QByteArray> texts;
+    for (const QString& w : words)
+        texts << w.toUtf8();
+    texts << QByteArray("ab\xff") << QByteArray("AB\xfe") << QByteArray("ab\xc3");
+    // Long shared beginnings, so that the difference lies deep inside.
+    for (const QString& w : words.mid(1, 12))
+        texts << (QStringLiteral("Persian rug, hall ") + w).toUtf8();
+    return texts;
+}
+
+} // namespace
+
+TEST(Database, CaseInsensitiveComparisonOrdersAsFullFoldingDoes) {
+    const QList<QByteArray> texts = MixedTexts();
+    for (const QByteArray& a : texts) {
+        for (const QByteArray& b : texts) {
+            const int fast = CompareNoCase(a.constData(), static_cast<int>(a.size()), b.constData(),
+                                           static_cast<int>(b.size()));
+            EXPECT_EQ(Sign(fast), Sign(ReferenceNoCase(a, b)))
+                << a.toStdString() << " / " << b.toStdString();
+        }
+    }
+
+    // The engine orders with it: a sorted column comes back in the reference order.
+    UserDb db;
+    QList<QByteArray> expected;
+    int id = 1;
+    for (const QByteArray& t : texts) {
+        if (t.isValidUtf8()) {
+            db.addEntry(id++, QString::fromUtf8(t), QStringLiteral("1"));
+            expected << store::ToStoredText(QString::fromUtf8(t)).toUtf8();
+        }
+    }
+    std::stable_sort(
+        expected.begin(), expected.end(),
+        [](const QByteArray& a, const QByteArray& b) { return ReferenceNoCase(a, b) < 0; });
+    db.q.open({QStringLiteral("SELECT Item_Name FROM Inventory WHERE ID_Number > 0"),
+               QStringLiteral("ORDER BY Item_Name, ID_Number")});
+    QList<QByteArray> order;
+    for (; !db.q.eof(); db.q.next())
+        order << db.q.utf8(0).toByteArray();
+    ASSERT_EQ(order.size(), expected.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        EXPECT_EQ(ReferenceNoCase(order[i], expected[i]), 0)
+            << i << ": " << order[i].toStdString() << " / " << expected[i].toStdString();
+}

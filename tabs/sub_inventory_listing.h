@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/common/line_list.h"
+#include "store/money.h"
+#include "tabs/listing_lines.h"
+
+#include <QByteArray>
+#include <memory>
+#include <vector>
+
+namespace store {
+class Query;
+}
+
+namespace tabs {
+
+// The entries of a tab's listing as read from its query, kept compact (numbers and the stored
+// text bytes); each line is formatted when it is asked for. The last line is the total line.
+class SubInventoryListing final : public ui::LineSource {
+  public:
+    // Reads every row of the open query `q` (ID, item, count, value, notes, category) except the
+    // header row (ID 0).
+    static std::shared_ptr<SubInventoryListing> Read(store::Query& q);
+
+    int entryCount() const { return static_cast<int>(rows_.size()); }
+    ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
+    store::Currency total() const { return total_; }
+
+    int count() const override { return entryCount() + 1; }
+    QString line(int row) const override;
+
+  private:
+    enum Field { Item, Notes, Category, FieldCount };
+    struct Row {
+        qint32 id;
+        qint32 count;
+        store::Currency value;
+        quint32 at;               // first byte of the texts in text_
+        quint32 size[FieldCount]; // byte length of each text, back to back from `at`
+    };
+    std::vector<Row> rows_;
+    QByteArray text_; // UTF-8 as stored, undecoded
+    store::Currency total_;
+};
+
+} // namespace tabs
