@@ -627,7 +627,11 @@ QString SubInventoryTab::composeNotes() const {
                 QStringLiteral("  Purchase Date: ") + doubled(edtPurchase->text()) +
                 QStringLiteral("~");
     }
-    return notes + store::NotesToText(NotesLines(rchNotes->toPlainText()));
+    // The brand line is a line of its own: a quoted first notes line written right after its
+    // closing tilde would read as part of it.
+    const QString lines = store::NotesToText(NotesLines(rchNotes->toPlainText()));
+    if (!notes.isEmpty() && !lines.isEmpty()) notes += QLatin1Char('`');
+    return notes + lines;
 }
 
 void SubInventoryTab::btnAddClick() {

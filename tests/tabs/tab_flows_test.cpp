@@ -378,7 +378,43 @@ TEST(TabAdding, OfficeWritesBrandLineAndItsOwnSubInventory) {
     EXPECT_EQ(run.row(1, "Sub_Inventory, Sub_Inventory_Number, Item_Notes"),
               (QStringList{"Home Office", "13",
                            store::ToStoredText("~Brand: Ac~~me  Serial Number: SN 1  Purchase "
-                                               "Date: ~Good`~Bought used~")}));
+                                               "Date: ~`Good`~Bought used~")}));
+}
+
+TEST(TabAdding, BrandLineStaysALineOfItsOwn) {
+    Session run;
+    auto& office = run.open("Office");
+    const auto add = [&](const QString& notes) {
+        run.choose(office, "Computers & Peripherals", "Office laptop");
+        run.find<QLineEdit>(office, "edt", "Brand")->setText("Acme");
+        run.find<QLineEdit>(office, "edt", "Serial")->setText("X1");
+        run.find<QLineEdit>(office, "edt", "Purchase")->setText("2020");
+        run.find<QTextEdit>(office, "rch", "Notes")->setPlainText(notes);
+        run.press(office, "Add");
+    };
+    const QString brand = QStringLiteral("Brand: Acme  Serial Number: X1  Purchase Date: 2020");
+    add("bought at fair\nsecond line"); // a first line with a blank is written quoted
+    add("\n");                          // one empty line
+    add("");
+    const auto notesOf = [&](int id) {
+        return store::NotesFromText(store::FromStoredText(run.row(id, "Item_Notes").value(0)));
+    };
+    EXPECT_EQ(notesOf(1), (QStringList{brand, "bought at fair", "second line"}));
+    EXPECT_EQ(notesOf(2), (QStringList{brand, QString()}));
+    EXPECT_EQ(notesOf(3), QStringList{brand});
+
+    // The edit dialog shows the brand line apart and saves the notes back unchanged.
+    const QString stored = run.row(1, "Item_Notes").value(0);
+    auto* listing = run.find<ui::LineList>(office, "lst", "Inventory");
+    listing->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        EXPECT_EQ(edit.rchNotes->toPlainText(), brand + "\nbought at fair\nsecond line");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(office, "Edit");
+    EXPECT_EQ(run.row(1, "Item_Notes").value(0), stored);
 }
 
 TEST(TabAdding, MiscOtherNameKeepsItsApostrophe) {
