@@ -22,6 +22,7 @@
 #include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_table.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QMenuBar>
@@ -384,12 +385,15 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
+    // Closed before the first showing came round: nothing to check any more.
+    if (!isVisible()) return;
     if (ui::Win().frmSplash) ui::Modal::exec(*ui::Win().frmSplash);
     StartupCheck();
 }
 
 void TfrmMain::StartupCheck() {
     inventories::StartupCheck();
+    sessionSettled_ = true;
 }
 
 bool TfrmMain::ClosingSteps() {
@@ -397,11 +401,18 @@ bool TfrmMain::ClosingSteps() {
 }
 
 bool TfrmMain::FormClose() {
-    // Anything going wrong before the question is settled keeps the program, and the entries,
-    // where they are.
-    bool accepted = false;
-    ui::Guarded([&] { accepted = ClosingSteps(); });
-    if (!accepted) return false;
+    // A question still open (the splash, the start-up questions, any dialog) has the last word:
+    // a close that arrives meanwhile, through the menu or the window manager, is refused.
+    if (ui::Modal::pending() > 0 || QApplication::activeModalWidget()) return false;
+    // Before the start-up check has run to its end the run is not settled: the program may end,
+    // but what an interrupted run left behind stays for the next start to offer again.
+    if (sessionSettled_) {
+        // Anything going wrong before the question is settled keeps the program, and the
+        // entries, where they are.
+        bool accepted = false;
+        ui::Guarded([&] { accepted = ClosingSteps(); });
+        if (!accepted) return false;
+    }
     ui::Guarded([&] { WriteSettings(); });
     return true;
 }

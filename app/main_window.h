@@ -101,4 +101,7 @@ class TfrmMain : public QMainWindow {
 
     bool createOk_ = false;
     bool shown_ = false;
+    // Set once the start-up check has run to its end: before that the user has not chosen what
+    // becomes of an interrupted run, and closing must leave it as it is.
+    bool sessionSettled_ = false;
 };
