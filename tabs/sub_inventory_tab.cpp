@@ -616,6 +616,19 @@ QString SubInventoryTab::itemName() const {
     return hasSelection(lst2) ? selectedText(lst2) : edtOther->text();
 }
 
+bool SubInventoryTab::storableTexts() const {
+    const QString none;
+    const bool extra = extraFieldsShown();
+    return StorableTexts({
+        {QStringLiteral("Other Item"), hasSelection(lst2) ? none : edtOther->text()},
+        {lblBrand->text(), extra ? edtBrand->text() : none},
+        {lblSerial->text(), extra ? edtSerial->text() : none},
+        {lblPurchase->text(), extra ? edtPurchase->text() : none},
+        {QStringLiteral("Notes"), rchNotes->toPlainText()},
+        {QStringLiteral("Photograph"), edtPhoto->text()},
+    });
+}
+
 QString SubInventoryTab::composeNotes() const {
     QString notes;
     if (extraFieldsShown()) {
@@ -660,6 +673,7 @@ void SubInventoryTab::btnAddClick() {
     }
     if (!refused && count * s.EntryCost >= kMaxTotal) refuse(2);
     if (refused) return;
+    if (!storableTexts()) return;
 
     const int id = s.IDCounter + 1;
     const QString photo = edtPhoto->text();

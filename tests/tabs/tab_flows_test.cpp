@@ -444,6 +444,61 @@ TEST(TabAdding, MiscOtherNameKeepsItsApostrophe) {
     EXPECT_TRUE(other->text().isEmpty());
 }
 
+TEST(TabAdding, PrivateUseCharactersAreRefusedWhereTextIsTyped) {
+    Session run;
+    auto& misc = run.open("Misc");
+    const QString apostrophe(QChar(0xF0D9)), colon(QChar(0xF0C6));
+    const auto refusedWith = [&](const char* box, const char* code) {
+        ASSERT_EQ(run.modal.messages.size(), 1u);
+        EXPECT_EQ(run.modal.messages[0].caption, QStringLiteral("Invalid Character"));
+        EXPECT_TRUE(run.modal.messages[0].text.contains(QLatin1String(box)) &&
+                    run.modal.messages[0].text.contains(QLatin1String(code)))
+            << run.modal.lastMessage().toStdString();
+        run.modal.messages.clear();
+        EXPECT_EQ(run.entries(), 0);
+    };
+    run.choose(misc, "Luggage");
+    auto* other = run.find<QLineEdit>(misc, "edt", "Other");
+    auto* notes = run.find<QTextEdit>(misc, "rch", "Notes");
+    auto* brand = run.find<QLineEdit>(misc, "edt", "Brand");
+    other->setText("Trunk" + colon + "2");
+    run.press(misc, "Add");
+    refusedWith("Other Item", "F0C6");
+    other->setText("Grandma's trunk: blue");
+    notes->setPlainText("Tom" + apostrophe + "s");
+    run.press(misc, "Add");
+    refusedWith("Notes", "F0D9");
+    notes->clear();
+    brand->setText("Acme" + colon);
+    run.press(misc, "Add");
+    refusedWith("Brand Name", "F0C6");
+    EXPECT_EQ(app::State().IDCounter, 0);
+
+    // The characters these stand for are kept as typed; the edit dialog refuses too.
+    brand->clear();
+    run.press(misc, "Add");
+    ASSERT_EQ(run.entries(), 1);
+    EXPECT_TRUE(run.modal.messages.empty()) << run.modal.lastMessage().toStdString();
+    EXPECT_EQ(store::FromStoredText(run.row(1, "Item_Name").value(0)),
+              QStringLiteral("Grandma's trunk: blue"));
+    const QStringList before = run.row(1, "Item_Name, Item_Notes");
+    run.find<ui::LineList>(misc, "lst", "Inventory")->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        edit.rchNotes->setPlainText("fine");
+        edit.edtName->setText("Trunk" + apostrophe);
+        ClickButton(d, "btnSave");
+        EXPECT_EQ(run.modal.messages.size(), 1u);
+        EXPECT_TRUE(run.modal.lastMessage().contains(QLatin1String("Name")));
+        EXPECT_EQ(run.row(1, "Item_Name, Item_Notes"), before); // the dialog stays open
+        edit.edtName->setText("Trunk");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(misc, "Edit");
+    EXPECT_EQ(run.row(1, "Item_Name, Item_Notes"), (QStringList{"Trunk", "fine"}));
+}
+
 TEST(TabAdding, PhotographIsCheckedBeforeAnythingIsStored) {
     Session run;
     auto& art = run.open("Art");
