@@ -19,12 +19,15 @@
 #include "tabs/tab_set.h"
 #include "pictures/pictures_page.h"
 #include "store/database.h"
+#include "store/user_file.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_table.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -122,7 +125,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         if (page && page->metaObject()->indexOfMethod("tabEnter()") >= 0)
             ui::Guarded([page] { QMetaObject::invokeMethod(page, "tabEnter"); });
     });
-    tabMain->setCurrentWidget(tabInventory);
+    // A run that is to end at once shows no page: the listing would read the unusable file.
+    if (!quitRequested_) tabMain->setCurrentWidget(tabInventory);
 }
 
 TfrmMain::~TfrmMain() {
@@ -267,6 +271,7 @@ void TfrmMain::FormCreate() {
             store::ConnectionString(store::DatabaseKind::Catalogue, s.programFolder));
         s.ADOConnection2.setConnectionString(
             store::ConnectionString(store::DatabaseKind::User, s.programFolder));
+        if (!UserDatabaseUsable()) return;
         // Step 4.
         move(10, 10);
         // Step 5.
@@ -304,6 +309,67 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
         ui::ShowError(e);
     }
+}
+
+bool TfrmMain::UserDatabaseUsable() {
+    using store::UserFileProblem;
+    const QString file = app::State().ADOConnection2.fileName();
+    const store::UserFileCheck found = store::CheckUserDatabase(file);
+    if (found.problem == UserFileProblem::None) return true;
+
+    const QString stem = file + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
+    const QString restore = QStringLiteral(
+        "If you have a backup, start with a new file and then bring your inventories back with "
+        "\"Restore From Backup\" in the File menu.");
+    QString what, todo = restore, keep;
+    switch (found.problem) {
+    case UserFileProblem::Missing:
+        what = QStringLiteral("The file is missing.");
+        break;
+    case UserFileProblem::NotWritable:
+        what = QStringLiteral("The file cannot be changed (%1).").arg(found.detail);
+        todo = QStringLiteral("Check that you may write to the file and to its folder, then "
+                              "start Quivera again.");
+        keep = QStringLiteral(" The old file is kept as\n%1").arg(aside);
+        break;
+    default:
+        what = QStringLiteral("The file is damaged or is no Quivera inventory file (%1).")
+                   .arg(found.detail);
+        keep = QStringLiteral(" The damaged file is kept as\n%1").arg(aside);
+        break;
+    }
+    const QString text =
+        QStringLiteral("Quivera cannot use its inventory file\n%1\n\n%2\n%3\n\n"
+                       "Start with a new, empty inventory file?%4\n\nChoose No to quit.")
+            .arg(file, what, todo, keep);
+    const auto answer = ui::Modal::question(text, QStringLiteral("Inventory File"),
+                                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    quitRequested_ = true;
+    if (answer != QMessageBox::Yes) return false;
+    QString error;
+    if (found.problem != UserFileProblem::Missing &&
+        !store::MoveDatabaseAside(file, aside, error)) {
+        ui::Modal::message(QStringLiteral("The inventory file\n%1\ncould not be set aside (%2). "
+                                          "Quivera will quit.")
+                               .arg(file, error),
+                           QStringLiteral("Error"));
+        return false;
+    }
+    try {
+        store::CreateUserDatabase(file);
+    } catch (const std::exception& e) {
+        ui::Modal::message(
+            QStringLiteral("A new inventory file could not be made (%1). Quivera will quit.")
+                .arg(QString::fromUtf8(e.what())),
+            QStringLiteral("Error"));
+        return false;
+    }
+    quitRequested_ = false;
+    return true;
 }
 
 void TfrmMain::WriteInventoryHeader() {
