@@ -337,7 +337,7 @@ bool TfrmMain::UserDatabaseUsable() {
         keep = QStringLiteral(" The old file is kept as\n%1").arg(aside);
         break;
     default:
-        what = QStringLiteral("The file is damaged or is no Quivera inventory file (%1).")
+        what = QStringLiteral("The file is damaged or is not a Quivera inventory file (%1).")
                    .arg(found.detail);
         keep = QStringLiteral(" The damaged file is kept as\n%1").arg(aside);
         break;
