@@ -21,11 +21,15 @@
 #include "tabs/tab_set.h"
 #include "pictures/pictures_page.h"
 #include "store/database.h"
+#include "store/user_file.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_table.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -132,10 +136,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     });
     // The Inventory page is entered now. After an interrupted run every answer to the start-up
     // question lists the entries anyway, and a full inventory takes a while to list: once is
-    // enough.
-    ui::Guarded([this] {
-        if (!inventories::SessionInterrupted(app::State().ADOQuery2)) tabInventory->tabEnter();
-    });
+    // enough. A run that is to end at once lists nothing: it would read the unusable file.
+    if (!quitRequested_)
+        ui::Guarded([this] {
+            if (!inventories::SessionInterrupted(app::State().ADOQuery2)) tabInventory->tabEnter();
+        });
 }
 
 TfrmMain::~TfrmMain() {
@@ -292,6 +297,7 @@ void TfrmMain::FormCreate() {
             store::ConnectionString(store::DatabaseKind::Catalogue, s.programFolder));
         s.ADOConnection2.setConnectionString(
             store::ConnectionString(store::DatabaseKind::User, s.programFolder));
+        if (!UserDatabaseUsable()) return;
         // Step 4.
         move(10, 10);
         // Step 5.
@@ -329,6 +335,67 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
         ui::ShowError(e);
     }
+}
+
+bool TfrmMain::UserDatabaseUsable() {
+    using store::UserFileProblem;
+    const QString file = app::State().ADOConnection2.fileName();
+    const store::UserFileCheck found = store::CheckUserDatabase(file);
+    if (found.problem == UserFileProblem::None) return true;
+
+    const QString stem = file + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
+    const QString restore = QStringLiteral(
+        "If you have a backup, start with a new file and then bring your inventories back with "
+        "\"Restore From Backup\" in the File menu.");
+    QString what, todo = restore, keep;
+    switch (found.problem) {
+    case UserFileProblem::Missing:
+        what = QStringLiteral("The file is missing.");
+        break;
+    case UserFileProblem::NotWritable:
+        what = QStringLiteral("The file cannot be changed (%1).").arg(found.detail);
+        todo = QStringLiteral("Check that you may write to the file and to its folder, then "
+                              "start Quivera again.");
+        keep = QStringLiteral(" The old file is kept as\n%1").arg(aside);
+        break;
+    default:
+        what = QStringLiteral("The file is damaged or is not a Quivera inventory file (%1).")
+                   .arg(found.detail);
+        keep = QStringLiteral(" The damaged file is kept as\n%1").arg(aside);
+        break;
+    }
+    const QString text =
+        QStringLiteral("Quivera cannot use its inventory file\n%1\n\n%2\n%3\n\n"
+                       "Start with a new, empty inventory file?%4\n\nChoose No to quit.")
+            .arg(file, what, todo, keep);
+    const auto answer = ui::Modal::question(text, QStringLiteral("Inventory File"),
+                                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    quitRequested_ = true;
+    if (answer != QMessageBox::Yes) return false;
+    QString error;
+    if (found.problem != UserFileProblem::Missing &&
+        !store::MoveDatabaseAside(file, aside, error)) {
+        ui::Modal::message(QStringLiteral("The inventory file\n%1\ncould not be set aside (%2). "
+                                          "Quivera will quit.")
+                               .arg(file, error),
+                           QStringLiteral("Error"));
+        return false;
+    }
+    try {
+        store::CreateUserDatabase(file);
+    } catch (const std::exception& e) {
+        ui::Modal::message(
+            QStringLiteral("A new inventory file could not be made (%1). Quivera will quit.")
+                .arg(QString::fromUtf8(e.what())),
+            QStringLiteral("Error"));
+        return false;
+    }
+    quitRequested_ = false;
+    return true;
 }
 
 void TfrmMain::WriteInventoryHeader() {
@@ -418,12 +485,15 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
+    // Closed before the first showing came round: nothing to check any more.
+    if (!isVisible()) return;
     if (ui::Win().frmSplash) ui::Modal::exec(*ui::Win().frmSplash);
     StartupCheck();
 }
 
 void TfrmMain::StartupCheck() {
     inventories::StartupCheck();
+    sessionSettled_ = true;
 }
 
 bool TfrmMain::ClosingSteps() {
@@ -431,11 +501,18 @@ bool TfrmMain::ClosingSteps() {
 }
 
 bool TfrmMain::FormClose() {
-    // Anything going wrong before the question is settled keeps the program, and the entries,
-    // where they are.
-    bool accepted = false;
-    ui::Guarded([&] { accepted = ClosingSteps(); });
-    if (!accepted) return false;
+    // A question still open (the splash, the start-up questions, any dialog) has the last word:
+    // a close that arrives meanwhile, through the menu or the window manager, is refused.
+    if (ui::Modal::pending() > 0 || QApplication::activeModalWidget()) return false;
+    // Before the start-up check has run to its end the run is not settled: the program may end,
+    // but what an interrupted run left behind stays for the next start to offer again.
+    if (sessionSettled_) {
+        // Anything going wrong before the question is settled keeps the program, and the
+        // entries, where they are.
+        bool accepted = false;
+        ui::Guarded([&] { accepted = ClosingSteps(); });
+        if (!accepted) return false;
+    }
     ui::Guarded([&] { WriteSettings(); });
     return true;
 }

@@ -79,6 +79,8 @@ class TfrmMain : public QMainWindow {
     // The first showing: splash, then the check for an interrupted run.
     void FormShow();
     bool formCreateSucceeded() const { return createOk_; }
+    // True when the user chose to quit because the inventory file cannot be used.
+    bool quitRequested() const { return quitRequested_; }
 
     // Steps that the start-up and close sequences share with other windows.
     void WriteInventoryHeader();
@@ -100,8 +102,15 @@ class TfrmMain : public QMainWindow {
     bool FormClose(); // false: the close is refused
     void FormDestroy();
     void StartupCheck();
+    // Looks at the user database before anything relies on it; when it cannot be used, asks
+    // whether to quit or to start with a new file, the old one kept under another name.
+    bool UserDatabaseUsable();
     bool ClosingSteps(); // false: the user kept the program running
 
     bool createOk_ = false;
+    bool quitRequested_ = false;
     bool shown_ = false;
+    // Set once the start-up check has run to its end: before that the user has not chosen what
+    // becomes of an interrupted run, and closing must leave it as it is.
+    bool sessionSettled_ = false;
 };

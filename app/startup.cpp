@@ -128,6 +128,11 @@ int RunProgram(int argc, char** argv) {
     int rc = 0;
     try {
         CreateWindows();
+        // The inventory file cannot be used and the user chose not to go on.
+        if (ui::Win().frmMain->quitRequested()) {
+            DestroyWindows();
+            return 1;
+        }
         ui::Win().frmMain->show();
         rc = QApplication::exec();
     } catch (const std::exception& e) {

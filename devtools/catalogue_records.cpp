@@ -4,7 +4,22 @@
 #include "store/stored_text.h"
 #include "tabs/number_parsing.h"
 
+#include "store/money.h"
+
 namespace devtools {
+
+namespace {
+
+// A NUL would end the statement text early: such a name is refused before anything is written.
+void RefuseNul(const QString& what, const QString& name) {
+    if (!name.contains(QChar(0))) return;
+    QString shown = name;
+    shown.replace(QChar(0), QStringLiteral("\\0"));
+    throw store::DatabaseError(
+        QStringLiteral("The %1 \"%2\" holds a NUL character.").arg(what, shown).toStdString());
+}
+
+} // namespace
 
 std::vector<PriceGroup> ParsePriceGroups(const QString& input) {
     QString text = input;
@@ -46,6 +61,7 @@ std::vector<PriceGroup> ParsePriceGroups(const QString& input) {
 }
 
 int EnsureCategory(store::Query& q, const QString& key, const QString& category) {
+    RefuseNul(QStringLiteral("category name"), category);
     const QString stored = store::ToStoredText(category);
     q.open({QStringLiteral("SELECT Category_Number, Order_Number "),
             QStringLiteral("FROM ") + key + QStringLiteral("_Main "),
@@ -68,6 +84,8 @@ int EnsureCategory(store::Query& q, const QString& key, const QString& category)
 
 int EnsureItem(store::Query& q, const QString& key, int categoryNumber, const QString& category,
                const QString& item) {
+    RefuseNul(QStringLiteral("category name"), category);
+    RefuseNul(QStringLiteral("item name"), item);
     const QString storedItem = store::ToStoredText(item);
     q.open({QStringLiteral("SELECT Item_Number, Order_Number "),
             QStringLiteral("FROM ") + key + QStringLiteral("_Items "),
@@ -92,18 +110,21 @@ int EnsureItem(store::Query& q, const QString& key, int categoryNumber, const QS
 
 void EnsurePrices(store::Query& q, const QString& key, int itemNumber, const QString& item,
                   const std::array<QString, 4>& prices) {
+    RefuseNul(QStringLiteral("item name"), item);
     for (const QString& price : prices) {
         double value = 0;
         if (!tabs::ParseReal(price, value)) continue;
-        // The text goes into SQL as written; the number check keeps quotes and words out.
+        // The value read goes into SQL in plain decimal, never the text as typed: "1,000" or
+        // "2 e 3" are numbers to the grammar but not to SQL.
+        const QString cost = store::MoneyToSql(value);
         q.open({QStringLiteral("SELECT Item_Number "),
                 QStringLiteral("FROM ") + key + QStringLiteral("_Data "),
                 QStringLiteral("WHERE Item_Number = ") + QString::number(itemNumber) +
-                    QStringLiteral(" AND Item_Cost = ") + price});
+                    QStringLiteral(" AND Item_Cost = ") + cost});
         if (q.integer(0) != 0) continue;
         q.execute({QStringLiteral("INSERT INTO ") + key + QStringLiteral("_Data "),
                    QStringLiteral("VALUES ('") + store::ToStoredText(item) + QStringLiteral("', ") +
-                       QString::number(itemNumber) + QStringLiteral(", ") + price +
+                       QString::number(itemNumber) + QStringLiteral(", ") + cost +
                        QLatin1Char(')')});
     }
 }

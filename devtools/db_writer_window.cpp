@@ -2,6 +2,7 @@
 
 #include "app/common/app_state.h"
 #include "app/common/guard.h"
+#include "app/common/modal.h"
 #include "devtools/catalogue_records.h"
 
 #include <QComboBox>
@@ -15,13 +16,23 @@ namespace devtools {
 int LoadCatalogueText(store::Connection& catalogue, const QString& key, const QString& text) {
     store::Query q(catalogue);
     int loaded = 0;
-    for (const PriceGroup& group : ParsePriceGroups(text)) {
-        catalogue.transaction([&] {
-            LoadPriceGroup(q, key, group);
+    catalogue.transaction([&] {
+        for (const PriceGroup& group : ParsePriceGroups(text)) {
+            try {
+                LoadPriceGroup(q, key, group);
+            } catch (const std::exception& e) {
+                q.close();
+                QString record = group.category + QStringLiteral(" ~ ") + group.item;
+                record.replace(QChar(0), QStringLiteral("\\0"));
+                throw store::DatabaseError(QStringLiteral("Record %1 (%2): %3")
+                                               .arg(loaded + 1)
+                                               .arg(record, QString::fromUtf8(e.what()))
+                                               .toStdString());
+            }
             q.close();
-        });
-        ++loaded;
-    }
+            ++loaded;
+        }
+    });
     return loaded;
 }
 
@@ -92,7 +103,13 @@ void TQIVDBWriter::Button1Click() {
     if (connection_.connectionString() != connection) connection_.setConnectionString(connection);
     // A result left open on the main connection would hold the file against our writes.
     s.ADOQuery1.close();
-    devtools::LoadCatalogueText(connection_, key, text);
+    try {
+        devtools::LoadCatalogueText(connection_, key, text);
+    } catch (const std::exception& e) {
+        ui::Modal::message(QStringLiteral("Nothing from %1 was loaded into the %2 catalogue.\n%3")
+                               .arg(Edit1->text(), key, QString::fromUtf8(e.what())),
+                           QStringLiteral("Error"));
+    }
 }
 
 void TQIVDBWriter::Button2Click() {

@@ -11,9 +11,9 @@ class QPushButton;
 
 namespace devtools {
 
-// Loads every record of a catalogue text into the tables of tab key `key`, one record at a time:
-// a record is written whole or not at all, and a database error ends the load with the records
-// before it kept. Returns the number of records loaded.
+// Loads every record of a catalogue text into the tables of tab key `key`, all or nothing: a
+// failing record ends the load, nothing of the text stays written, and the error raised names
+// the record. Returns the number of records loaded.
 int LoadCatalogueText(store::Connection& catalogue, const QString& key, const QString& text);
 
 } // namespace devtools

@@ -138,6 +138,11 @@ QString WriteInventoryHeader(store::Query& query, const HeaderWrite& write) {
                    QStringLiteral("SET Item_Notes = '") + sqlLiteral(text) + QStringLiteral("', "),
                    QStringLiteral("Total_Value_Of_Item = 1.1"),
                    QStringLiteral("WHERE ID_Number = 0")});
+    // Without its header row an inventory would never keep its sort order or cost level.
+    if (query.rowsAffected() == 0)
+        query.execute({QStringLiteral("INSERT INTO Inventory"),
+                       QStringLiteral("VALUES (0, '', 0, '', 0, '', 0, 0, 0, 1.1, '") +
+                           sqlLiteral(text) + QStringLiteral("', '')")});
     return text;
 }
 

@@ -58,7 +58,8 @@ struct HeaderWrite {
 // stamp and settings parts are kept unless the flags say they are out of date.
 QString ComposeHeaderWrite(const QString& stored, const HeaderWrite& write);
 
-// Rewrites the working inventory's header row; returns the text written.
+// Rewrites the working inventory's header row, inserting it when it is missing; returns the text
+// written.
 QString WriteInventoryHeader(store::Query& query, const HeaderWrite& write);
 // The working inventory's header row, or nothing when it is missing or malformed.
 std::optional<InventoryHeader> ReadInventoryHeader(store::Query& query);

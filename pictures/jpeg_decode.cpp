@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTransform>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +107,15 @@ bool runDecode(Job& job) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    // A few hundred bytes that claim a huge picture would still cost seconds and gigabytes to
+    // decode into grey: such a file is damaged, and refused before anything is allocated.
+    if (double(job.size) < MinimumJpegBytes(cinfo.image_width, cinfo.image_height)) {
+        std::snprintf(job.message, sizeof job.message,
+                      "The file is damaged: %lu bytes are too few for a picture of %u x %u.",
+                      job.size, cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     jpeg_start_decompress(&cinfo);
     job.image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (job.image.isNull()) {
@@ -183,6 +193,11 @@ QImage Upright(const QImage& stored, int orientation) {
     default:
         return stored;
     }
+}
+
+double MinimumJpegBytes(unsigned width, unsigned height) {
+    const double blocks = std::ceil(width / 8.0) * std::ceil(height / 8.0);
+    return blocks / 64.0;
 }
 
 int ThumbnailScale(int width, int height, bool transposed, int minWidth, int minHeight) {

@@ -24,6 +24,11 @@ int ThumbnailScale(int width, int height, bool transposed, int minWidth, int min
 // Most pixels a decoded picture may have (about 1 GiB at four bytes a pixel).
 inline constexpr double kMaxDecodedPixels = 256.0 * 1024 * 1024;
 
+// Fewest bytes a JPEG file of width x height pixels can plausibly have. Huffman-coded data takes
+// at least one bit for every block of 8 x 8 pixels even in the flattest picture; the limit allows
+// eight times less than that, one byte per 64 blocks, so no real photograph comes near it.
+double MinimumJpegBytes(unsigned width, unsigned height);
+
 struct Decoded {
     QImage image; // null on failure
     QString error;

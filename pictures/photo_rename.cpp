@@ -19,7 +19,9 @@ QString TrimNewName(const QString& typed) {
 }
 
 bool UsableFileName(const QString& name) {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+    // A character that the stored form keeps for itself would not name the file once read back.
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0)) &&
+           store::ReservedCharacterAt(name) < 0;
 }
 
 QString RenameFailureMessage(const QString& oldBase) {

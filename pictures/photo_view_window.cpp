@@ -13,8 +13,11 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QPromise>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThreadPool>
+#include <memory>
 
 namespace {
 
@@ -90,6 +93,8 @@ TfrmPhotoView::TfrmPhotoView(QWidget* parent) : QDialog(parent) {
     ui::ConnectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     ui::ConnectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     ui::ConnectGuarded(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    decoding_ = new QFutureWatcher<DecodedPhoto>(this);
+    ui::ConnectGuarded(decoding_, &QFutureWatcherBase::finished, this, [this] { photoDecoded(); });
     FormResize();
 }
 
@@ -98,6 +103,8 @@ void TfrmPhotoView::Execute(quint32 entryNumber) {
     FormResize();
     FormActivate();
     ui::Modal::exec(*this);
+    // A picture still on its way when the viewer closes is not wanted any more.
+    dropPendingPhoto();
 }
 
 void TfrmPhotoView::FormActivate() {
@@ -128,31 +135,62 @@ void TfrmPhotoView::FormActivate() {
             lblName->setText(PhotoName);
             // Renaming needs a file; without a photograph there is nothing to rename.
             Button3->setEnabled(true);
-            if (!LoadPhoto(PhotoFile))
-                lblName->setText(PhotoName + QStringLiteral("  (this photograph cannot be shown)"));
+            LoadPhoto(PhotoFile);
             return;
         }
     }
+    dropPendingPhoto();
     Button3->setEnabled(false);
     Image1->setPixmap(QPixmap(app::State().programFolder + QStringLiteral("Content/nthng.bmp")));
     Image1->hide();
 }
 
-bool TfrmPhotoView::LoadPhoto(const QString& path) {
+void TfrmPhotoView::LoadPhoto(const QString& path) {
+    // Until the new picture is ready the frame is empty, never showing the one before.
+    Image1->setPixmap(QPixmap());
+    Image1->resize(0, 0);
+    Image1->hide();
+    layOutPicture();
+
+    // A large photograph takes a while to decode: the window stays responsive meanwhile.
+    pending_ = ++requests_;
+    auto promise = std::make_shared<QPromise<DecodedPhoto>>();
+    decoding_->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path, request = pending_] {
+        DecodedPhoto photo;
+        photo.request = request;
+        try {
+            photo.image = pictures::DecodeJpeg(path).image;
+        } catch (...) {
+            photo.image = QImage(); // out of memory: shown as a photograph that cannot be shown
+        }
+        promise->addResult(std::move(photo));
+        promise->finish();
+    });
+}
+
+void TfrmPhotoView::photoDecoded() {
+    QFuture<DecodedPhoto> future = decoding_->future();
+    if (!future.isValid() || !future.isFinished() || future.resultCount() == 0) return;
+    // Taken out of the future, so the decoded picture is not kept twice.
+    const DecodedPhoto photo = future.takeResult();
+    if (photo.request != pending_) return; // superseded or no longer wanted
+    pending_ = 0;
     // A photograph that vanished or broke since it was added shows as an empty frame; the
     // viewer stays usable, and the file can still be renamed.
-    const pictures::Decoded d = pictures::DecodeJpeg(path);
-    if (d.image.isNull()) {
-        Image1->setPixmap(QPixmap());
-        Image1->resize(0, 0);
-        Image1->hide();
-    } else {
-        Image1->setPixmap(QPixmap::fromImage(d.image));
-        Image1->resize(d.image.size());
-        Image1->show();
+    if (photo.image.isNull()) {
+        lblName->setText(PhotoName + QStringLiteral("  (this photograph cannot be shown)"));
+        return;
     }
+    Image1->setPixmap(QPixmap::fromImage(photo.image));
+    Image1->resize(photo.image.size());
+    Image1->show();
     layOutPicture();
-    return !d.image.isNull();
+}
+
+void TfrmPhotoView::dropPendingPhoto() {
+    pending_ = 0;
 }
 
 void TfrmPhotoView::FormResize() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QFutureWatcher>
+#include <QImage>
 
 class QFrame;
 class QLabel;
@@ -25,8 +27,12 @@ class TfrmPhotoView : public QDialog {
     void Button1Click();
     void Button2Click();
     void Button3Click();
-    // Loads a photograph into the picture area and lays it out; false when it cannot be read.
-    bool LoadPhoto(const QString& path);
+    // Empties the picture area and starts decoding a photograph away from the user-interface
+    // thread; the picture is shown and laid out when it is ready, or the name says that it
+    // cannot be shown.
+    void LoadPhoto(const QString& path);
+    // True while a photograph is being decoded.
+    bool PhotoPending() const { return pending_ != 0; }
 
     quint32 EntryNumber = 0;
     QString PhotoFile;   // full path of the photograph shown, empty when none
@@ -51,5 +57,15 @@ class TfrmPhotoView : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    struct DecodedPhoto {
+        quint64 request = 0;
+        QImage image; // null when the file cannot be shown
+    };
     void layOutPicture();
+    void photoDecoded();
+    void dropPendingPhoto();
+
+    QFutureWatcher<DecodedPhoto>* decoding_;
+    quint64 requests_ = 0;
+    quint64 pending_ = 0; // the request whose picture is awaited, 0 for none
 };

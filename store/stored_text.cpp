@@ -24,6 +24,12 @@ QString FromStoredText(const QString& stored) {
     return out;
 }
 
+qsizetype ReservedCharacterAt(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].unicode() >= 0xF000 && text[i].unicode() <= 0xF0FF) return i;
+    return -1;
+}
+
 static bool needsQuotes(const QString& line) {
     for (QChar c : line)
         if (c.unicode() <= 32 || c == QLatin1Char('~') || c == QLatin1Char('`')) return true;

@@ -13,6 +13,10 @@ inline constexpr QChar kStoredColon = QChar(0xF0C6);
 QString ToStoredText(const QString& display);
 QString FromStoredText(const QString& stored);
 
+// The stored form keeps U+F000..U+F0FF for characters of its own: typed text holding one of them
+// would not come back as typed. The position of the first such character, or -1.
+qsizetype ReservedCharacterAt(const QString& text);
+
 // Notes: lines joined by a grave accent; a line holding a blank, a control character, a tilde or a
 // grave accent is enclosed in tildes with inner tildes doubled.
 QString NotesToText(const QStringList& lines);

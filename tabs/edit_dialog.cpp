@@ -224,6 +224,10 @@ void TdlgEdit::btnSaveClick() {
         showRefusal(2);
         return;
     }
+    if (!tabs::StorableTexts({{QStringLiteral("Name"), NameEdited ? edtName->text() : QString()},
+                              {QStringLiteral("Notes"), rchNotes->toPlainText()},
+                              {QStringLiteral("Photograph"), edtPhoto->text()}}))
+        return;
     QString photo = edtPhoto->text();
     if (auto* list = pictures::Pictures()) {
         // A trial under a number no entry uses, then the entry's thumbnail is replaced.

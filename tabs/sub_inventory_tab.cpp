@@ -603,6 +603,19 @@ QString SubInventoryTab::itemName() const {
     return hasSelection(lst2) ? selectedText(lst2) : edtOther->text();
 }
 
+bool SubInventoryTab::storableTexts() const {
+    const QString none;
+    const bool extra = extraFieldsShown();
+    return StorableTexts({
+        {QStringLiteral("Other Item"), hasSelection(lst2) ? none : edtOther->text()},
+        {lblBrand->text(), extra ? edtBrand->text() : none},
+        {lblSerial->text(), extra ? edtSerial->text() : none},
+        {lblPurchase->text(), extra ? edtPurchase->text() : none},
+        {QStringLiteral("Notes"), rchNotes->toPlainText()},
+        {QStringLiteral("Photograph"), edtPhoto->text()},
+    });
+}
+
 QString SubInventoryTab::composeNotes() const {
     QString notes;
     if (extraFieldsShown()) {
@@ -614,7 +627,11 @@ QString SubInventoryTab::composeNotes() const {
                 QStringLiteral("  Purchase Date: ") + doubled(edtPurchase->text()) +
                 QStringLiteral("~");
     }
-    return notes + store::NotesToText(NotesLines(rchNotes->toPlainText()));
+    // The brand line is a line of its own: a quoted first notes line written right after its
+    // closing tilde would read as part of it.
+    const QString lines = store::NotesToText(NotesLines(rchNotes->toPlainText()));
+    if (!notes.isEmpty() && !lines.isEmpty()) notes += QLatin1Char('`');
+    return notes + lines;
 }
 
 void SubInventoryTab::btnAddClick() {
@@ -643,6 +660,7 @@ void SubInventoryTab::btnAddClick() {
     }
     if (!refused && count * s.EntryCost >= kMaxTotal) refuse(2);
     if (refused) return;
+    if (!storableTexts()) return;
 
     const int id = s.IDCounter + 1;
     const QString photo = edtPhoto->text();

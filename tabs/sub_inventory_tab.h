@@ -131,6 +131,8 @@ class SubInventoryTab : public QWidget {
     void shrinkTitles(const QString& text);
     void fillCostList();
     QString itemName() const;
+    // False, after a message, when a typed text holds a character that cannot be stored.
+    bool storableTexts() const;
     QString composeNotes() const;
     int selectedEntryId() const;
     // Runs the list's click handler when its selected line is not the one the handler last ran

@@ -2,6 +2,8 @@
 
 #include "app/common/app_state.h"
 #include "app/common/guard.h"
+#include "app/common/modal.h"
+#include "store/stored_text.h"
 #include "tabs/sub_inventory_tab.h"
 
 #include <QAction>
@@ -44,6 +46,20 @@ void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high) {
             app::State().SettingsChanged = true;
         });
     }
+}
+
+bool StorableTexts(std::initializer_list<TypedText> texts) {
+    for (const TypedText& t : texts) {
+        const qsizetype at = store::ReservedCharacterAt(t.text);
+        if (at < 0) continue;
+        ui::Modal::message(
+            QStringLiteral("The %1 box holds the character U+%2, which Quivera cannot store.\n"
+                           "Please remove it and try again.")
+                .arg(t.box, QString::number(t.text[at].unicode(), 16).toUpper()),
+            QStringLiteral("Invalid Character"));
+        return false;
+    }
+    return true;
 }
 
 QStringList NotesLines(const QString& plainText) {

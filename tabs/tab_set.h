@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <initializer_list>
 
 class QAction;
 
@@ -29,5 +30,14 @@ void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high);
 
 // The lines of a notes box; an empty box has none, and a final line break adds none.
 QStringList NotesLines(const QString& plainText);
+
+// A box's caption and the text typed into it.
+struct TypedText {
+    QString box;
+    QString text;
+};
+// False, after a message naming the box and the character, when a text holds a character that
+// the stored text form keeps for itself.
+bool StorableTexts(std::initializer_list<TypedText> texts);
 
 } // namespace tabs

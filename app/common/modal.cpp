@@ -22,14 +22,33 @@ Modal::FileHook& fileHook() {
     static Modal::FileHook h;
     return h;
 }
+int& openShowings() {
+    static int n = 0;
+    return n;
+}
+
+// Counts one modal showing for as long as it is open.
+class Showing {
+  public:
+    Showing() { ++openShowings(); }
+    ~Showing() { --openShowings(); }
+    Showing(const Showing&) = delete;
+    Showing& operator=(const Showing&) = delete;
+};
 } // namespace
 
+int Modal::pending() {
+    return openShowings();
+}
+
 int Modal::exec(QDialog& dialog) {
+    const Showing showing;
     if (dialogHook()) return dialogHook()(dialog);
     return dialog.exec();
 }
 
 void Modal::message(const QString& text, const QString& caption) {
+    const Showing showing;
     if (messageHook()) {
         messageHook()(text, caption);
         return;
@@ -41,6 +60,7 @@ void Modal::message(const QString& text, const QString& caption) {
 QMessageBox::StandardButton Modal::question(const QString& text, const QString& caption,
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton) {
+    const Showing showing;
     if (questionHook()) return questionHook()(text, caption);
     QMessageBox box(QMessageBox::Question, caption, text, buttons);
     box.setDefaultButton(defaultButton);
@@ -49,17 +69,20 @@ QMessageBox::StandardButton Modal::question(const QString& text, const QString& 
 
 QString Modal::openFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) {
+    const Showing showing;
     if (fileHook()) return fileHook()(caption);
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
 QString Modal::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) {
+    const Showing showing;
     if (fileHook()) return fileHook()(caption);
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
 QString Modal::existingDirectory(QWidget* parent, const QString& caption, const QString& dir) {
+    const Showing showing;
     if (fileHook()) return fileHook()(caption);
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }

@@ -27,6 +27,9 @@ class Modal {
                                 const QString& filter);
     static QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir);
 
+    // How many modal showings are open right now (scripted ones included).
+    static int pending();
+
     // Test hooks: when set, they replace the blocking showings.
     using DialogHook = std::function<int(QDialog&)>;
     using MessageHook = std::function<void(const QString& text, const QString& caption)>;

@@ -7,11 +7,13 @@
 #include "inventories/file_commands.h"
 #include "inventory/inventory_page.h"
 #include "store/database.h"
+#include "store/user_file.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tests/support/app_session.h"
 #include "tests/support/scripted_modal.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -200,6 +202,74 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     EXPECT_EQ(ui::Win().all.size(), 25);
     app::DestroyWindows();
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
+}
+
+namespace {
+
+QStringList SetAside(const ProgramFolder& folder) {
+    return QDir(folder.path()).entryList({QStringLiteral("QIVUser.mdb.damaged-*")}, QDir::Files);
+}
+
+} // namespace
+
+TEST(Startup, DamagedUserDatabaseIsNamedAndANewOneCanTakeItsPlace) {
+    ProgramFolder folder;
+    const QString user = folder.file(QStringLiteral("QIVUser.mdb"));
+    {
+        store::Connection c(store::ConnectionString(store::DatabaseKind::User, folder.path()));
+        store::Query q(c);
+        q.execute({QStringLiteral("DROP TABLE Inventory")});
+    }
+    ScriptedModal modal;
+    modal.answerNextQuestion(QMessageBox::Yes);
+    EnsureApplication();
+    app::CreateWindows();
+    // One message that names the file, what is wrong and what to do; no engine text alone.
+    ASSERT_EQ(modal.messages.size(), 1u) << modal.lastMessage().toStdString();
+    const QString text = modal.messages[0].text;
+    EXPECT_TRUE(text.contains(user)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("no such table: Inventory")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Restore From Backup")));
+    const QStringList aside = SetAside(folder);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(text.contains(folder.file(aside[0])));
+    EXPECT_FALSE(ui::Win().frmMain->quitRequested());
+    EXPECT_TRUE(ui::Win().frmMain->formCreateSucceeded());
+    // The new file is whole and the start went on with it: the header row was written.
+    EXPECT_EQ(store::CheckUserDatabase(user).problem, store::UserFileProblem::None);
+    auto& q = app::State().ADOQuery2;
+    q.open({QStringLiteral("SELECT Item_Notes FROM Inventory WHERE ID_Number = 0")});
+    EXPECT_EQ(q.text(0).size(), 27);
+    q.close();
+    app::DestroyWindows();
+    // The damaged file is kept as it was.
+    EXPECT_EQ(store::CheckUserDatabase(folder.file(aside[0])).problem,
+              store::UserFileProblem::Damaged);
+}
+
+TEST(Startup, UnusableUserDatabaseLetsTheUserQuitWithTheFileUntouched) {
+    ProgramFolder folder;
+    const QString user = folder.file(QStringLiteral("QIVUser.mdb"));
+    const QByteArray garbage(4096, 'x');
+    {
+        QFile f(user);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(garbage);
+    }
+    ScriptedModal modal;
+    modal.answerNextQuestion(QMessageBox::No);
+    EnsureApplication();
+    app::CreateWindows();
+    ASSERT_EQ(modal.messages.size(), 1u) << modal.lastMessage().toStdString();
+    EXPECT_TRUE(modal.messages[0].text.contains(user));
+    EXPECT_TRUE(modal.messages[0].text.contains(QStringLiteral("not a database")));
+    EXPECT_TRUE(ui::Win().frmMain->quitRequested());
+    EXPECT_FALSE(ui::Win().frmMain->formCreateSucceeded());
+    app::DestroyWindows();
+    EXPECT_TRUE(SetAside(folder).isEmpty());
+    QFile f(user);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), garbage);
 }
 
 TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {

@@ -120,18 +120,39 @@ TEST(DBWriter, IncompleteRecordsUnchosenKeyAndMissingFileDoNothing) {
     EXPECT_EQ(s.writer().ComboBox1->currentIndex(), -1);
 }
 
-TEST(DBWriter, ThousandsCommaEndsTheLoadAndLeavesThatRecordUnwritten) {
+TEST(DBWriter, PricesGoInAsTheValuesReadAndAFileLoadsWholeOrNotAtAll) {
     Session s;
     const auto before = s.counts(QStringLiteral("Music"));
-    s.load(s.file("Gongs~ Small gong~ 30\nGongs~ Temple gong~ 1,250\nGongs~ Wind gong~ 80\n"),
+    // Numbers to the grammar, not to SQL as typed.
+    s.load(s.file("Gongs~ Small gong~ 30\nGongs~ Temple gong~ 1,250~ 2 e 3~ -4.50\n"),
            QStringLiteral("Music"));
+    EXPECT_TRUE(s.modal.messages.empty()) << s.modal.lastMessage().toStdString();
+    auto& q = app::State().ADOQuery1;
+    q.open({QStringLiteral("SELECT d.Item_Cost FROM Music_Data d, Music_Items i WHERE "
+                           "d.Item_Number = i.Item_Number AND i.Item_Name = 'Temple gong' "
+                           "ORDER BY d.Item_Cost")});
+    QStringList costs;
+    for (; !q.eof(); q.next())
+        costs << q.text(0);
+    q.close();
+    EXPECT_EQ(costs, (QStringList{"-4.5", "1250", "2000"}));
+    const auto loaded = s.counts(QStringLiteral("Music"));
+    EXPECT_EQ(loaded, (Session::Counts{before.main + 1, before.items + 2, before.data + 4}));
+
+    // A NUL in a name, two records in: the file is refused as a whole, and the message says
+    // which file and which record.
+    QByteArray text("Bells~ Hand bell~ 12\nBells~ Cow");
+    text += '\0';
+    text += "bell~ 20\nBells~ Sleigh bell~ 8\n";
+    const QString path = s.file(text);
+    s.load(path, QStringLiteral("Music"));
     ASSERT_EQ(s.modal.messages.size(), 1u);
     EXPECT_EQ(s.modal.messages.back().caption, QStringLiteral("Error"));
-    // The record before stays; the failing one is not half-written; the load stopped there.
-    EXPECT_EQ(s.counts(QStringLiteral("Music")),
-              (Session::Counts{before.main + 1, before.items + 1, before.data + 1}));
-    EXPECT_EQ(s.value(QStringLiteral("SELECT COUNT(*) FROM Music_Items WHERE Item_Name IN "
-                                     "('Temple gong', 'Wind gong')")),
+    EXPECT_TRUE(s.modal.lastMessage().contains(path)) << s.modal.lastMessage().toStdString();
+    EXPECT_TRUE(s.modal.lastMessage().contains(QStringLiteral("Record 2")));
+    EXPECT_EQ(s.counts(QStringLiteral("Music")), loaded);
+    EXPECT_EQ(s.value(QStringLiteral("SELECT COUNT(*) FROM Music_Main WHERE Category_Name = "
+                                     "'Bells'")),
               0);
     // The main connection still works afterwards.
     EXPECT_GT(s.rows(QStringLiteral("Music_Main")), 0);

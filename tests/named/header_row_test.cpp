@@ -104,6 +104,22 @@ TEST_F(HeaderRowDb, WriteThenReadThroughTheDatabase) {
     EXPECT_EQ(headerText(), written);
 }
 
+TEST_F(HeaderRowDb, AMissingHeaderRowIsInsertedAgain) {
+    q->execute({QStringLiteral("DELETE FROM Inventory WHERE ID_Number = 0")});
+    const QString written = WriteInventoryHeader(*q, {kFriday, kItemDescThenId, false, true});
+    EXPECT_EQ(headerText(), written);
+    EXPECT_EQ(column(QStringLiteral("SELECT COUNT(*) FROM Inventory WHERE ID_Number = 0")),
+              QStringList{QStringLiteral("1")});
+    ASSERT_TRUE(ReadInventoryHeader(*q));
+    EXPECT_EQ(ReadInventoryHeader(*q)->settings, kItemDescThenId);
+    // From then on it is rewritten in place, never doubled.
+    const InventorySettings byItem{{4, 0, 0, 0, 0, 0}, CostLevel::High};
+    WriteInventoryHeader(*q, {kFriday, byItem, false, true});
+    EXPECT_EQ(column(QStringLiteral("SELECT COUNT(*) FROM Inventory WHERE ID_Number = 0")),
+              QStringList{QStringLiteral("1")});
+    EXPECT_EQ(ReadInventoryHeader(*q)->settings, byItem);
+}
+
 TEST_F(HeaderRowDb, KeptTextWithAnApostropheStaysIntact) {
     // Slot -9 is an apostrophe; a kept header must not be able to break the statement.
     const QString odd = QStringLiteral("0205P 03/05/2004 5 '00000 L");

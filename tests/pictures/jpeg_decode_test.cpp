@@ -136,6 +136,27 @@ TEST(DecodeJpeg, DamagedAndForeignFilesGiveAnErrorButATruncatedOneStillShows) {
     const Decoded refused = DecodeJpegData(huge, false);
     EXPECT_TRUE(refused.image.isNull());
     EXPECT_TRUE(refused.error.contains(QStringLiteral("too large"))) << refused.error.toStdString();
+    // A few bytes claiming a picture far larger than they could hold are refused before the
+    // decoder allocates and fills it with grey.
+    const QByteArray small = encode(marked());
+    const auto claiming = [&](int side) {
+        QByteArray bytes = small;
+        const qsizetype at = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+        for (int field : {5, 7}) {
+            bytes[at + field] = char(side >> 8);
+            bytes[at + field + 1] = char(side & 0xFF);
+        }
+        return bytes;
+    };
+    ASSERT_LT(double(small.size()), MinimumJpegBytes(4096, 4096));
+    for (bool thumbnail : {false, true}) {
+        const Decoded tooFew = DecodeJpegData(claiming(4096), thumbnail);
+        ASSERT_TRUE(tooFew.image.isNull()) << thumbnail;
+        EXPECT_TRUE(tooFew.error.contains(QStringLiteral("damaged"))) << tooFew.error.toStdString();
+    }
+    EXPECT_TRUE(DecodeJpegData(claiming(16384), false).image.isNull());
+    // The rule leaves real photographs far behind: this one is plain and small.
+    EXPECT_GT(double(whole.size()), 20 * MinimumJpegBytes(640, 320));
     const Decoded truncated = DecodeJpegData(whole.left(whole.size() * 2 / 3), false);
     ASSERT_FALSE(truncated.image.isNull());
     EXPECT_EQ(truncated.image.size(), QSize(640, 320));

@@ -7,11 +7,14 @@
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -83,7 +86,9 @@ struct Viewer : AppSession {
     // Shows entry n and runs `check` while the viewer is up.
     void show(quint32 n, const std::function<void(TfrmPhotoView&)>& check) {
         modal.onNextDialog([&](QDialog& d) {
-            check(static_cast<TfrmPhotoView&>(d));
+            auto& w = static_cast<TfrmPhotoView&>(d);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !w.PhotoPending(); }, 10000));
+            check(w);
             return int(QDialog::Accepted);
         });
         view().Execute(n);
@@ -115,6 +120,30 @@ TEST(PhotoViewer, ShowsThePhotoAndScrollsAndEnlargingHidesTheBars) {
         w.resize(635, 450);
         w.hide();
     });
+}
+
+TEST(PhotoViewer, DecodesAwayFromTheWindowAndShowsOnlyTheLatestPhoto) {
+    Viewer v;
+    photos::AddEntry(1, photos::Make(v.folder.file(QStringLiteral("big.jpg")), 1600, 1200));
+    photos::AddEntry(2, photos::Make(v.folder.file(QStringLiteral("small.jpg")), 200, 100));
+    v.modal.onNextDialog([&](QDialog& d) {
+        auto& w = static_cast<TfrmPhotoView&>(d);
+        // The window is up before the picture: the decoding runs elsewhere.
+        EXPECT_TRUE(w.PhotoPending());
+        EXPECT_TRUE(w.Image1->isHidden());
+        EXPECT_EQ(w.lblName->text(), QStringLiteral("big.jpg"));
+        // Another photograph asked for meanwhile wins, whichever decoding ends first.
+        w.EntryNumber = 2;
+        w.FormActivate();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.PhotoPending(); }, 10000));
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.lblName->text(), QStringLiteral("small.jpg"));
+        EXPECT_EQ(w.Image1->size(), QSize(200, 100));
+        EXPECT_FALSE(w.Image1->isHidden());
+        return int(QDialog::Accepted);
+    });
+    v.view().Execute(1);
 }
 
 TEST(PhotoViewer, NoPictureMissingFileAndGoToState) {

@@ -135,6 +135,12 @@ TEST(RenamePhoto, BlanksOnlyOrASlashAreRefused) {
     ASSERT_EQ(r.modal.messages.size(), 1u);
     EXPECT_EQ(r.modal.messages[0].caption, QStringLiteral("Unable to rename photo"));
     EXPECT_TRUE(QFile::exists(r.old));
+    // A private-use character would come back as an apostrophe and name no file.
+    r.modal.messages.clear();
+    r.rename(QStringLiteral("Tom") + QChar(0xF0D9) + QStringLiteral("s hall"));
+    ASSERT_EQ(r.modal.messages.size(), 1u);
+    EXPECT_EQ(r.modal.messages[0].caption, QStringLiteral("Unable to rename photo"));
+    EXPECT_TRUE(QFile::exists(r.old));
     EXPECT_EQ(r.uses(QStringLiteral("Inventory"), r.old), 2);
 }
 

@@ -123,6 +123,53 @@ TEST(InterruptedRun, LoadStaysUntilAnInventoryIsOpenedAndEscapeMeansLoad) {
     EXPECT_FALSE(run.state().InventoryModified);
 }
 
+TEST(InterruptedRun, ExitWhileAQuestionIsOpenChangesNothing) {
+    ProgramRun run;
+    LeaveInterruptedRun(run.folder.path());
+    run.start();
+    const auto tryToEnd = [&] {
+        run.main().Exit1->trigger();      // the menu, as an accessibility tool reaches it
+        EXPECT_FALSE(run.main().close()); // the window manager's close button
+        EXPECT_TRUE(run.main().isVisible());
+        EXPECT_EQ(run.markers(), 1);
+        EXPECT_EQ(run.items(), (QStringList{"Lost1", "Lost2", "Lost3"}));
+        EXPECT_EQ(run.currentTable(), QStringLiteral("Shed"));
+    };
+    run.modal->onNextDialog([&](QDialog&) {
+        tryToEnd();
+        return int(QDialog::Accepted);
+    });
+    for (const char* button : {"btnNo", "btnContinue"})
+        run.modal->onNextDialog([&, button](QDialog& d) {
+            tryToEnd();
+            ClickButton(d, QString::fromLatin1(button));
+            return d.result();
+        });
+    Show(run, QStringLiteral("dlgContinueSession"));
+    EXPECT_EQ(run.shown(),
+              (QStringList{"frmSplash", "dlgSessionInterrupted", "dlgContinueSession"}));
+    EXPECT_EQ(run.masterLines().size(), 4);
+    EXPECT_TRUE(run.modal->messages.empty()) << run.modal->lastMessage().toStdString();
+
+    // Once the choice is made the program ends as usual.
+    run.clickStep(QStringLiteral("btnNo"));
+    EXPECT_TRUE(run.main().close());
+    EXPECT_EQ(run.markers(), 0);
+}
+
+TEST(InterruptedRun, ClosedBeforeTheCheckLeavesTheRunForTheNextStart) {
+    ProgramRun run;
+    LeaveInterruptedRun(run.folder.path());
+    run.start();
+    run.main().show();
+    EXPECT_TRUE(run.main().close()); // before the first showing's check came round
+    QTest::qWait(0);
+    EXPECT_TRUE(run.shown().isEmpty());
+    EXPECT_EQ(run.markers(), 1);
+    EXPECT_EQ(run.items(), (QStringList{"Lost1", "Lost2", "Lost3"}));
+    EXPECT_EQ(run.currentTable(), QStringLiteral("Shed"));
+}
+
 TEST(NormalEnd, ClosingWithoutChangesAsksNothingAndLeavesAnEmptyUnnamedInventory) {
     ProgramRun run;
     run.start();

@@ -378,7 +378,43 @@ TEST(TabAdding, OfficeWritesBrandLineAndItsOwnSubInventory) {
     EXPECT_EQ(run.row(1, "Sub_Inventory, Sub_Inventory_Number, Item_Notes"),
               (QStringList{"Home Office", "13",
                            store::ToStoredText("~Brand: Ac~~me  Serial Number: SN 1  Purchase "
-                                               "Date: ~Good`~Bought used~")}));
+                                               "Date: ~`Good`~Bought used~")}));
+}
+
+TEST(TabAdding, BrandLineStaysALineOfItsOwn) {
+    Session run;
+    auto& office = run.open("Office");
+    const auto add = [&](const QString& notes) {
+        run.choose(office, "Computers & Peripherals", "Office laptop");
+        run.find<QLineEdit>(office, "edt", "Brand")->setText("Acme");
+        run.find<QLineEdit>(office, "edt", "Serial")->setText("X1");
+        run.find<QLineEdit>(office, "edt", "Purchase")->setText("2020");
+        run.find<QTextEdit>(office, "rch", "Notes")->setPlainText(notes);
+        run.press(office, "Add");
+    };
+    const QString brand = QStringLiteral("Brand: Acme  Serial Number: X1  Purchase Date: 2020");
+    add("bought at fair\nsecond line"); // a first line with a blank is written quoted
+    add("\n");                          // one empty line
+    add("");
+    const auto notesOf = [&](int id) {
+        return store::NotesFromText(store::FromStoredText(run.row(id, "Item_Notes").value(0)));
+    };
+    EXPECT_EQ(notesOf(1), (QStringList{brand, "bought at fair", "second line"}));
+    EXPECT_EQ(notesOf(2), (QStringList{brand, QString()}));
+    EXPECT_EQ(notesOf(3), QStringList{brand});
+
+    // The edit dialog shows the brand line apart and saves the notes back unchanged.
+    const QString stored = run.row(1, "Item_Notes").value(0);
+    auto* listing = run.find<ui::LineList>(office, "lst", "Inventory");
+    listing->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        EXPECT_EQ(edit.rchNotes->toPlainText(), brand + "\nbought at fair\nsecond line");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(office, "Edit");
+    EXPECT_EQ(run.row(1, "Item_Notes").value(0), stored);
 }
 
 TEST(TabAdding, MiscOtherNameKeepsItsApostrophe) {
@@ -406,6 +442,61 @@ TEST(TabAdding, MiscOtherNameKeepsItsApostrophe) {
     EXPECT_TRUE(
         run.find<ui::LineList>(misc, "lst", "Inventory")->line(0).contains("Grandma's trunk"));
     EXPECT_TRUE(other->text().isEmpty());
+}
+
+TEST(TabAdding, PrivateUseCharactersAreRefusedWhereTextIsTyped) {
+    Session run;
+    auto& misc = run.open("Misc");
+    const QString apostrophe(QChar(0xF0D9)), colon(QChar(0xF0C6));
+    const auto refusedWith = [&](const char* box, const char* code) {
+        ASSERT_EQ(run.modal.messages.size(), 1u);
+        EXPECT_EQ(run.modal.messages[0].caption, QStringLiteral("Invalid Character"));
+        EXPECT_TRUE(run.modal.messages[0].text.contains(QLatin1String(box)) &&
+                    run.modal.messages[0].text.contains(QLatin1String(code)))
+            << run.modal.lastMessage().toStdString();
+        run.modal.messages.clear();
+        EXPECT_EQ(run.entries(), 0);
+    };
+    run.choose(misc, "Luggage");
+    auto* other = run.find<QLineEdit>(misc, "edt", "Other");
+    auto* notes = run.find<QTextEdit>(misc, "rch", "Notes");
+    auto* brand = run.find<QLineEdit>(misc, "edt", "Brand");
+    other->setText("Trunk" + colon + "2");
+    run.press(misc, "Add");
+    refusedWith("Other Item", "F0C6");
+    other->setText("Grandma's trunk: blue");
+    notes->setPlainText("Tom" + apostrophe + "s");
+    run.press(misc, "Add");
+    refusedWith("Notes", "F0D9");
+    notes->clear();
+    brand->setText("Acme" + colon);
+    run.press(misc, "Add");
+    refusedWith("Brand Name", "F0C6");
+    EXPECT_EQ(app::State().IDCounter, 0);
+
+    // The characters these stand for are kept as typed; the edit dialog refuses too.
+    brand->clear();
+    run.press(misc, "Add");
+    ASSERT_EQ(run.entries(), 1);
+    EXPECT_TRUE(run.modal.messages.empty()) << run.modal.lastMessage().toStdString();
+    EXPECT_EQ(store::FromStoredText(run.row(1, "Item_Name").value(0)),
+              QStringLiteral("Grandma's trunk: blue"));
+    const QStringList before = run.row(1, "Item_Name, Item_Notes");
+    run.find<ui::LineList>(misc, "lst", "Inventory")->setCurrentRow(0);
+    run.modal.onNextDialog([&](QDialog& d) {
+        auto& edit = static_cast<TdlgEdit&>(d);
+        edit.rchNotes->setPlainText("fine");
+        edit.edtName->setText("Trunk" + apostrophe);
+        ClickButton(d, "btnSave");
+        EXPECT_EQ(run.modal.messages.size(), 1u);
+        EXPECT_TRUE(run.modal.lastMessage().contains(QLatin1String("Name")));
+        EXPECT_EQ(run.row(1, "Item_Name, Item_Notes"), before); // the dialog stays open
+        edit.edtName->setText("Trunk");
+        ClickButton(d, "btnSave");
+        return d.result();
+    });
+    run.press(misc, "Edit");
+    EXPECT_EQ(run.row(1, "Item_Name, Item_Notes"), (QStringList{"Trunk", "fine"}));
 }
 
 TEST(TabAdding, PhotographIsCheckedBeforeAnythingIsStored) {

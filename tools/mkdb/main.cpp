@@ -5,6 +5,7 @@
 #include "devtools/catalogue_records.h"
 #include "store/database.h"
 #include "store/schema.h"
+#include "store/user_file.h"
 #include "store/stored_text.h"
 #include "tabs/tab_table.h"
 
@@ -117,20 +118,7 @@ void buildCatalogue(const QString& dataDir, const QString& file) {
 }
 
 void buildUserDatabase(const QString& file) {
-    createEmptyFile(file);
-    std::unique_ptr<store::Connection> conn(openFile(file));
-    store::Query q(*conn);
-    conn->transaction([&] {
-        for (const QString& ddl : store::UserDatabaseDdl())
-            q.execute({ddl});
-        // The header row: its notes are rewritten at every start.
-        q.execute({QStringLiteral("INSERT INTO Inventory"),
-                   QStringLiteral("VALUES (0, '', 0, '', 0, '', 0, 0, 0, 1.1, '', '')")});
-        q.execute({QStringLiteral("INSERT INTO Current_Table"), QStringLiteral("VALUES (1, '')")});
-        for (const QString& name : store::UserDatabaseTableNames())
-            q.execute({QStringLiteral("INSERT INTO Prohibited"),
-                       QStringLiteral("VALUES (") + sqlQuoted(name) + QLatin1Char(')')});
-    });
+    store::CreateUserDatabase(file);
 }
 
 } // namespace
