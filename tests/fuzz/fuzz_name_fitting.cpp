@@ -30,8 +30,16 @@ bool Narrow(const std::u16string& s) {
     return true;
 }
 
-bool EndsInsidePair(const std::u16string& s) {
-    return !s.empty() && s.back() >= 0xD800 && s.back() < 0xDC00;
+// Every surrogate part of a pair: what names read from the file system through UTF-8 are.
+bool WellFormed(const std::u16string& s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const bool high = s[i] >= 0xD800 && s[i] < 0xDC00;
+        if (high && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+            ++i;
+        else if (s[i] >= 0xD800 && s[i] < 0xE000)
+            return false;
+    }
+    return true;
 }
 
 std::u16string WithoutVersion(const std::u16string& s) {
@@ -113,8 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const size_t limit = e->directory ? 103 : 101;
             if (id.empty() || id.size() > limit) Fail("Joliet name of a wrong length", id);
             if (stem.size() <= limit && id != stem) Fail("a Joliet name that fits was changed", id);
-            if (EndsInsidePair(id) && id.size() < stem.size())
-                Fail("a shortened Joliet name ends inside a surrogate pair", id);
+            if (WellFormed(stem) && !WellFormed(id))
+                Fail("a shortened Joliet name splits a surrogate pair", id);
             givenJ.push_back(stem);
             recordedJ.push_back(id);
 
@@ -123,8 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (u.empty() || u.size() > udfLimit) Fail("UDF name of a wrong length", u);
             if (e->longName.size() <= udfLimit && u != e->longName)
                 Fail("a UDF name that fits was changed", u);
-            if (EndsInsidePair(u) && u.size() < e->longName.size())
-                Fail("a shortened UDF name ends inside a surrogate pair", u);
+            if (WellFormed(e->longName) && !WellFormed(u))
+                Fail("a shortened UDF name splits a surrogate pair", u);
             givenU.push_back(e->longName);
             recordedU.push_back(u);
 

@@ -54,4 +54,16 @@ inline bool HasReservedCharacter(const QString& s) {
     return false;
 }
 
+// True when every surrogate is part of a pair: all that a keyboard, an input method or a file
+// name read through UTF-8 can produce.
+inline bool WellFormed(const QString& s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+            ++i;
+        else if (s[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 } // namespace fuzz
