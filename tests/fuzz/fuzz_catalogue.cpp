@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (const auto& g : groups) {
         fuzz::Check(!g.category.isEmpty(), "a record without a category", text);
-        for (const QString* f : {&g.category, &g.item, &g.prices[0], &g.prices[1], &g.prices[2],
-                                 &g.prices[3]}) {
+        for (const QString* f :
+             {&g.category, &g.item, &g.prices[0], &g.prices[1], &g.prices[2], &g.prices[3]}) {
             fuzz::Check(!f->contains(QLatin1Char(';')) && !f->contains(QLatin1Char('\n')),
                         "a field runs over the end of its record", text);
             fuzz::Check(!f->startsWith(QLatin1Char(' ')), "a field keeps its leading blank", text);

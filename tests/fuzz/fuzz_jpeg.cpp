@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int orientation = pictures::ExifOrientation(data, size);
     fuzz::Check(orientation >= 1 && orientation <= 8, "EXIF orientation out of range");
 
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const pictures::Decoded thumb = pictures::DecodeJpegData(bytes, true);
     if (thumb.image.isNull()) {
         fuzz::Check(!thumb.error.isEmpty(), "a thumbnail failed without a message");
@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (full.image.isNull()) {
         fuzz::Check(!full.error.isEmpty(), "a picture failed without a message");
     } else {
-        fuzz::Check(double(full.image.width()) * full.image.height() <=
-                        pictures::kMaxDecodedPixels,
+        fuzz::Check(double(full.image.width()) * full.image.height() <= pictures::kMaxDecodedPixels,
                     "decoded picture beyond the pixel limit");
     }
     return 0;

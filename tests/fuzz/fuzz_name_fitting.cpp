@@ -115,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<std::u16string> givenJ, recordedJ, givenU, recordedU;
         std::set<std::string> iso;
         for (const dw::TFileEntry* e = d->firstChild; e; e = e->next) {
-            const std::u16string stem = e->directory ? e->jolietName : WithoutVersion(e->jolietName);
+            const std::u16string stem =
+                e->directory ? e->jolietName : WithoutVersion(e->jolietName);
             const std::u16string id = e->directory ? e->jolietId : WithoutVersion(e->jolietId);
             if (!e->directory && e->jolietId.size() < 2) Fail("a Joliet file name lacks ;1", id);
             const size_t limit = e->directory ? 103 : 101;
@@ -143,10 +144,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 name.resize(name.size() - 2);
             }
             for (char c : name)
-                if (!dw::IsDChar(c) && c != '.' && c != '~') Fail("an ISO name holds a non-d-character",
-                                                      e->longName);
-            if (!iso.insert(name).second) Fail("two ISO names in one folder are the same",
-                                              e->longName);
+                if (!dw::IsDChar(c) && c != '.' && c != '~')
+                    Fail("an ISO name holds a non-d-character", e->longName);
+            if (!iso.insert(name).second)
+                Fail("two ISO names in one folder are the same", e->longName);
         }
         CheckUnique(givenJ, recordedJ, "Joliet");
         CheckUnique(givenU, recordedU, "UDF");

@@ -167,16 +167,16 @@ std::optional<double> Real(const QString& text) {
     if (!r->exponentNegative && exponent >= 308) return std::nullopt;
     const bool nonZero = r->whole.find_first_not_of('0') != std::string::npos ||
                          r->fraction.find_first_not_of('0') != std::string::npos;
-    const std::string literal = mantissa + "e" + (r->exponentNegative ? "-" : "") +
-                                std::to_string(exponent);
+    const std::string literal =
+        mantissa + "e" + (r->exponentNegative ? "-" : "") + std::to_string(exponent);
     double v = std::strtod(literal.c_str(), nullptr);
     if (!std::isfinite(v)) return std::nullopt;
     if (r->exponentNegative && nonZero && v == 0.0) return std::nullopt;
     return r->negative ? -v : v;
 }
 
-template <typename T, typename Ref> void Compare(const char* name, bool accepted, T got, Ref want,
-                                                T sentinel, const QString& text) {
+template <typename T, typename Ref>
+void Compare(const char* name, bool accepted, T got, Ref want, T sentinel, const QString& text) {
     if (accepted != want.has_value()) {
         std::fprintf(stderr, "%s: reader %s, grammar %s\n", name, accepted ? "accepts" : "refuses",
                      want ? "accepts" : "refuses");
@@ -184,8 +184,7 @@ template <typename T, typename Ref> void Compare(const char* name, bool accepted
     }
     if (!accepted && !(got == sentinel)) fuzz::Fail("a refused text changed the value", text);
     if (accepted && !(double(got) == double(*want))) {
-        std::fprintf(stderr, "%s: reader %.17g, grammar %.17g\n", name, double(got),
-                     double(*want));
+        std::fprintf(stderr, "%s: reader %.17g, grammar %.17g\n", name, double(got), double(*want));
         fuzz::Fail("number reader gives another value", text);
     }
 }
@@ -196,7 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > 512) return 0;
     // The first byte chooses how the rest becomes text: as typed bytes or as any UTF-16 units.
     const bool wide = data[0] & 1;
-    const QString text = wide ? fuzz::Utf16Units(data + 1, size - 1) : fuzz::Latin1(data + 1, size - 1);
+    const QString text =
+        wide ? fuzz::Utf16Units(data + 1, size - 1) : fuzz::Latin1(data + 1, size - 1);
 
     quint16 w = 4242;
     Compare("ParseWord", tabs::ParseWord(text, w), w, Whole(text, false, 5, 0, 65535),
@@ -219,7 +219,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     "ParseInteger differs between text and buffer", text);
         double bd = 4242.5;
         const bool rok = tabs::ParseReal(buffer.c_str(), bd);
-        fuzz::Check(rok == tabs::ParseReal(text, d) && (!rok || bd == d || (std::isnan(bd) && std::isnan(d))),
+        fuzz::Check(rok == tabs::ParseReal(text, d) &&
+                        (!rok || bd == d || (std::isnan(bd) && std::isnan(d))),
                     "ParseReal differs between text and buffer", text);
     }
     return 0;

@@ -87,8 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::fprintf(stderr, "save as: %s\n", e.what());
             fuzz::Fail("Save As fails on a name its checks let through", name);
         }
-        fuzz::Check(r.name.check == check.check, "Save As checks differently from the check",
-                    name);
+        fuzz::Check(r.name.check == check.check, "Save As checks differently from the check", name);
         if (check.check != NameCheck::New && check.check != NameCheck::Exists) {
             fuzz::Check(!r.saved, "a refused name was saved", name);
             fuzz::Check(u.schema() == before &&

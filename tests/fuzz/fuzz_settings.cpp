@@ -12,8 +12,8 @@ bool (*const kParseInteger)(const QString&, qint32&) = tabs::ParseInteger;
 void RoundTrip(const app::SettingsToWrite& w, const QByteArray& origin) {
     const QByteArray text = app::SettingsFileText(w);
     const app::SettingsRead r = app::ParseSettingsText(text, kParseInteger);
-    const QString detail = QString::fromLatin1(text) + QStringLiteral(" <- ") +
-                           QString::fromLatin1(origin.toHex());
+    const QString detail =
+        QString::fromLatin1(text) + QStringLiteral(" <- ") + QString::fromLatin1(origin.toHex());
     fuzz::Check(r.stop == app::SettingsStop::EndOfFile, "written settings do not read to the end",
                 detail);
     fuzz::Check(r.left == w.left && r.top == w.top, "window position does not come back", detail);

@@ -91,8 +91,8 @@ LogReading ReadLog(const QString& path) {
 
 // Runs the driver; returns its process id.
 pid_t StartDriver(const QString& folder, unsigned seed, const QString& log, const QString& err) {
-    const QByteArray f = folder.toLocal8Bit(), s = QByteArray::number(seed),
-                     l = log.toLocal8Bit(), e = err.toLocal8Bit();
+    const QByteArray f = folder.toLocal8Bit(), s = QByteArray::number(seed), l = log.toLocal8Bit(),
+                     e = err.toLocal8Bit();
     const pid_t pid = fork();
     if (pid == 0) {
         FILE* out = std::freopen(e.constData(), "a", stderr);
@@ -177,8 +177,7 @@ TEST(KillTest, SavesStayWholeAndTheMarkerStaysWhenTheProgramIsKilled) {
             << "the driver stopped by itself:\n"
             << [&] {
                    QFile f(err);
-                   return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString()
-                                                      : std::string();
+                   return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
                }();
         ASSERT_EQ(kill(pid, SIGKILL), 0);
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
