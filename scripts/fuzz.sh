@@ -38,9 +38,11 @@ seconds=$2
 
 CC=clang CXX=clang++ cmake -S . -B $build -DQUIVERA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   >/dev/null
-cmake --build $build -j2 --target "${selected[@]/#/fuzz_}" | grep -v '^\[\|Built target' || true
-[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
 mkdir -p $build/artifacts $build/logs
+if ! cmake --build $build -j2 --target "${selected[@]/#/fuzz_}" >$build/logs/build.log 2>&1; then
+  cat $build/logs/build.log
+  exit 1
+fi
 
 # Runs one target; its output goes to build-fuzz/logs/TARGET.log.
 run_one() {
