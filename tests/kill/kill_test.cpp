@@ -104,6 +104,21 @@ pid_t StartDriver(const QString& folder, unsigned seed, const QString& log, cons
     return pid;
 }
 
+size_t ReadyCount(const QString& log) {
+    QFile f(log);
+    return f.open(QIODevice::ReadOnly) ? size_t(f.readAll().count("ready\n")) : 0;
+}
+
+// Waits (up to ten seconds) until the driver's run has logged its marker, or has stopped.
+void WaitForReady(const QString& log, size_t readyBefore, pid_t pid) {
+    for (int i = 0; i < 1000 && ReadyCount(log) == readyBefore; ++i) {
+        siginfo_t info{};
+        if (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
+            return;
+        usleep(10000);
+    }
+}
+
 // Everything that must hold after a kill; `run` counts the kills.
 void CheckAfterKill(const QString& folder, const LogReading& log, int run) {
     store::Connection db(store::ConnectionString(store::DatabaseKind::User, folder));
@@ -167,11 +182,17 @@ TEST(KillTest, SavesStayWholeAndTheMarkerStaysWhenTheProgramIsKilled) {
     clock.start();
     int kills = 0;
     while (kills < kMaxKills && !(kills >= kMinKills && clock.elapsed() > kTimeBudgetMs)) {
+        const size_t readyBefore = ReadyCount(log);
         const pid_t pid = StartDriver(folder, seed * 1000 + unsigned(kills), log, err);
         ASSERT_GT(pid, 0);
-        // Mostly somewhere in the middle of a run; now and then during its start.
-        const unsigned ms = rng() % 5 == 0 ? rng() % 40 : 40 + rng() % 460;
-        usleep(ms * 1000);
+        // Mostly somewhere in the middle of a run, counted from its marker being in place (a
+        // busy machine may take a while to start it); now and then during its start.
+        if (rng() % 5 == 0) {
+            usleep((rng() % 40) * 1000);
+        } else {
+            WaitForReady(log, readyBefore, pid);
+            usleep((rng() % 500) * 1000);
+        }
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0)
             << "the driver stopped by itself:\n"
