@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -34,8 +35,8 @@ int compareNoCase(void*, int n1, const void* v1, int n2, const void* v2) {
         }
         return n1 - n2;
     }
-    const QString sa = QString::fromUtf8(reinterpret_cast<const char*>(a), n1);
-    const QString sb = QString::fromUtf8(reinterpret_cast<const char*>(b), n2);
+    const QString sa = TextFromUtf8(reinterpret_cast<const char*>(a), n1);
+    const QString sb = TextFromUtf8(reinterpret_cast<const char*>(b), n2);
     return QString::compare(sa, sb, Qt::CaseInsensitive);
 }
 
@@ -71,6 +72,12 @@ const QStringList& connectionParts(DatabaseKind kind) {
 }
 
 } // namespace
+
+QString TextFromUtf8(const char* bytes, qsizetype size) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(bytes, size));
+}
 
 QString ConnectionString(DatabaseKind kind, const QString& programFolder) {
     const QString file =
@@ -394,7 +401,7 @@ QString Query::text(int field) const {
         // Money and reals read as text show as they would be written into SQL.
         return MoneyToSql(sqlite3_column_double(stmt_, field));
     }
-    return QString::fromUtf8(p, bytes);
+    return TextFromUtf8(p, bytes);
 }
 
 QByteArrayView Query::utf8(int field) const {

@@ -124,6 +124,10 @@ struct SelectInto {
 };
 bool ParseSelectInto(const QString& sql, SelectInto& out);
 
+// Text the database holds (UTF-8) as the program's text. A leading U+FEFF belongs to the text, as
+// typed; it is not a byte-order mark to drop.
+QString TextFromUtf8(const char* bytes, qsizetype size);
+
 // Quotes a table or column name for SQLite.
 QString QuoteIdentifier(const QString& name);
 
