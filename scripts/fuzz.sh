@@ -5,7 +5,8 @@
 #   scripts/fuzz.sh list             name the targets
 # Each run starts from the seeds in tests/fuzz/corpus/TARGET/ plus what earlier runs on this
 # machine kept in build-fuzz/corpus/TARGET/. A failing input is written to build-fuzz/artifacts/;
-# once its fault is mended, copy it into the seeds so it stays found.
+# once its fault is mended, copy it into the seeds so it stays found. FUZZ_SEED fixes libFuzzer's
+# random seed (the test script sets it, so that its runs follow the same path every time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -48,12 +49,14 @@ fi
 run_one() {
   local t=$1 log=$build/logs/$1.log
   mkdir -p $build/corpus/$t
+  local seed=()
+  [ -n "${FUZZ_SEED:-}" ] && seed=(-seed="$FUZZ_SEED")
   # The system's fontconfig keeps some memory to the end; nothing here opens a font, but Qt may.
   if ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
      LSAN_OPTIONS=suppressions=$root/tests/sanitizer/lsan.supp \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      QT_QPA_PLATFORM=offscreen \
-     $build/tests/fuzz/fuzz_$t -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+     $build/tests/fuzz/fuzz_$t "${seed[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
        -malloc_limit_mb=768 -max_len=8192 -print_final_stats=1 \
        -artifact_prefix="$build/artifacts/$t-" $build/corpus/$t tests/fuzz/corpus/$t >"$log" 2>&1
   then
