@@ -2,7 +2,7 @@
 
 #include "store/database.h"
 #include "store/stored_text.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 namespace help {
 
@@ -38,7 +38,7 @@ QStringList IndexLines(const std::vector<IndexEntry>& entries) {
 std::vector<QStringList> IndexFillStatements() {
     std::vector<QStringList> out;
     bool first = true;
-    for (const tabs::TabInfo& t : tabs::TabTable()) {
+    for (const entries::TabInfo& t : entries::TabTable()) {
         const QString caption = quoted(t.captionText());
         const QString key = t.keyText();
         if (first)

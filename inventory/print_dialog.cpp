@@ -4,7 +4,7 @@
 #include "app/common/guard.h"
 #include "app/common/modal.h"
 #include "inventory/report_printer.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -148,7 +148,7 @@ bool TdlgQIVPrint::eventFilter(QObject* watched, QEvent* event) {
 
 void TdlgQIVPrint::Button1Click() {
     quint16 copies = 0;
-    if (!tabs::ParseWord(Edit1->text(), copies)) return;
+    if (!entries::ParseWord(Edit1->text(), copies)) return;
     const QString choice = ComboBox1->currentText();
     QString pdf;
     if (choice == inventory::PdfPrinterName()) {

@@ -11,12 +11,12 @@
 
 namespace tabs {
 
-std::array<int, kTabCount> RefreshOrder() {
-    std::array<int, kTabCount> order{};
-    for (int i = 0; i < kTabCount; ++i)
+std::array<int, entries::kTabCount> RefreshOrder() {
+    std::array<int, entries::kTabCount> order{};
+    for (int i = 0; i < entries::kTabCount; ++i)
         order[i] = i;
-    const int music = PageOfKey(QStringLiteral("Music"));
-    const int outdoors = PageOfKey(QStringLiteral("Outdoors"));
+    const int music = entries::PageOfKey(QStringLiteral("Music"));
+    const int outdoors = entries::PageOfKey(QStringLiteral("Outdoors"));
     std::swap(order[music], order[outdoors]);
     return order;
 }
@@ -33,7 +33,7 @@ void ResetAllEntryForms(const TabSet& tabs) {
 }
 
 void UpdateAddButtons(const TabSet& tabs) {
-    const bool room = app::State().IDCounter < 99999;
+    const bool room = app::State().Entries.hasRoom();
     for (SubInventoryTab* tab : tabs)
         if (tab) tab->btnAdd->setEnabled(room);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entries/cost_level.h"
+#include "entries/entry_store.h"
 #include "store/database.h"
 
 #include <QString>
@@ -9,7 +11,7 @@
 
 namespace app {
 
-enum class CostLevel { Low, Medium, High };
+using CostLevel = entries::CostLevel;
 
 // Minute, hour, day, month, year and weekday (0 = Sunday) of the last change.
 struct ChangeStamp {
@@ -29,6 +31,8 @@ struct AppState {
     store::Query ADOQuery2{ADOConnection2};
 
     int IDCounter = 0;
+    // The entries of the working inventory, on the user connection.
+    entries::EntryStore Entries{ADOConnection2, ADOQuery2, IDCounter};
     int CurrentCategoryNumber = 0;
     int CurrentItemNumber = 0;
     quint32 EntryCount = 0;

@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "help/item_index.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/scripted_modal.h"
 
@@ -144,7 +144,7 @@ qint64 bareIndexBuild(sqlite3* db) {
                  "CREATE TABLE Temp_Table (Item_Name VARCHAR(255) COLLATE NOCASE, "
                  "Category_Name VARCHAR(255) COLLATE NOCASE, Tab_Name TEXT COLLATE NOCASE)",
                  nullptr, nullptr, nullptr);
-    for (const tabs::TabInfo& tab : tabs::TabTable()) {
+    for (const entries::TabInfo& tab : entries::TabTable()) {
         const QString caption = QStringLiteral("'") + tab.captionText() + QStringLiteral("'");
         const QString key = tab.keyText();
         const QString sql = QStringLiteral("INSERT INTO Temp_Table SELECT Item_Name, "

@@ -46,7 +46,7 @@ struct Session {
     // Opens the tab with that key, as the user would by its page.
     tabs::SubInventoryTab& open(const char* key) {
         tabs::SubInventoryTab* tab = tabs::TabOfSubInventory(
-            tabs::TabTable()[tabs::PageOfKey(QString::fromLatin1(key))].number);
+            entries::TabTable()[entries::PageOfKey(QString::fromLatin1(key))].number);
         EXPECT_NE(tab, nullptr);
         main().tabMain->setCurrentWidget(tab);
         return *tab;

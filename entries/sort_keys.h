@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <array>
 
-namespace inventory {
+namespace entries {
 
 inline constexpr int kSortSlotCount = 6;
 
@@ -53,4 +53,4 @@ QString NoSortIndicatorFile();
 // in the ordering; NoSortIndicatorFile() for the others.
 std::array<QString, kSortSlotCount> SortIndicatorFiles(const SortKeys& keys);
 
-} // namespace inventory
+} // namespace entries

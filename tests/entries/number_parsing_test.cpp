@@ -1,10 +1,10 @@
 // The one grammar behind every typed number, in its four variants.
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <gtest/gtest.h>
 #include <limits>
 
-using namespace tabs;
+using namespace entries;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "inventory/sort_keys.h"
+#include "entries/sort_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-using inventory::SortKeys;
+using entries::SortKeys;
 
 namespace {
 
@@ -19,7 +19,7 @@ SortKeys Clicked(std::initializer_list<int> clicks, SortKeys keys = {}) {
 }
 
 QStringList Order(Slots values) {
-    return inventory::OrderByLines(SortKeys{values});
+    return entries::OrderByLines(SortKeys{values});
 }
 
 } // namespace
@@ -70,21 +70,21 @@ TEST(SortKeys, OrderByLines) {
     // A key repeated six times never reaches the ID: the list is still closed.
     EXPECT_EQ(Order({2, 2, 2, 2, 2, 2}).back(), "ID_Number");
 
-    EXPECT_EQ(inventory::InventoryListingSql(SortKeys{}).mid(2),
+    EXPECT_EQ(entries::InventoryListingSql(SortKeys{}).mid(2),
               (QStringList{"ORDER BY ", "ID_Number ASC"}));
 }
 
 TEST(SortKeys, IndicatorPictures) {
-    const QString none = inventory::NoSortIndicatorFile();
+    const QString none = entries::NoSortIndicatorFile();
     using Files = std::array<QString, 6>;
     // Keys behind the ID are remembered but show nothing.
     EXPECT_EQ(
-        inventory::SortIndicatorFiles(SortKeys{{5, -3, 1, 2, 0, 0}}),
+        entries::SortIndicatorFiles(SortKeys{{5, -3, 1, 2, 0, 0}}),
         (Files{"Content/thdup.bmp", none, "Content/snddwn.bmp", none, "Content/priup.bmp", none}));
-    EXPECT_EQ(inventory::SortIndicatorFiles(SortKeys{{-6, 5, -4, 3, -2, -1}}),
+    EXPECT_EQ(entries::SortIndicatorFiles(SortKeys{{-6, 5, -4, 3, -2, -1}}),
               (Files{"Content/sxhdwn.bmp", "Content/ffhdwn.bmp", "Content/frhup.bmp",
                      "Content/thddwn.bmp", "Content/sndup.bmp", "Content/pridwn.bmp"}));
     // An empty or old slot is passed over without stopping the pass.
-    EXPECT_EQ(inventory::SortIndicatorFiles(SortKeys{{0, 4, -16, 1, 0, 0}}),
+    EXPECT_EQ(entries::SortIndicatorFiles(SortKeys{{0, 4, -16, 1, 0, 0}}),
               (Files{"Content/frhup.bmp", none, none, "Content/sndup.bmp", none, none}));
 }

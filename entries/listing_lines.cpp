@@ -1,11 +1,11 @@
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-namespace tabs {
+namespace entries {
 
 namespace {
 
@@ -120,4 +120,4 @@ std::optional<qint32> ListingLineId(const QString& line) {
     return id;
 }
 
-} // namespace tabs
+} // namespace entries

@@ -6,7 +6,7 @@
 #include <QtGlobal>
 #include <optional>
 
-namespace tabs {
+namespace entries {
 
 // One entry as the listings and the printout show it. Every text is in display form (already
 // through FromStoredText); `notes` is the whole notes text, brand line included.
@@ -54,4 +54,4 @@ inline QString SubInventoryTotalLine(store::Currency total) {
 // line that does not start with one, such as a total line.
 std::optional<qint32> ListingLineId(const QString& line);
 
-} // namespace tabs
+} // namespace entries

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-namespace tabs {
+namespace entries {
 
 // One sub-inventory tab: its key (control infix and catalogue table prefix), page caption,
 // the Sub_Inventory literal stored with its entries, and its sub-inventory number.
@@ -26,4 +26,4 @@ int PageOfSubInventory(int number);
 // Page index of a tab key, or -1.
 int PageOfKey(const QString& key);
 
-} // namespace tabs
+} // namespace entries

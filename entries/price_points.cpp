@@ -1,10 +1,10 @@
-#include "tabs/price_points.h"
+#include "entries/price_points.h"
 
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <cmath>
 
-namespace tabs {
+namespace entries {
 
 QString PricePointText(store::Currency price) {
     QString text = QStringLiteral("$") + price.toSqlText();
@@ -22,12 +22,12 @@ QString CostBoxText(double value) {
     return text;
 }
 
-double PickPricePoint(const QStringList& lines, app::CostLevel level) {
+double PickPricePoint(const QStringList& lines, CostLevel level) {
     if (lines.isEmpty()) return 0;
     qsizetype pick = 0;
-    if (level == app::CostLevel::High)
+    if (level == CostLevel::High)
         pick = lines.size() - 1;
-    else if (level == app::CostLevel::Medium && lines.size() >= 3)
+    else if (level == CostLevel::Medium && lines.size() >= 3)
         pick = 1;
     QString line = lines.at(pick);
     if (line.startsWith(QLatin1Char('$'))) line[0] = QLatin1Char(' ');
@@ -48,4 +48,4 @@ double CutToCents(double cost) {
     return std::trunc(cents) / 100;
 }
 
-} // namespace tabs
+} // namespace entries

@@ -8,7 +8,7 @@ namespace store {
 class Query;
 }
 
-namespace devtools {
+namespace entries {
 
 // One record of a catalogue file: "category ~ item ~ price 1 ~ price 2 ~ price 3 ~ price 4".
 struct PriceGroup {
@@ -36,4 +36,4 @@ void EnsurePrices(store::Query& q, const QString& key, int itemNumber, const QSt
                   const std::array<QString, 4>& prices);
 CatalogueIds LoadPriceGroup(store::Query& q, const QString& key, const PriceGroup& group);
 
-} // namespace devtools
+} // namespace entries

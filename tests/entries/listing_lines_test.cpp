@@ -1,4 +1,4 @@
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ QString Blanks(int n) {
 
 QString Line(qint32 id, const QString& category, const QString& item, qint32 count, double value,
              const QString& notes = {}) {
-    return tabs::SubInventoryLine(
+    return entries::SubInventoryLine(
         {id, QStringLiteral("Art"), category, item, count, Currency::fromDouble(value), notes});
 }
 
@@ -42,22 +42,22 @@ TEST(SubInventoryLine, NotesAndLengthLimit) {
 }
 
 TEST(SubInventoryLine, MoneyColumn) {
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(5.5)), "      $5.50");
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(123.45)), "    $123.45");
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(0)), "      $0.00");
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(12.3456)), "     $12.34"); // cut, not rounded
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(999999.99)), " $999999.99");
-    EXPECT_EQ(tabs::MoneyColumn(Currency::fromDouble(1000000)), "$1000000.00");
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(5.5)), "      $5.50");
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(123.45)), "    $123.45");
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(0)), "      $0.00");
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(12.3456)), "     $12.34"); // cut, not rounded
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(999999.99)), " $999999.99");
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(1000000)), "$1000000.00");
 }
 
 TEST(SubInventoryLine, TotalLineAndId) {
-    EXPECT_EQ(tabs::SubInventoryTotalLine(Currency{}), Blanks(41) + "Total Value: $0");
+    EXPECT_EQ(entries::SubInventoryTotalLine(Currency{}), Blanks(41) + "Total Value: $0");
     const Currency sum = Currency::fromDouble(12.25) + Currency::fromDouble(0.25);
-    EXPECT_EQ(tabs::SubInventoryTotalLine(sum), Blanks(40) + "Total Value: $12.5");
+    EXPECT_EQ(entries::SubInventoryTotalLine(sum), Blanks(40) + "Total Value: $12.5");
     EXPECT_EQ(Line(1, "c", "i", 1, 12.25).indexOf('$'),
-              tabs::SubInventoryTotalLine(sum).indexOf('$'));
+              entries::SubInventoryTotalLine(sum).indexOf('$'));
 
-    EXPECT_EQ(tabs::ListingLineId(Line(99999, "c", "i", 1, 1)), 99999);
-    EXPECT_EQ(tabs::ListingLineId(Line(7, "c", "i", 1, 1)), 7);
-    EXPECT_EQ(tabs::ListingLineId(tabs::SubInventoryTotalLine(Currency{})), std::nullopt);
+    EXPECT_EQ(entries::ListingLineId(Line(99999, "c", "i", 1, 1)), 99999);
+    EXPECT_EQ(entries::ListingLineId(Line(7, "c", "i", 1, 1)), 7);
+    EXPECT_EQ(entries::ListingLineId(entries::SubInventoryTotalLine(Currency{})), std::nullopt);
 }

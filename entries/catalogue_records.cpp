@@ -1,12 +1,12 @@
-#include "devtools/catalogue_records.h"
+#include "entries/catalogue_records.h"
 
 #include "store/database.h"
 #include "store/stored_text.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include "store/money.h"
 
-namespace devtools {
+namespace entries {
 
 namespace {
 
@@ -113,7 +113,7 @@ void EnsurePrices(store::Query& q, const QString& key, int itemNumber, const QSt
     RefuseNul(QStringLiteral("item name"), item);
     for (const QString& price : prices) {
         double value = 0;
-        if (!tabs::ParseReal(price, value)) continue;
+        if (!entries::ParseReal(price, value)) continue;
         // The value read goes into SQL in plain decimal, never the text as typed: "1,000" or
         // "2 e 3" are numbers to the grammar but not to SQL.
         const QString cost = store::MoneyToSql(value);
@@ -137,4 +137,4 @@ CatalogueIds LoadPriceGroup(store::Query& q, const QString& key, const PriceGrou
     return ids;
 }
 
-} // namespace devtools
+} // namespace entries

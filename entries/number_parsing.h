@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace tabs {
+namespace entries {
 
 // One grammar for every number the user types: leading blanks, an optional minus where the
 // variant allows one, digits optionally grouped by commas (1-3 digits, then groups of exactly 3),
@@ -15,4 +15,4 @@ bool ParseInteger(const char* buffer, qint32& result);
 bool ParseReal(const QString& text, double& result);
 bool ParseReal(const char* buffer, double& result);
 
-} // namespace tabs
+} // namespace entries

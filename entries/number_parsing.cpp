@@ -1,9 +1,9 @@
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <cmath>
 #include <string>
 
-namespace tabs {
+namespace entries {
 
 namespace {
 
@@ -149,4 +149,4 @@ bool ParseReal(const char* buffer, double& result) {
     return buffer && ParseReal(QString::fromLatin1(buffer), result);
 }
 
-} // namespace tabs
+} // namespace entries

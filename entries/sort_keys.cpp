@@ -1,6 +1,6 @@
-#include "inventory/sort_keys.h"
+#include "entries/sort_keys.h"
 
-namespace inventory {
+namespace entries {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::array<QString, kSortSlotCount> SortIndicatorFiles(const SortKeys& keys) {
     return files;
 }
 
-} // namespace inventory
+} // namespace entries

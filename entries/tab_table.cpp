@@ -1,6 +1,6 @@
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
-namespace tabs {
+namespace entries {
 
 const std::array<TabInfo, kTabCount>& TabTable() {
     static const std::array<TabInfo, kTabCount> table = {{
@@ -39,4 +39,4 @@ int PageOfKey(const QString& key) {
     return -1;
 }
 
-} // namespace tabs
+} // namespace entries
