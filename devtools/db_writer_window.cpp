@@ -1,8 +1,8 @@
 #include "devtools/db_writer_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "entries/catalogue_records.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "help/index_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/modal.h"
 #include "tabs/sub_inventory_tab.h"
 
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "inventory/inventory_page.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "inventory/inventory_listing.h"
 #include "inventory/print_dialog.h"
 #include "inventory/report_printer.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/line_list.h"
+#include "ui/line_list.h"
 #include "store/money.h"
 #include "entries/listing_lines.h"
 

@@ -1,9 +1,9 @@
 #include "tabs/sub_inventory_tab.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"

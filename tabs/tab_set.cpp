@@ -1,8 +1,8 @@
 #include "tabs/tab_set.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "store/stored_text.h"
 #include "tabs/sub_inventory_tab.h"
 

@@ -6,9 +6,9 @@
 //   bench_inventory [--no-pdf]     listing goals, then the printout
 //   bench_inventory --continue     the interrupted session continued, in a fresh process
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "inventories/file_commands.h"

@@ -8,8 +8,8 @@
 //   bench_startup --index                  the item index build against its bare statements
 //                                          (in this process, QT_QPA_PLATFORM=offscreen)
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "help/item_index.h"

@@ -1,7 +1,7 @@
 // Browsing, adding, removing and editing on the sub-inventory tabs, driven through the controls.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "pictures/photograph_dialog.h"

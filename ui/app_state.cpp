@@ -1,4 +1,4 @@
-#include "app/common/app_state.h"
+#include "ui/app_state.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "app/common/line_list.h"
+#include "ui/line_list.h"
 
 #include <QFontMetricsF>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "app/common/settings_file.h"
+#include "ui/settings_file.h"
 
 #include <QFile>
 #include <QSaveFile>

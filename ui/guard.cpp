@@ -1,6 +1,6 @@
-#include "app/common/guard.h"
+#include "ui/guard.h"
 
-#include "app/common/modal.h"
+#include "ui/modal.h"
 
 namespace ui {
 

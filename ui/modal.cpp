@@ -1,4 +1,4 @@
-#include "app/common/modal.h"
+#include "ui/modal.h"
 
 #include <QDialog>
 #include <QFileDialog>

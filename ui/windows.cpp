@@ -1,4 +1,4 @@
-#include "app/common/windows.h"
+#include "ui/windows.h"
 
 namespace ui {
 
