@@ -7,7 +7,8 @@
 namespace entries {
 
 QStringList CategoryNames(store::Query& q, const QString& key) {
-    q.open({QStringLiteral("SELECT Category_Name"), QStringLiteral("FROM ") + key + QStringLiteral("_Main"),
+    q.open({QStringLiteral("SELECT Category_Name"),
+            QStringLiteral("FROM ") + key + QStringLiteral("_Main"),
             QStringLiteral("ORDER BY Order_Number")});
     QStringList names;
     do {
@@ -26,7 +27,8 @@ CategoryRow FindCategory(store::Query& q, const QString& key, const QString& cat
 }
 
 QStringList ItemNames(store::Query& q, const QString& key, int categoryNumber) {
-    q.open({QStringLiteral("SELECT Item_Name"), QStringLiteral("FROM ") + key + QStringLiteral("_Items"),
+    q.open({QStringLiteral("SELECT Item_Name"),
+            QStringLiteral("FROM ") + key + QStringLiteral("_Items"),
             QStringLiteral("WHERE Category_Number = ") + QString::number(categoryNumber),
             QStringLiteral("ORDER BY Order_Number")});
     QStringList items;
@@ -39,7 +41,8 @@ QStringList ItemNames(store::Query& q, const QString& key, int categoryNumber) {
 }
 
 int FindItem(store::Query& q, const QString& key, const QString& item, int categoryNumber) {
-    q.open({QStringLiteral("SELECT Item_Number"), QStringLiteral("FROM ") + key + QStringLiteral("_Items"),
+    q.open({QStringLiteral("SELECT Item_Number"),
+            QStringLiteral("FROM ") + key + QStringLiteral("_Items"),
             QStringLiteral("WHERE (Item_Name = '") + store::ToStoredText(item) +
                 QStringLiteral("') AND (Category_Number = ") + QString::number(categoryNumber) +
                 QStringLiteral(")")});
@@ -47,7 +50,8 @@ int FindItem(store::Query& q, const QString& key, const QString& item, int categ
 }
 
 QStringList PricePoints(store::Query& q, const QString& key, int itemNumber) {
-    q.open({QStringLiteral("SELECT Item_Cost"), QStringLiteral("FROM ") + key + QStringLiteral("_Data"),
+    q.open({QStringLiteral("SELECT Item_Cost"),
+            QStringLiteral("FROM ") + key + QStringLiteral("_Data"),
             QStringLiteral("WHERE Item_Number = ") + QString::number(itemNumber),
             QStringLiteral("ORDER BY Item_Cost")});
     QStringList lines;

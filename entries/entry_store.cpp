@@ -10,15 +10,15 @@ int EntryStore::add(const NewEntry& e) {
     const double total = e.count * e.cost;
     query_.execute(
         {QStringLiteral("INSERT INTO Inventory"),
-         QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") +
-             e.subInventory + QStringLiteral("', ") + QString::number(e.subInventoryNumber) +
-             QStringLiteral(", '") + store::ToStoredText(e.category) + QStringLiteral("', ") +
+         QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") + e.subInventory +
+             QStringLiteral("', ") + QString::number(e.subInventoryNumber) + QStringLiteral(", '") +
+             store::ToStoredText(e.category) + QStringLiteral("', ") +
              QString::number(e.categoryNumber) + QStringLiteral(", '") +
-             store::ToStoredText(e.item) + QStringLiteral("', ") +
-             QString::number(e.itemNumber) + QStringLiteral(", ") + QString::number(e.count) +
-             QStringLiteral(", ") + store::MoneyToSql(e.cost) + QStringLiteral(", ") +
-             store::MoneyToSql(total) + QStringLiteral(", '") + store::ToStoredText(e.notes) +
-             QStringLiteral("', '") + store::ToStoredText(e.photo) + QStringLiteral("')")});
+             store::ToStoredText(e.item) + QStringLiteral("', ") + QString::number(e.itemNumber) +
+             QStringLiteral(", ") + QString::number(e.count) + QStringLiteral(", ") +
+             store::MoneyToSql(e.cost) + QStringLiteral(", ") + store::MoneyToSql(total) +
+             QStringLiteral(", '") + store::ToStoredText(e.notes) + QStringLiteral("', '") +
+             store::ToStoredText(e.photo) + QStringLiteral("')")});
     idCounter_ = id;
     return id;
 }
@@ -92,12 +92,12 @@ StoredEntry EntryStore::read(int id) {
 }
 
 void EntryStore::openTab(int subInventoryNumber) {
-    query_.open({QStringLiteral("SELECT ID_Number, Item_Name, Number_Of_Items, "
-                                "Total_Value_Of_Item, Item_Notes, Major_Category"),
-                 QStringLiteral("FROM Inventory"),
-                 QStringLiteral("WHERE Sub_Inventory_Number = ") +
-                     QString::number(subInventoryNumber),
-                 QStringLiteral("ORDER BY ID_Number")});
+    query_.open(
+        {QStringLiteral("SELECT ID_Number, Item_Name, Number_Of_Items, "
+                        "Total_Value_Of_Item, Item_Notes, Major_Category"),
+         QStringLiteral("FROM Inventory"),
+         QStringLiteral("WHERE Sub_Inventory_Number = ") + QString::number(subInventoryNumber),
+         QStringLiteral("ORDER BY ID_Number")});
 }
 
 void EntryStore::openMaster(const SortKeys& keys) {

@@ -55,7 +55,8 @@ entries::ListingEntry SubInventoryListing::entry(int i) const {
 }
 
 QString SubInventoryListing::line(int row) const {
-    return row < entryCount() ? entries::SubInventoryLine(entry(row)) : entries::SubInventoryTotalLine(total_);
+    return row < entryCount() ? entries::SubInventoryLine(entry(row))
+                              : entries::SubInventoryTotalLine(total_);
 }
 
 } // namespace tabs

@@ -21,7 +21,8 @@ std::array<int, entries::kTabCount> RefreshOrder();
 void FillAllInventoryLists(const TabSet& tabs);
 // Every tab's entry area back to nothing chosen, in refresh order.
 void ResetAllEntryForms(const TabSet& tabs);
-// The Add buttons are usable while the entry numbers have room left (below entries::kLastEntryNumber).
+// The Add buttons are usable while the entry numbers have room left (below
+// entries::kLastEntryNumber).
 void UpdateAddButtons(const TabSet& tabs);
 
 // Makes the three cost-level items of the Defaults menu act as one choice; a change marks the

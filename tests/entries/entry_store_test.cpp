@@ -15,15 +15,12 @@ namespace {
 
 struct WorkingInventory {
     testing_support::ProgramFolder folder;
-    store::Connection connection{
-        store::ConnectionString(store::DatabaseKind::User, folder.path())};
+    store::Connection connection{store::ConnectionString(store::DatabaseKind::User, folder.path())};
     store::Query q{connection};
     int counter = 0;
     EntryStore entries{connection, q, counter};
 
-    WorkingInventory() {
-        q.execute({QStringLiteral("DELETE FROM Inventory WHERE ID_Number > 0")});
-    }
+    WorkingInventory() { q.execute({QStringLiteral("DELETE FROM Inventory WHERE ID_Number > 0")}); }
 
     int add(const QString& item, int tab = 1, quint32 count = 1, double cost = 2.5) {
         NewEntry e;
@@ -76,8 +73,8 @@ TEST(EntryStore, RemoveRenumbersTheEntriesBehind) {
         w.add(QString::fromLatin1(item));
     EXPECT_TRUE(w.entries.remove(2));
     EXPECT_EQ(w.counter, 3);
-    EXPECT_EQ(w.rows(), (Rows{{1, QStringLiteral("A")}, {2, QStringLiteral("C")},
-                              {3, QStringLiteral("D")}}));
+    EXPECT_EQ(w.rows(),
+              (Rows{{1, QStringLiteral("A")}, {2, QStringLiteral("C")}, {3, QStringLiteral("D")}}));
 }
 
 TEST(EntryStore, RemovingANumberNoEntryHasChangesNothing) {
@@ -100,8 +97,8 @@ TEST(EntryStore, SwapExchangesTwoNumbersAndLeavesNoSpare) {
     for (const char* item : {"A", "B", "C"})
         w.add(QString::fromLatin1(item));
     w.entries.swap(3, 2);
-    EXPECT_EQ(w.rows(), (Rows{{1, QStringLiteral("A")}, {2, QStringLiteral("C")},
-                              {3, QStringLiteral("B")}}));
+    EXPECT_EQ(w.rows(),
+              (Rows{{1, QStringLiteral("A")}, {2, QStringLiteral("C")}, {3, QStringLiteral("B")}}));
     EXPECT_EQ(w.counter, 3);
 }
 
@@ -185,7 +182,7 @@ TEST(CatalogueLookup, NamesNumbersAndPricePoints) {
     EXPECT_EQ(FindItem(q, key, QStringLiteral("Saw"), 7), 70);
     EXPECT_EQ(FindItem(q, key, QStringLiteral("Saw"), 8), 80);
     EXPECT_EQ(FindItem(q, key, QStringLiteral("Saw"), 9), 0);
-    EXPECT_EQ(PricePoints(q, key, 70), (QStringList{QStringLiteral("$3.00"),
-                                                    QStringLiteral("$7.125"),
-                                                    QStringLiteral("$12.50")}));
+    EXPECT_EQ(
+        PricePoints(q, key, 70),
+        (QStringList{QStringLiteral("$3.00"), QStringLiteral("$7.125"), QStringLiteral("$12.50")}));
 }

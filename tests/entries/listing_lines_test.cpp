@@ -45,7 +45,8 @@ TEST(SubInventoryLine, MoneyColumn) {
     EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(5.5)), "      $5.50");
     EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(123.45)), "    $123.45");
     EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(0)), "      $0.00");
-    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(12.3456)), "     $12.34"); // cut, not rounded
+    EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(12.3456)),
+              "     $12.34"); // cut, not rounded
     EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(999999.99)), " $999999.99");
     EXPECT_EQ(entries::MoneyColumn(Currency::fromDouble(1000000)), "$1000000.00");
 }
