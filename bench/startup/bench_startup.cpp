@@ -12,7 +12,7 @@
 #include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "help/item_index.h"
+#include "entries/item_index.h"
 #include "entries/tab_table.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/scripted_modal.h"
@@ -180,7 +180,7 @@ int indexBuild(int argc, char** argv) {
         [&] {
             QElapsedTimer t;
             t.start();
-            lines = help::BuildItemIndex(app::State().ADOQuery1).size();
+            lines = entries::BuildItemIndex(app::State().ADOQuery1).size();
             return double(t.nsecsElapsed());
         });
     bench::ReportRatio("item index build of " + std::to_string(lines) +

@@ -1,5 +1,5 @@
 // The item index: its lines, its build through the scratch table, and the look-up.
-#include "help/item_index.h"
+#include "entries/item_index.h"
 #include "store/database.h"
 #include "store/stored_text.h"
 #include "tests/support/program_folder.h"
@@ -30,15 +30,15 @@ QString blanks(int n) {
 } // namespace
 
 TEST(IndexLines, ItemAndCategoryColumns) {
-    EXPECT_EQ(help::IndexLine({"Ship's clock", "Clocks", "Art/Decoration"}),
+    EXPECT_EQ(entries::IndexLine({"Ship's clock", "Clocks", "Art/Decoration"}),
               QStringLiteral("Ship's clock") + blanks(25) + QStringLiteral("Clocks") + blanks(24) +
                   QStringLiteral("Art/Decoration"));
-    EXPECT_EQ(help::IndexLine({QString(), "Clocks", "Art/Decoration"}),
+    EXPECT_EQ(entries::IndexLine({QString(), "Clocks", "Art/Decoration"}),
               blanks(37) + QStringLiteral("Clocks") + blanks(24) +
                   QStringLiteral("Art/Decoration"));
     // A name longer than its column runs on without padding.
     const QString longItem(40, QLatin1Char('x'));
-    EXPECT_EQ(help::IndexLine({longItem, "C", "Tools"}),
+    EXPECT_EQ(entries::IndexLine({longItem, "C", "Tools"}),
               longItem + QStringLiteral("C") + blanks(26) + QStringLiteral("Tools"));
 }
 
@@ -64,7 +64,7 @@ TEST(IndexBuild, EveryItemAndCategoryOnceInOrderWithoutOtherAndWithoutScratchTab
     }
     ASSERT_GT(expected, 500);
 
-    const auto entries = help::BuildItemIndex(c.q);
+    const auto entries = entries::BuildItemIndex(c.q);
     EXPECT_EQ(static_cast<qint64>(entries.size()), expected);
     EXPECT_EQ(
         c.value(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'Temp_Table'")), 0);
@@ -77,11 +77,11 @@ TEST(IndexBuild, EveryItemAndCategoryOnceInOrderWithoutOtherAndWithoutScratchTab
     }
     EXPECT_TRUE(mallet);
     // A second build (the next start) works on the same catalogue.
-    EXPECT_EQ(help::BuildItemIndex(c.q).size(), entries.size());
+    EXPECT_EQ(entries::BuildItemIndex(c.q).size(), entries.size());
 }
 
 TEST(IndexLookUp, PrefixInEitherCaseOnItemsAndCategories) {
-    const QStringList lines = help::IndexLines({
+    const QStringList lines = entries::IndexLines({
         {"Alarm clock", "Clocks", "Art/Decoration"},
         {"lamp shade", "Lamps", "Furniture"},
         {QString(), "Lamps", "Furniture"},
@@ -89,31 +89,31 @@ TEST(IndexLookUp, PrefixInEitherCaseOnItemsAndCategories) {
         {"Lawn mower", "Mowers", "Outdoor Living"},
         {"Zither", "Strings", "Music"},
     });
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("la")), 1);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("LA")), 1);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("LAMPS")), 2);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("lap")), 3);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("zither")), 5);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("la")), 1);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("LA")), 1);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("LAMPS")), 2);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("lap")), 3);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("zither")), 5);
     // No line starts with the text: the last one sorting before it, or the first line.
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("Lb")), 4);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("Zz")), 5);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QStringLiteral("Aa")), 0);
-    EXPECT_EQ(help::LookUpIndexLine(lines, QString()), -1);
-    EXPECT_EQ(help::LookUpIndexLine({}, QStringLiteral("a")), -1);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("Lb")), 4);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("Zz")), 5);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QStringLiteral("Aa")), 0);
+    EXPECT_EQ(entries::LookUpIndexLine(lines, QString()), -1);
+    EXPECT_EQ(entries::LookUpIndexLine({}, QStringLiteral("a")), -1);
     // Only 36 characters of the text count.
-    EXPECT_EQ(help::LookUpIndexLine(lines,
+    EXPECT_EQ(entries::LookUpIndexLine(lines,
                                     QStringLiteral("Laptop") + blanks(30) + QStringLiteral("Zzzz")),
               3);
 }
 
 TEST(IndexLookUp, EveryShippedLineIsFoundByItsOwnName) {
     Catalogue c;
-    const auto entries = help::BuildItemIndex(c.q);
-    const QStringList lines = help::IndexLines(entries);
+    const auto entries = entries::BuildItemIndex(c.q);
+    const QStringList lines = entries::IndexLines(entries);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto& e = entries[static_cast<size_t>(i)];
         const QString name = e.item.isEmpty() ? e.category.left(29) : e.item.left(36);
-        const int found = help::LookUpIndexLine(lines, name);
+        const int found = entries::LookUpIndexLine(lines, name);
         ASSERT_GE(found, 0);
         const auto& f = entries[static_cast<size_t>(found)];
         const QString foundName = f.item.isEmpty() ? f.category : f.item;

@@ -1,10 +1,10 @@
-#include "help/item_index.h"
+#include "entries/item_index.h"
 
 #include "store/database.h"
 #include "store/stored_text.h"
 #include "entries/tab_table.h"
 
-namespace help {
+namespace entries {
 
 namespace {
 
@@ -121,4 +121,4 @@ int LookUpIndexLine(const QStringList& lines, const QString& text) {
     return d;
 }
 
-} // namespace help
+} // namespace entries

@@ -8,7 +8,7 @@ namespace store {
 class Query;
 }
 
-namespace help {
+namespace entries {
 
 // Index line columns: the item runs to column 37, the category to column 67, then the tab.
 inline constexpr int kIndexItemWidth = 37;
@@ -42,4 +42,4 @@ std::vector<IndexEntry> BuildItemIndex(store::Query& catalogue);
 // index is ordered (letter case ignored, on the stored form of the names).
 int LookUpIndexLine(const QStringList& lines, const QString& text);
 
-} // namespace help
+} // namespace entries
