@@ -52,7 +52,7 @@ entries::ListingEntry InventoryListing::entry(int i) const {
     QString texts[FieldCount];
     const char* p = text_.constData() + r.at;
     for (int f = 0; f < FieldCount; ++f) {
-        texts[f] = QString::fromUtf8(p, r.size[f]);
+        texts[f] = store::TextFromUtf8(p, r.size[f]);
         p += r.size[f];
     }
     entries::ListingEntry e;

@@ -2,6 +2,7 @@
 # Installs whatever Debian packages Quivera needs to build, run and test and are not there yet.
 set -euo pipefail
 # fonts-liberation brings the narrow sans that stands in for Arial Narrow; -2 has the rest.
+# clang with its runtime libraries builds the fuzz targets (libFuzzer).
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev
@@ -9,6 +10,7 @@ packages=(
   xvfb xauth libxcb1-dev poppler-utils libjpeg-turbo-progs
   xorriso genisoimage p7zip-full udftools libcdio-utils python3 python3-pycdlib
   libiscsi-dev libiscsi-bin tgt
+  clang clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

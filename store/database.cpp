@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -74,9 +75,15 @@ int CompareNoCase(const char* a, int n1, const char* b, int n2) {
     if (i == n) return n1 - n2; // one is the other's beginning: the shorter comes first
     // From the first character outside ASCII on, full Unicode case folding; the prefix before it
     // is equal and holds whole characters.
-    const QString sa = QString::fromUtf8(a + i, n1 - i);
-    const QString sb = QString::fromUtf8(b + i, n2 - i);
+    const QString sa = TextFromUtf8(a + i, n1 - i);
+    const QString sb = TextFromUtf8(b + i, n2 - i);
     return QString::compare(sa, sb, Qt::CaseInsensitive);
+}
+
+QString TextFromUtf8(const char* bytes, qsizetype size) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(bytes, size));
 }
 
 QString ConnectionString(DatabaseKind kind, const QString& programFolder) {
@@ -414,7 +421,7 @@ QString Query::text(int field) const {
         return MoneyToSql(sqlite3_column_double(stmt_, field));
     default: {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
-        return QString::fromUtf8(p, sqlite3_column_bytes(stmt_, field));
+        return TextFromUtf8(p, sqlite3_column_bytes(stmt_, field));
     }
     }
 }

@@ -132,6 +132,10 @@ bool ParseSelectInto(const QString& sql, SelectInto& out);
 // alphabet. Arguments are UTF-8 bytes and their lengths; the result's sign orders a before b.
 int CompareNoCase(const char* a, int aBytes, const char* b, int bBytes);
 
+// Text the database holds (UTF-8) as the program's text. A leading U+FEFF belongs to the text, as
+// typed; it is not a byte-order mark to drop.
+QString TextFromUtf8(const char* bytes, qsizetype size);
+
 // Quotes a table or column name for SQLite.
 QString QuoteIdentifier(const QString& name);
 

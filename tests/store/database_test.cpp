@@ -339,3 +339,18 @@ TEST(Database, CaseInsensitiveComparisonOrdersAsFullFoldingDoes) {
         EXPECT_EQ(ReferenceNoCase(order[i], expected[i]), 0)
             << i << ": " << order[i].toStdString() << " / " << expected[i].toStdString();
 }
+
+TEST(Database, TextStartingWithAZeroWidthNoBreakSpaceReadsBackWhole) {
+    // U+FEFF at the start of a value is the user's text, not a byte-order mark: an inventory
+    // named so must be listed under the name its table has, or it can never be opened again.
+    UserDb db;
+    const QString name = QChar(0xFEFF) + QStringLiteral("Home");
+    db.q.execute(
+        {QStringLiteral("INSERT INTO Master_Table VALUES ('") + name + QStringLiteral("')")});
+    db.q.open({QStringLiteral("SELECT Table_Names FROM Master_Table WHERE Table_Names <> "
+                              "'Inventory'")});
+    EXPECT_EQ(db.q.text(0), name);
+    db.q.close();
+    EXPECT_EQ(
+        db.count(QStringLiteral("Master_Table"), QStringLiteral("WHERE Table_Names = 'Home'")), 0);
+}

@@ -1,0 +1,31 @@
+// The JPEG reader: the EXIF orientation of any marker payload, and the full and thumbnail
+// decoders on any bytes. Nothing may crash or read out of bounds; a decoded picture has the size
+// its kind promises; a tiny file may not make the decoder claim a huge amount of memory (the
+// runner's allocation limit catches that).
+#include "fuzz_support.h"
+#include "pictures/jpeg_decode.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 65536) return 0;
+    const int orientation = pictures::ExifOrientation(data, size);
+    fuzz::Check(orientation >= 1 && orientation <= 8, "EXIF orientation out of range");
+
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const pictures::Decoded thumb = pictures::DecodeJpegData(bytes, true);
+    if (thumb.image.isNull()) {
+        fuzz::Check(!thumb.error.isEmpty(), "a thumbnail failed without a message");
+    } else {
+        fuzz::Check(thumb.image.width() == pictures::kThumbWidth &&
+                        thumb.image.height() == pictures::kThumbHeight,
+                    "thumbnail of the wrong size");
+    }
+    const pictures::Decoded full = pictures::DecodeJpegData(bytes, false);
+    if (full.image.isNull()) {
+        fuzz::Check(!full.error.isEmpty(), "a picture failed without a message");
+    } else {
+        fuzz::Check(double(full.image.width()) * full.image.height() <= pictures::kMaxDecodedPixels,
+                    "decoded picture beyond the pixel limit");
+    }
+    return 0;
+}
