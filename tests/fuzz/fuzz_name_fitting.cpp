@@ -1,5 +1,6 @@
 // Names as the disc image records them: for any folders and files the tree accepts, the Joliet
 // and UDF names fit their limits, keep names that fit as they are, never split a surrogate pair,
+// Joliet names hold only what Joliet can (UCS-2 level 1 without its forbidden characters),
 // and are unique within their folder (ignoring case) whenever the names given were; ISO names
 // are d-characters and unique.
 #include "burner/dwiso9660.h"
@@ -39,6 +40,16 @@ bool WellFormed(const std::u16string& s) {
         else if (s[i] >= 0xD800 && s[i] < 0xE000)
             return false;
     }
+    return true;
+}
+
+// What a Joliet identifier may hold: characters of the Basic Multilingual Plane other than the
+// controls and * / : ; ? \ .
+bool JolietHolds(const std::u16string& s) {
+    for (char16_t c : s)
+        if (c < 0x20 || (c >= 0xD800 && c < 0xE000) || c == u'*' || c == u'/' || c == u':' ||
+            c == u';' || c == u'?' || c == u'\\')
+            return false;
     return true;
 }
 
@@ -121,7 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!e->directory && e->jolietId.size() < 2) Fail("a Joliet file name lacks ;1", id);
             const size_t limit = e->directory ? 103 : 101;
             if (id.empty() || id.size() > limit) Fail("Joliet name of a wrong length", id);
-            if (stem.size() <= limit && id != stem) Fail("a Joliet name that fits was changed", id);
+            if (!JolietHolds(WithoutVersion(id)))
+                Fail("a Joliet name holds a character Joliet cannot", id);
+            // A trailing dot is mapped too: readers drop it from the name they show.
+            if (stem.size() <= limit && JolietHolds(stem) &&
+                (stem.empty() || stem.back() != u'.') && id != stem)
+                Fail("a Joliet name that fits was changed", id);
             if (WellFormed(stem) && !WellFormed(id))
                 Fail("a shortened Joliet name splits a surrogate pair", id);
             givenJ.push_back(stem);
