@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/common/app_state.h"
+#include "ui/app_state.h"
 #include "backup/core/backup_core.h"
 #include "backup/core/disc_backup.h"
 #include "burner/dwdiscwriter.h"

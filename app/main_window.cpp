@@ -1,29 +1,29 @@
 #include "app/main_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "app/multi_row_tab_bar.h"
 #include "devtools/devtools_menu.h"
 #include "help/help_menu.h"
 #include "app/splash.h"
 #include "backup/backup_dialog.h"
 #include "backup/restore_dialog.h"
-#include "app/common/settings_file.h"
+#include "ui/settings_file.h"
 #include "inventories/file_commands.h"
 #include "inventories/header_row.h"
 #include "inventories/inventory_store.h"
 #include "inventories/recent_list.h"
 #include "inventory/inventory_page.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 #include "tabs/tab_set.h"
 #include "pictures/pictures_page.h"
 #include "store/database.h"
 #include "store/user_file.h"
 #include "tabs/sub_inventory_tab.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,7 +45,7 @@ struct Appearance {
     const char* background;
     const char* buttonPrefix;
 };
-const Appearance kAppearance[tabs::kTabCount] = {
+const Appearance kAppearance[entries::kTabCount] = {
     {"art.jpg", "Art"},
     {"bath.jpg", "Bathroom"},
     {"clothes.jpg", "Clothing"},
@@ -95,8 +95,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     QFont tabFont(QStringLiteral("Arial"));
     tabFont.setPixelSize(13);
     tabMain->setFont(tabFont);
-    const auto& table = tabs::TabTable();
-    for (int i = 0; i < tabs::kTabCount; ++i) {
+    const auto& table = entries::TabTable();
+    for (int i = 0; i < entries::kTabCount; ++i) {
         subTabs[i] = new tabs::SubInventoryTab(table[i]);
         tabMain->addTab(subTabs[i], table[i].captionText());
     }
@@ -323,7 +323,7 @@ void TfrmMain::FormCreate() {
         for (auto* tab : subTabs)
             tab->HideExtraFields();
         // Step 15.
-        for (int i = 0; i < tabs::kTabCount; ++i)
+        for (int i = 0; i < entries::kTabCount; ++i)
             subTabs[i]->LoadBackground(s.programFolder + QStringLiteral("Content/") +
                                        QString::fromLatin1(kAppearance[i].background));
         // Step 16.
@@ -428,7 +428,7 @@ void TfrmMain::ShowSortIndicators() {
 
 void TfrmMain::ReadSettings() {
     const app::SettingsRead read = app::ReadSettingsFile(
-        app::State().programFolder + QStringLiteral("QIV.ini"), &tabs::ParseInteger);
+        app::State().programFolder + QStringLiteral("QIV.ini"), &entries::ParseInteger);
     if (read.left) move(*read.left, y());
     if (read.top) move(x(), *read.top);
     // A position on a monitor that is no longer there would leave the window out of sight.
@@ -468,7 +468,7 @@ void TfrmMain::Default1Click() {
 void TfrmMain::Watermarks1Click() {
     Watermarks1->setChecked(true);
     Default1->setChecked(false);
-    for (int i = 0; i < tabs::kTabCount; ++i)
+    for (int i = 0; i < entries::kTabCount; ++i)
         subTabs[i]->ShowWatermarkAppearance(app::State().programFolder,
                                             QString::fromLatin1(kAppearance[i].background),
                                             QString::fromLatin1(kAppearance[i].buttonPrefix));

@@ -1,6 +1,6 @@
 #include "app/splash.h"
 
-#include "app/common/guard.h"
+#include "ui/guard.h"
 
 #include <QBitmap>
 #include <QFile>

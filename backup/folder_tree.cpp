@@ -1,6 +1,6 @@
 #include "backup/folder_tree.h"
 
-#include "app/common/guard.h"
+#include "ui/guard.h"
 
 #include <QComboBox>
 #include <QDir>

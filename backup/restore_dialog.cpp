@@ -1,8 +1,8 @@
 #include "backup/restore_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "backup/core/backup_core.h"
 #include "backup/folder_tree.h"
 #include "inventories/file_commands.h"

@@ -10,24 +10,6 @@ function(quivera_add_test name)
     TIMEOUT 300)
 endfunction()
 
-# quivera_library(<name> [QT] DEPS <targets...>)
-# One static library per subsystem folder, from every .cpp in that folder (not its subfolders),
-# so adding a file needs no edit here.
-function(quivera_library name)
-  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  if(srcs)
-    add_library(${name} STATIC ${srcs} ${hdrs})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${L_DEPS})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${L_DEPS})
-  endif()
-endfunction()
-
 # quivera_test_folder(<name> LIBS <targets...>): every .cpp of the calling folder is one test program.
 function(quivera_test_folder name)
   cmake_parse_arguments(F "" "" "LIBS" ${ARGN})

@@ -1,9 +1,9 @@
 #include "devtools/db_writer_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "devtools/catalogue_records.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "entries/catalogue_records.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -17,9 +17,9 @@ int LoadCatalogueText(store::Connection& catalogue, const QString& key, const QS
     store::Query q(catalogue);
     int loaded = 0;
     catalogue.transaction([&] {
-        for (const PriceGroup& group : ParsePriceGroups(text)) {
+        for (const entries::PriceGroup& group : entries::ParsePriceGroups(text)) {
             try {
-                LoadPriceGroup(q, key, group);
+                entries::LoadPriceGroup(q, key, group);
             } catch (const std::exception& e) {
                 q.close();
                 QString record = group.category + QStringLiteral(" ~ ") + group.item;

@@ -1,9 +1,9 @@
 #include "devtools/devtools_menu.h"
 
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "devtools/db_writer_window.h"
 #include "help/index_window.h"
 

@@ -1,7 +1,7 @@
 #include "help/about_window.h"
 
-#include "app/common/guard.h"
-#include "app/common/windows.h"
+#include "ui/guard.h"
+#include "ui/windows.h"
 #include "help/help_dialog.h"
 #include "help/help_text.h"
 

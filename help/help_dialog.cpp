@@ -1,7 +1,7 @@
 #include "help/help_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
 #include "help/help_text.h"
 
 #include <QEvent>

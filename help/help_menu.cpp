@@ -1,8 +1,8 @@
 #include "help/help_menu.h"
 
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "help/about_window.h"
 #include "help/help_dialog.h"
 #include "help/index_window.h"

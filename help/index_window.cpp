@@ -1,9 +1,9 @@
 #include "help/index_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/modal.h"
 #include "tabs/sub_inventory_tab.h"
 
 #include <QLabel>
@@ -110,8 +110,8 @@ void TfrmIndex::layOut() {
 }
 
 void TfrmIndex::FormCreate() {
-    entries_ = help::BuildItemIndex(app::State().ADOQuery1);
-    ListBox1->setLines(help::IndexLines(entries_));
+    entries_ = entries::BuildItemIndex(app::State().ADOQuery1);
+    ListBox1->setLines(entries::IndexLines(entries_));
 }
 
 void TfrmIndex::showEvent(QShowEvent* event) {
@@ -129,11 +129,11 @@ void TfrmIndex::Edit1Change() {
         ListBox1->setCurrentRow(-1);
         return;
     }
-    if (text.size() > help::kLookUpMaxLength) {
-        Edit1->setText(text.left(help::kLookUpMaxLength)); // looks up again
+    if (text.size() > entries::kLookUpMaxLength) {
+        Edit1->setText(text.left(entries::kLookUpMaxLength)); // looks up again
         return;
     }
-    ListBox1->setCurrentRow(help::LookUpIndexLine(ListBox1->lines(), text));
+    ListBox1->setCurrentRow(entries::LookUpIndexLine(ListBox1->lines(), text));
 }
 
 void TfrmIndex::Button1Click() {
@@ -149,7 +149,7 @@ void TfrmIndex::Button2Click() {
         return;
     }
     // The names come from the build, not from the line's columns, so long names are followed too.
-    const help::IndexEntry entry = entries_[static_cast<size_t>(row)];
+    const entries::IndexEntry entry = entries_[static_cast<size_t>(row)];
     auto& q = app::State().ADOQuery1;
     q.open({QStringLiteral("SELECT Inventory_Number"), QStringLiteral("FROM Inventories"),
             QStringLiteral("WHERE Long_Inventory_Name = '") + entry.tab + QLatin1Char('\'')});

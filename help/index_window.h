@@ -1,6 +1,6 @@
 #pragma once
 
-#include "help/item_index.h"
+#include "entries/item_index.h"
 
 #include <QDialog>
 #include <vector>
@@ -39,12 +39,12 @@ class TfrmIndex : public QDialog {
 
     // Places the window at the anchor's corner + 8, as every showing does.
     void placeAt(const QWidget* anchor);
-    const std::vector<help::IndexEntry>& entries() const { return entries_; }
+    const std::vector<entries::IndexEntry>& entries() const { return entries_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
     void layOut();
-    std::vector<help::IndexEntry> entries_;
+    std::vector<entries::IndexEntry> entries_;
 };

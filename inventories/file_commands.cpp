@@ -1,8 +1,8 @@
 #include "inventories/file_commands.h"
 
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "inventories/continue_session_dialog.h"
 #include "inventories/delete_dialog.h"
 #include "inventories/inventory_store.h"

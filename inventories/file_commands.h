@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/app_state.h"
+#include "ui/app_state.h"
 #include "inventories/header_row.h"
 
 #include <QString>

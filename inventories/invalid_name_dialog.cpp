@@ -1,6 +1,6 @@
 #include "inventories/invalid_name_dialog.h"
 
-#include "app/common/modal.h"
+#include "ui/modal.h"
 #include "inventories/dialog_parts.h"
 
 TdlgInvalidName::TdlgInvalidName(QWidget* parent) : QDialog(parent) {

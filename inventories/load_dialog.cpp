@@ -1,8 +1,8 @@
 #include "inventories/load_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "inventories/dialog_parts.h"
 #include "inventories/file_commands.h"
 #include "inventories/inventory_store.h"

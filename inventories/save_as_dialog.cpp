@@ -1,9 +1,9 @@
 #include "inventories/save_as_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "inventories/dialog_parts.h"
 #include "inventories/file_commands.h"
 #include "inventories/invalid_name_dialog.h"

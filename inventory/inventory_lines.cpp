@@ -12,25 +12,25 @@ constexpr int kCountWidth = 6;
 
 } // namespace
 
-QString InventoryRow(const ListingEntry& entry) {
+QString InventoryRow(const entries::ListingEntry& entry) {
     QString row;
     row.reserve(kInventoryLineLimit + 8);
     row += QString::number(entry.id).leftJustified(kIdWidth, QLatin1Char(' '));
     row += entry.subInventory.leftJustified(kSubInventoryWidth, QLatin1Char(' '));
-    row += tabs::FitColumn(entry.category, kCategoryWidth);
+    row += entries::FitColumn(entry.category, kCategoryWidth);
     row += QLatin1Char(' ');
-    row += tabs::FitColumn(entry.item, kItemWidth);
+    row += entries::FitColumn(entry.item, kItemWidth);
     row += QString::number(entry.count).rightJustified(kCountWidth, QLatin1Char(' '));
-    row += tabs::MoneyColumn(entry.value);
+    row += entries::MoneyColumn(entry.value);
     row += QLatin1Char(' ');
     return row;
 }
 
-QString InventoryLine(const ListingEntry& entry) {
+QString InventoryLine(const entries::ListingEntry& entry) {
     QString line = InventoryRow(entry);
     bool more = false;
-    line += tabs::NotesFirstLine(entry.notes, more);
-    tabs::FinishListingLine(line, more, kInventoryLineLimit);
+    line += entries::NotesFirstLine(entry.notes, more);
+    entries::FinishListingLine(line, more, kInventoryLineLimit);
     return line;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
 #include <QString>
 
 namespace inventory {
 
-using tabs::ListingEntry;
+using entries::ListingEntry;
 
 // Longest master listing line; a longer one is cut and ends in "...".
 inline constexpr int kInventoryLineLimit = 88;
@@ -17,13 +17,13 @@ inline constexpr int kInventoryTotalIndent = 53;
 
 // The columns ID, sub-inventory, category, item, count and value, and the blank after the value:
 // 72 characters for values below 10^7. The printout's rows are these same columns.
-QString InventoryRow(const ListingEntry& entry);
+QString InventoryRow(const entries::ListingEntry& entry);
 
 // A line of the master listing: the row and the first notes line, at most 88 characters.
-QString InventoryLine(const ListingEntry& entry);
+QString InventoryLine(const entries::ListingEntry& entry);
 
 inline QString InventoryTotalLine(store::Currency total) {
-    return tabs::TotalLine(total, kInventoryTotalIndent);
+    return entries::TotalLine(total, kInventoryTotalIndent);
 }
 
 } // namespace inventory

@@ -47,7 +47,7 @@ std::shared_ptr<InventoryListing> InventoryListing::Read(store::Query& q, int se
     return listing;
 }
 
-ListingEntry InventoryListing::entry(int i) const {
+entries::ListingEntry InventoryListing::entry(int i) const {
     const Row& r = rows_[static_cast<std::size_t>(i)];
     QString texts[FieldCount];
     const char* p = text_.constData() + r.at;
@@ -55,7 +55,7 @@ ListingEntry InventoryListing::entry(int i) const {
         texts[f] = store::TextFromUtf8(p, r.size[f]);
         p += r.size[f];
     }
-    ListingEntry e;
+    entries::ListingEntry e;
     e.id = r.id;
     e.item = store::FromStoredText(texts[Item]);
     e.count = r.count;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/line_list.h"
+#include "ui/line_list.h"
 #include "inventory/inventory_lines.h"
 #include "store/money.h"
 
@@ -25,7 +25,7 @@ class InventoryListing final : public ui::LineSource {
                                                   int* found = nullptr, int expectedEntries = 0);
 
     int entryCount() const { return static_cast<int>(rows_.size()); }
-    ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
+    entries::ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
     store::Currency total() const { return total_; }
 
     int count() const override { return entryCount() + 1; }

@@ -1,16 +1,16 @@
 #include "inventory/inventory_page.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "inventory/inventory_listing.h"
 #include "inventory/print_dialog.h"
 #include "inventory/report_printer.h"
-#include "inventory/sort_keys.h"
+#include "entries/sort_keys.h"
 #include "store/database.h"
 #include "tabs/edit_dialog.h"
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
 #include <QFile>
 #include <QPixmap>
@@ -108,9 +108,9 @@ InventoryPage::InventoryPage(QWidget* parent) : QWidget(parent) {
     LayOutSortButtons();
 
     const std::pair<QPushButton*, int> sortButtons[] = {
-        {btnInventoryID, kSortId},       {btnInventoryIName, kSortSubInventory},
-        {btnInventoryItem, kSortItem},   {btnInventoryNumber, kSortCount},
-        {btnInventoryValue, kSortValue}, {btnInventoryCategory, kSortCategory}};
+        {btnInventoryID, entries::kSortId},       {btnInventoryIName, entries::kSortSubInventory},
+        {btnInventoryItem, entries::kSortItem},   {btnInventoryNumber, entries::kSortCount},
+        {btnInventoryValue, entries::kSortValue}, {btnInventoryCategory, entries::kSortCategory}};
     for (auto [b, key] : sortButtons)
         ui::ConnectGuarded(b, &QPushButton::clicked, this, [this, key = key] { SortClick(key); });
     ui::ConnectGuarded(btnEdit, &QPushButton::clicked, this, [this] { btnEditClick(); });
@@ -128,17 +128,17 @@ InventoryPage::~InventoryPage() {
 int InventoryPage::FillInventoryList(int selectId) {
     auto& q = app::State().ADOQuery2;
     lstInventory->clear();
-    q.open(InventoryListingSql(SortKeys{app::State().SortKeys}));
+    app::State().Entries.openMaster(entries::SortKeys{app::State().SortKeys});
     int found = -1;
     lstInventory->setSource(InventoryListing::Read(q, selectId, &found, app::State().IDCounter));
     return found;
 }
 
 void InventoryPage::ShowSortIndicators() {
-    const SortKeys keys{app::State().SortKeys};
-    const auto files = SortIndicatorFiles(keys);
-    for (int key = 1; key <= kSortSlotCount; ++key) {
-        auto* b = findChild<QPushButton*>(SortButtonName(key));
+    const entries::SortKeys keys{app::State().SortKeys};
+    const auto files = entries::SortIndicatorFiles(keys);
+    for (int key = 1; key <= entries::kSortSlotCount; ++key) {
+        auto* b = findChild<QPushButton*>(entries::SortButtonName(key));
         const QString path = app::State().programFolder + files[key - 1];
         QPixmap pic;
         if (!QFile::exists(path) || !pic.load(path))
@@ -154,7 +154,7 @@ void InventoryPage::tabEnter() {
 }
 
 void InventoryPage::SortClick(int key) {
-    SortKeys keys{app::State().SortKeys};
+    entries::SortKeys keys{app::State().SortKeys};
     keys.click(key);
     app::State().SortKeys = keys.slot;
     ShowSortIndicators();
@@ -185,7 +185,7 @@ void InventoryPage::LayOutSortButtons() {
 int InventoryPage::SelectedEntryId() const {
     const int row = lstInventory->currentRow();
     if (row < 0 || row >= lstInventory->count() - 1) return 0;
-    return tabs::ListingLineId(lstInventory->line(row)).value_or(0);
+    return entries::ListingLineId(lstInventory->line(row)).value_or(0);
 }
 
 void InventoryPage::btnEditClick() {
@@ -198,21 +198,9 @@ void InventoryPage::btnRemoveClick() {
     const int n = SelectedEntryId();
     if (n <= 0) return;
     auto& s = app::State();
-    bool removed = false;
-    // Both statements or neither: a deletion without the renumbering would leave a gap.
-    s.ADOConnection2.transaction([&] {
-        s.ADOQuery2.execute({QStringLiteral("DELETE FROM Inventory"),
-                             QStringLiteral("WHERE ID_Number = ") + QString::number(n)});
-        // An entry already gone must not pull its successors onto the numbers of others.
-        removed = s.ADOQuery2.rowsAffected() > 0;
-        if (!removed) return;
-        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"),
-                             QStringLiteral("SET ID_Number = ID_Number - 1"),
-                             QStringLiteral("WHERE ID_Number > ") + QString::number(n)});
-    });
+    const bool removed = s.Entries.remove(n);
     FillInventoryList(0);
     if (!removed) return;
-    --s.IDCounter;
     s.picturesRemoveAll();
     s.picturesLoad();
     s.InventoryModified = true;
@@ -234,19 +222,7 @@ void InventoryPage::btnMoveDownClick() {
 void InventoryPage::MoveEntry(int n, int other) {
     auto& s = app::State();
     if (ui::Win().dlgEdit) ui::Win().dlgEdit->EditedID = n;
-    const int spare = s.IDCounter + 1;
-    const auto set = [](int to) {
-        return QStringLiteral("SET ID_Number = ") + QString::number(to);
-    };
-    const auto where = [](int id) {
-        return QStringLiteral("WHERE ID_Number = ") + QString::number(id);
-    };
-    // All three or none: stopping halfway would leave an entry on the spare number.
-    s.ADOConnection2.transaction([&] {
-        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(spare), where(n)});
-        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(n), where(other)});
-        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"), set(other), where(spare)});
-    });
+    s.Entries.swap(n, other);
     // The picture list follows only a swap that took place.
     if (other < n)
         s.picturesNumberUp(n);
@@ -258,7 +234,7 @@ void InventoryPage::MoveEntry(int n, int other) {
 
 QStringList InventoryPage::InventoryReportLines(const StampTime& time) {
     auto& q = app::State().ADOQuery2;
-    q.open(InventoryReportSql(SortKeys{app::State().SortKeys}));
+    app::State().Entries.openReport(entries::SortKeys{app::State().SortKeys});
     const auto listing = InventoryListing::Read(q, 0, nullptr, app::State().IDCounter);
     std::vector<ReportEntry> entries;
     entries.reserve(static_cast<std::size_t>(listing->entryCount()));

@@ -1,10 +1,10 @@
 #include "inventory/print_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "inventory/report_printer.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -148,7 +148,7 @@ bool TdlgQIVPrint::eventFilter(QObject* watched, QEvent* event) {
 
 void TdlgQIVPrint::Button1Click() {
     quint16 copies = 0;
-    if (!tabs::ParseWord(Edit1->text(), copies)) return;
+    if (!entries::ParseWord(Edit1->text(), copies)) return;
     const QString choice = ComboBox1->currentText();
     QString pdf;
     if (choice == inventory::PdfPrinterName()) {

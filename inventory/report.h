@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
 #include <QDateTime>
 #include <QString>
@@ -10,7 +10,7 @@
 
 namespace inventory {
 
-using ReportEntry = tabs::ListingEntry;
+using ReportEntry = entries::ListingEntry;
 
 // Width of the printout's notes column, in characters.
 inline constexpr int kNotesColumnWidth = 46;

@@ -1,9 +1,9 @@
 #include "pictures/photo_view_window.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/picture_list.h"
 #include "pictures/rename_photo_dialog.h"

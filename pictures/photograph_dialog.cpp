@@ -1,8 +1,8 @@
 #include "pictures/photograph_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
 
 #include <QComboBox>

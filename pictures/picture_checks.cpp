@@ -1,6 +1,6 @@
 #include "pictures/picture_checks.h"
 
-#include "app/common/modal.h"
+#include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
 
 #include <QFile>

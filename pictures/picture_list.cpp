@@ -1,7 +1,7 @@
 #include "pictures/picture_list.h"
 
-#include "app/common/app_state.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/picture_grid.h"
 #include "store/stored_text.h"

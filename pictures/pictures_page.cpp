@@ -1,8 +1,8 @@
 #include "pictures/pictures_page.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/windows.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_grid.h"
 #include "pictures/picture_list.h"

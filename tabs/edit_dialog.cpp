@@ -1,10 +1,12 @@
 #include "tabs/edit_dialog.h"
 
-#include "app/common/app_state.h"
-#include "app/common/captions.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "entries/catalogue_lookup.h"
+#include "entries/entry_store.h"
+#include "ui/captions.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
+#include "ui/windows.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"
@@ -12,11 +14,11 @@
 #include "store/money.h"
 #include "store/stored_text.h"
 #include "tabs/incorrect_number_dialog.h"
-#include "tabs/number_parsing.h"
-#include "tabs/price_points.h"
+#include "entries/number_parsing.h"
+#include "entries/price_points.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_set.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -133,44 +135,26 @@ void TdlgEdit::FormActivate() {
         list->ClearSelection();
     }
     auto& s = app::State();
-    auto& q = s.ADOQuery2;
-    q.open({QStringLiteral("SELECT Item_Name, Number_Of_Items, Cost_Per_Item, Item_Notes, "
-                           "Item_Photo_Name, Sub_Inventory_Number, Item_Number, Major_Category"),
-            QStringLiteral("FROM Inventory"),
-            QStringLiteral("WHERE ID_Number = ") + QString::number(EditedID)});
-    const QString name = store::FromStoredText(q.text(0));
+    const entries::StoredEntry entry = s.Entries.read(EditedID);
+    const QString name = entry.item;
     lblID->setText(QString::number(EditedID));
-    lblCategory->setText(store::FromStoredText(q.text(7)));
+    lblCategory->setText(entry.category);
     lblName->setText(name);
-    lblNumber->setText(QString::number(q.integer(1)));
-    QString cost = QStringLiteral("$") + q.currency(2).toSqlText();
+    lblNumber->setText(QString::number(entry.count));
+    QString cost = QStringLiteral("$") + entry.cost.toSqlText();
     if (!cost.contains(QLatin1Char('.'))) cost += QStringLiteral(".00");
     lblCost->setText(cost);
-    rchNotes->setPlainText(
-        store::NotesFromText(store::FromStoredText(q.text(3))).join(QLatin1Char('\n')));
-    edtPhoto->setText(store::FromStoredText(q.text(4)));
+    rchNotes->setPlainText(store::NotesFromText(entry.notes).join(QLatin1Char('\n')));
+    edtPhoto->setText(entry.photo);
     btnView->setEnabled(!edtPhoto->text().isEmpty());
-    EntryTab = static_cast<int>(q.integer(5));
-    const auto itemNumber = q.integer(6);
-    q.close();
+    EntryTab = entry.subInventoryNumber;
+    const auto itemNumber = entry.itemNumber;
 
-    const int page = tabs::PageOfSubInventory(EntryTab);
+    const int page = entries::PageOfSubInventory(EntryTab);
     if (itemNumber >= 0) {
-        if (page >= 0) {
-            auto& c = s.ADOQuery1;
-            c.open({QStringLiteral("SELECT Item_Cost"),
-                    QStringLiteral("FROM ") + tabs::TabTable()[page].keyText() +
-                        QStringLiteral("_Data"),
-                    QStringLiteral("WHERE Item_Number = ") + QString::number(itemNumber),
-                    QStringLiteral("ORDER BY Item_Cost")});
-            QStringList lines;
-            do {
-                lines << tabs::PricePointText(c.currency(0));
-                c.next();
-            } while (!c.eof());
-            c.close();
-            comValue->addItems(lines);
-        }
+        if (page >= 0)
+            comValue->addItems(entries::PricePoints(
+                s.ADOQuery1, entries::TabTable()[page].keyText(), static_cast<int>(itemNumber)));
         comValue->clearEditText();
         edtName->hide();
         lblName->show();
@@ -204,9 +188,9 @@ void TdlgEdit::btnSaveClick() {
     auto& s = app::State();
     quint32 count = 0;
     const bool countOk = edtNumber->text().isEmpty()
-                             ? tabs::ParseCardinal(lblNumber->text(), count)
-                             : tabs::ParseCardinal(edtNumber->text(), count);
-    if (!countOk || count > 99999) {
+                             ? entries::ParseCardinal(lblNumber->text(), count)
+                             : entries::ParseCardinal(edtNumber->text(), count);
+    if (!countOk || count > entries::kMaxCount) {
         showRefusal(0);
         return;
     }
@@ -215,12 +199,12 @@ void TdlgEdit::btnSaveClick() {
     if (costText.startsWith(QLatin1Char('$'))) costText[0] = QLatin1Char(' ');
     double cost = 0;
     // A negative cost is refused here as on the tabs: it would subtract from the inventory.
-    if (costText.isEmpty() || !tabs::ParseReal(costText, cost) || cost < 0) {
+    if (costText.isEmpty() || !entries::ParseReal(costText, cost) || cost < 0) {
         showRefusal(1);
         return;
     }
     const double total = count * cost;
-    if (total >= 1000000) {
+    if (total >= entries::kMaxTotal) {
         showRefusal(2);
         return;
     }
@@ -231,7 +215,7 @@ void TdlgEdit::btnSaveClick() {
     QString photo = edtPhoto->text();
     if (auto* list = pictures::Pictures()) {
         // A trial under a number no entry uses, then the entry's thumbnail is replaced.
-        const auto trial = quint32(s.IDCounter + 1);
+        const auto trial = quint32(s.Entries.nextNumber());
         if (list->AddPicture(photo, trial) != pictures::PhotoAccepted) return;
         list->RemovePicture(trial);
         list->RemovePicture(quint32(EditedID));
@@ -243,21 +227,14 @@ void TdlgEdit::btnSaveClick() {
         return;
     }
 
-    QStringList sql = {
-        QStringLiteral("UPDATE Inventory"),
-        QStringLiteral("SET Number_Of_Items = ") + QString::number(count) + QStringLiteral(","),
-        QStringLiteral("Cost_Per_Item = ") + store::MoneyToSql(cost) + QStringLiteral(","),
-        QStringLiteral("Total_Value_Of_Item = ") + store::MoneyToSql(total) + QStringLiteral(","),
-        QStringLiteral("Item_Notes = '") +
-            store::ToStoredText(store::NotesToText(tabs::NotesLines(rchNotes->toPlainText()))) +
-            QStringLiteral("',"),
-        QStringLiteral("Item_Photo_Name = '") + store::ToStoredText(photo) + QStringLiteral("'")};
-    if (NameEdited)
-        sql << QStringLiteral(", Item_Name = '") + store::ToStoredText(edtName->text()) +
-                   QStringLiteral("'");
-    sql << QStringLiteral("WHERE ID_Number = ") + QString::number(EditedID);
+    entries::EntryChange change;
+    change.count = count;
+    change.cost = cost;
+    change.notes = store::NotesToText(tabs::NotesLines(rchNotes->toPlainText()));
+    change.photo = photo;
+    if (NameEdited) change.item = edtName->text();
     try {
-        s.ADOQuery2.execute(sql);
+        s.Entries.update(EditedID, change);
     } catch (...) {
         // The thumbnail was already swapped; the pictures must show what the entry still holds.
         s.picturesRemoveAll();

@@ -1,6 +1,6 @@
 #include "tabs/incorrect_number_dialog.h"
 
-#include "app/common/modal.h"
+#include "ui/modal.h"
 
 #include <QFrame>
 #include <QLabel>

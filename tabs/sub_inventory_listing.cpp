@@ -36,7 +36,7 @@ std::shared_ptr<SubInventoryListing> SubInventoryListing::Read(store::Query& q) 
     return listing;
 }
 
-ListingEntry SubInventoryListing::entry(int i) const {
+entries::ListingEntry SubInventoryListing::entry(int i) const {
     const Row& r = rows_[static_cast<std::size_t>(i)];
     QString texts[FieldCount];
     const char* p = text_.constData() + r.at;
@@ -44,7 +44,7 @@ ListingEntry SubInventoryListing::entry(int i) const {
         texts[f] = store::TextFromUtf8(p, r.size[f]);
         p += r.size[f];
     }
-    ListingEntry e;
+    entries::ListingEntry e;
     e.id = r.id;
     e.item = store::FromStoredText(texts[Item]);
     e.count = r.count;
@@ -55,7 +55,8 @@ ListingEntry SubInventoryListing::entry(int i) const {
 }
 
 QString SubInventoryListing::line(int row) const {
-    return row < entryCount() ? SubInventoryLine(entry(row)) : SubInventoryTotalLine(total_);
+    return row < entryCount() ? entries::SubInventoryLine(entry(row))
+                              : entries::SubInventoryTotalLine(total_);
 }
 
 } // namespace tabs

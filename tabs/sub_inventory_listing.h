@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/common/line_list.h"
+#include "ui/line_list.h"
 #include "store/money.h"
-#include "tabs/listing_lines.h"
+#include "entries/listing_lines.h"
 
 #include <QByteArray>
 #include <memory>
@@ -23,7 +23,7 @@ class SubInventoryListing final : public ui::LineSource {
     static std::shared_ptr<SubInventoryListing> Read(store::Query& q);
 
     int entryCount() const { return static_cast<int>(rows_.size()); }
-    ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
+    entries::ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
     store::Currency total() const { return total_; }
 
     int count() const override { return entryCount() + 1; }

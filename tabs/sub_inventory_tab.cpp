@@ -1,9 +1,9 @@
 #include "tabs/sub_inventory_tab.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_checks.h"
@@ -13,9 +13,11 @@
 #include "store/stored_text.h"
 #include "tabs/edit_dialog.h"
 #include "tabs/incorrect_number_dialog.h"
-#include "tabs/listing_lines.h"
-#include "tabs/number_parsing.h"
-#include "tabs/price_points.h"
+#include "entries/catalogue_lookup.h"
+#include "entries/entry_store.h"
+#include "entries/listing_lines.h"
+#include "entries/number_parsing.h"
+#include "entries/price_points.h"
 #include "tabs/sub_inventory_listing.h"
 #include "tabs/tab_set.h"
 
@@ -53,8 +55,8 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, 
     return l;
 }
 
-std::array<SubInventoryTab*, kTabCount>& registry() {
-    static std::array<SubInventoryTab*, kTabCount> tabs{};
+std::array<SubInventoryTab*, entries::kTabCount>& registry() {
+    static std::array<SubInventoryTab*, entries::kTabCount> tabs{};
     return tabs;
 }
 
@@ -84,8 +86,6 @@ void deselect(QListWidget* list) {
     list->setCurrentItem(nullptr);
 }
 
-constexpr int kMaxCount = 99999;
-constexpr double kMaxTotal = 1000000;
 constexpr int kTitleWidth = 164;
 constexpr int kTitleFontSize = 13;
 constexpr int kVisibleListingLines = 7;
@@ -93,18 +93,18 @@ constexpr int kVisibleListingLines = 7;
 } // namespace
 
 SubInventoryTab* TabOfSubInventory(int number) {
-    const int page = PageOfSubInventory(number);
+    const int page = entries::PageOfSubInventory(number);
     return page < 0 ? nullptr : registry()[page];
 }
 
-const std::array<SubInventoryTab*, kTabCount>& RegisteredTabs() {
+const std::array<SubInventoryTab*, entries::kTabCount>& RegisteredTabs() {
     return registry();
 }
 
 double PreselectedCost(int subInventoryNumber) {
     const SubInventoryTab* tab = TabOfSubInventory(subInventoryNumber);
     if (!tab) return 0;
-    return PickPricePoint(tab->costLines(), app::State().costLevel());
+    return entries::PickPricePoint(tab->costLines(), app::State().costLevel());
 }
 
 int TextWidth(const QWidget* widget, const QString& text) {
@@ -115,7 +115,7 @@ QString SubInventoryTab::name(const char* prefix, const char* role) const {
     return QString::fromLatin1(prefix) + info_.keyText() + QString::fromLatin1(role);
 }
 
-SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
+SubInventoryTab::SubInventoryTab(const entries::TabInfo& info, QWidget* parent)
     : QWidget(parent), info_(info) {
     setObjectName(name("tab", ""));
     setAccessibleName(info.captionText());
@@ -218,7 +218,7 @@ SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
 
     comCost->setInsertPolicy(QComboBox::NoInsert);
     setBoxColour(lst2, QPalette::Button);
-    const int page = PageOfKey(info_.keyText());
+    const int page = entries::PageOfKey(info_.keyText());
     if (page >= 0) registry()[page] = this;
     auto& s = app::State();
     s.updateAddButtons = [] { UpdateAddButtons(RegisteredTabs()); };
@@ -227,7 +227,7 @@ SubInventoryTab::SubInventoryTab(const TabInfo& info, QWidget* parent)
 }
 
 SubInventoryTab::~SubInventoryTab() {
-    const int page = PageOfKey(info_.keyText());
+    const int page = entries::PageOfKey(info_.keyText());
     if (page >= 0 && registry()[page] == this) registry()[page] = nullptr;
 }
 
@@ -412,26 +412,15 @@ void SubInventoryTab::lst1Click() {
     lblNumber2->setText(QStringLiteral("Items"));
     lblNumber2->adjustSize();
 
-    auto& q = s.ADOQuery1;
-    q.open({QStringLiteral("SELECT Category_Number, Edit_Use"),
-            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
-            QStringLiteral("WHERE Category_Name = '") + store::ToStoredText(category) +
-                QStringLiteral("'")});
-    s.CurrentCategoryNumber = static_cast<int>(q.integer(0));
-    showExtraFields(static_cast<int>(q.integer(1)));
+    const auto row = entries::FindCategory(s.ADOQuery1, info_.keyText(), category);
+    s.CurrentCategoryNumber = row.number;
+    showExtraFields(row.editUse);
 
-    q.open({QStringLiteral("SELECT Item_Name"),
-            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
-            QStringLiteral("WHERE Category_Number = ") + QString::number(s.CurrentCategoryNumber),
-            QStringLiteral("ORDER BY Order_Number")});
+    const QStringList items =
+        entries::ItemNames(s.ADOQuery1, info_.keyText(), s.CurrentCategoryNumber);
     int widest = 0;
-    QStringList items;
-    do {
-        const QString item = store::FromStoredText(q.text(0));
+    for (const QString& item : items)
         widest = std::max(widest, TextWidth(lst2, item));
-        if (!item.isEmpty()) items << item;
-        q.next();
-    } while (!q.eof());
     lst2->addItems(items);
     setItemScrollExtent(widest + 5);
 
@@ -451,18 +440,8 @@ void SubInventoryTab::lst1KeyUp(int key) {
 }
 
 void SubInventoryTab::fillCostList() {
-    auto& q = app::State().ADOQuery1;
-    q.open(
-        {QStringLiteral("SELECT Item_Cost"),
-         QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Data"),
-         QStringLiteral("WHERE Item_Number = ") + QString::number(app::State().CurrentItemNumber),
-         QStringLiteral("ORDER BY Item_Cost")});
-    QStringList lines;
-    do {
-        lines << PricePointText(q.currency(0));
-        q.next();
-    } while (!q.eof());
-    comCost->addItems(lines);
+    comCost->addItems(entries::PricePoints(app::State().ADOQuery1, info_.keyText(),
+                                           app::State().CurrentItemNumber));
 }
 
 void SubInventoryTab::lst2Click() {
@@ -491,17 +470,12 @@ void SubInventoryTab::lst2Click() {
     setEntryFieldsEnabled(true);
     setBoxColour(rchNotes, QPalette::Base);
 
-    auto& q = s.ADOQuery1;
-    q.open({QStringLiteral("SELECT Item_Number"),
-            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
-            QStringLiteral("WHERE (Item_Name = '") + store::ToStoredText(item) +
-                QStringLiteral("') AND (Category_Number = ") +
-                QString::number(s.CurrentCategoryNumber) + QStringLiteral(")")});
-    s.CurrentItemNumber = static_cast<int>(q.integer(0));
+    s.CurrentItemNumber =
+        entries::FindItem(s.ADOQuery1, info_.keyText(), item, s.CurrentCategoryNumber);
     fillCostList();
 
     s.EntryCost = PreselectedCost(info_.number);
-    comCost->setEditText(CostBoxText(s.EntryCost));
+    comCost->setEditText(entries::CostBoxText(s.EntryCost));
     s.CostValid = true;
 }
 
@@ -536,13 +510,13 @@ void SubInventoryTab::edtOtherChange() {
 
 void SubInventoryTab::edtNumberExit() {
     auto& s = app::State();
-    s.CountValid = ParseCardinal(edtNumber->text(), s.EntryCount);
+    s.CountValid = entries::ParseCardinal(edtNumber->text(), s.EntryCount);
 }
 
 void SubInventoryTab::comCostSelect() {
     auto& s = app::State();
     double cost = s.EntryCost;
-    const bool ok = ParseCostText(comCost->currentText().left(254), cost);
+    const bool ok = entries::ParseCostText(comCost->currentText().left(254), cost);
     s.CostValid = ok && cost >= 0;
     s.EntryCost = cost;
 }
@@ -562,24 +536,14 @@ void SubInventoryTab::tabEnter() {
     edtNumberExit();
     comCostSelect();
 
-    auto& q = s.ADOQuery1;
     s.CurrentCategoryNumber = 0;
-    if (hasSelection(lst1)) {
-        q.open({QStringLiteral("SELECT Category_Number"),
-                QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
-                QStringLiteral("WHERE Category_Name = '") +
-                    store::ToStoredText(selectedText(lst1)) + QStringLiteral("'")});
-        s.CurrentCategoryNumber = static_cast<int>(q.integer(0));
-    }
-    // The category is part of the match: the same item name may stand in several categories.
+    if (hasSelection(lst1))
+        s.CurrentCategoryNumber =
+            entries::FindCategory(s.ADOQuery1, info_.keyText(), selectedText(lst1)).number;
     s.CurrentItemNumber = 0;
     if (hasSelection(lst2)) {
-        q.open({QStringLiteral("SELECT Item_Number"),
-                QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Items"),
-                QStringLiteral("WHERE (Item_Name = '") + store::ToStoredText(selectedText(lst2)) +
-                    QStringLiteral("') AND (Category_Number = ") +
-                    QString::number(s.CurrentCategoryNumber) + QStringLiteral(")")});
-        s.CurrentItemNumber = static_cast<int>(q.integer(0));
+        s.CurrentItemNumber = entries::FindItem(s.ADOQuery1, info_.keyText(), selectedText(lst2),
+                                                s.CurrentCategoryNumber);
     } else if (!edtOther->text().isEmpty()) {
         s.CurrentItemNumber = -1;
     }
@@ -588,11 +552,7 @@ void SubInventoryTab::tabEnter() {
 
 void SubInventoryTab::FillSubInventoryList() {
     auto& q = app::State().ADOQuery2;
-    q.open({QStringLiteral("SELECT ID_Number, Item_Name, Number_Of_Items, Total_Value_Of_Item, "
-                           "Item_Notes, Major_Category"),
-            QStringLiteral("FROM Inventory"),
-            QStringLiteral("WHERE Sub_Inventory_Number = ") + QString::number(info_.number),
-            QStringLiteral("ORDER BY ID_Number")});
+    app::State().Entries.openTab(info_.number);
     // Lines are formatted when the list shows them.
     auto listing = SubInventoryListing::Read(q);
     q.close();
@@ -646,7 +606,7 @@ void SubInventoryTab::btnAddClick() {
 
     quint32 count = s.EntryCount;
     if (s.CountValid) {
-        if (count > kMaxCount) refuse(0);
+        if (count > entries::kMaxCount) refuse(0);
     } else if (edtNumber->text().isEmpty()) {
         count = 1;
     } else {
@@ -658,37 +618,32 @@ void SubInventoryTab::btnAddClick() {
         else
             refuse(1);
     }
-    if (!refused && count * s.EntryCost >= kMaxTotal) refuse(2);
+    if (!refused && count * s.EntryCost >= entries::kMaxTotal) refuse(2);
     if (refused) return;
     if (!storableTexts()) return;
 
-    const int id = s.IDCounter + 1;
+    const int id = s.Entries.nextNumber();
     const QString photo = edtPhoto->text();
     if (pictures::AddPicture(photo, quint32(id)) != pictures::PhotoAccepted) return;
 
-    const double cost = CutToCents(s.EntryCost);
-    const double total = count * cost;
-    const QString category = selectedText(lst1);
+    entries::NewEntry entry;
+    entry.subInventory = info_.subInventoryText();
+    entry.subInventoryNumber = info_.number;
+    entry.category = selectedText(lst1);
+    entry.categoryNumber = s.CurrentCategoryNumber;
+    entry.item = itemName();
+    entry.itemNumber = s.CurrentItemNumber;
+    entry.count = count;
+    entry.cost = entries::CutToCents(s.EntryCost);
+    entry.notes = composeNotes();
+    entry.photo = photo;
     try {
-        s.ADOQuery2.execute(
-            {QStringLiteral("INSERT INTO Inventory"),
-             QStringLiteral("VALUES (") + QString::number(id) + QStringLiteral(", '") +
-                 info_.subInventoryText() + QStringLiteral("', ") + QString::number(info_.number) +
-                 QStringLiteral(", '") + store::ToStoredText(category) + QStringLiteral("', ") +
-                 QString::number(s.CurrentCategoryNumber) + QStringLiteral(", '") +
-                 store::ToStoredText(itemName()) + QStringLiteral("', ") +
-                 QString::number(s.CurrentItemNumber) + QStringLiteral(", ") +
-                 QString::number(count) + QStringLiteral(", ") + store::MoneyToSql(cost) +
-                 QStringLiteral(", ") + store::MoneyToSql(total) + QStringLiteral(", '") +
-                 store::ToStoredText(composeNotes()) + QStringLiteral("', '") +
-                 store::ToStoredText(photo) + QStringLiteral("')")});
+        s.Entries.add(entry);
     } catch (...) {
         // The thumbnail already carries the number the next Add will use again.
         if (!photo.isEmpty()) s.picturesRemove(id);
         throw;
     }
-    // Raised only once the row exists, so a failed insert leaves no gap in the numbering.
-    s.IDCounter = id;
 
     FillSubInventoryList();
     s.InventoryModified = true;
@@ -700,7 +655,7 @@ void SubInventoryTab::btnAddClick() {
 int SubInventoryTab::selectedEntryId() const {
     const int row = lstInventory->currentRow();
     if (row < 0 || row >= lstInventory->count() - 1) return 0;
-    return ListingLineId(lstInventory->line(row)).value_or(0);
+    return entries::ListingLineId(lstInventory->line(row)).value_or(0);
 }
 
 void SubInventoryTab::btnRemoveClick() {
@@ -708,16 +663,9 @@ void SubInventoryTab::btnRemoveClick() {
     if (id <= 0) return;
     auto& s = app::State();
     int top = lstInventory->indexAt(QPoint(1, 1)).row();
-    // Both statements or neither: a deletion without the renumbering would leave a gap.
-    s.ADOConnection2.transaction([&] {
-        s.ADOQuery2.execute({QStringLiteral("DELETE FROM Inventory"),
-                             QStringLiteral("WHERE ID_Number = ") + QString::number(id)});
-        s.ADOQuery2.execute({QStringLiteral("UPDATE Inventory"),
-                             QStringLiteral("SET ID_Number = ID_Number - 1"),
-                             QStringLiteral("WHERE ID_Number > ") + QString::number(id)});
-    });
+    const bool removed = s.Entries.remove(id);
     FillSubInventoryList();
-    --s.IDCounter;
+    if (!removed) return;
     s.picturesRemoveAll();
     s.picturesLoad();
     s.InventoryModified = true;
@@ -758,19 +706,13 @@ void SubInventoryTab::setItemScrollExtent(int pixels) {
 }
 
 void SubInventoryTab::FillCategoryList() {
-    auto& q = app::State().ADOQuery1;
     lbl2->clear();
     lst1->clear();
-    q.open({QStringLiteral("SELECT Category_Name"),
-            QStringLiteral("FROM ") + info_.keyText() + QStringLiteral("_Main"),
-            QStringLiteral("ORDER BY Order_Number")});
     int widest = 0;
-    do {
-        const QString name = store::FromStoredText(q.text(0));
+    for (const QString& name : entries::CategoryNames(app::State().ADOQuery1, info_.keyText())) {
         lst1->addItem(name);
         widest = std::max(widest, TextWidth(lst1, name));
-        q.next();
-    } while (!q.eof());
+    }
     categoryExtent_ = widest + 3;
     setExtent(lst1, categoryExtent_);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QWidget>
 #include <array>
@@ -23,10 +23,10 @@ namespace tabs {
 class SubInventoryTab : public QWidget {
     Q_OBJECT
   public:
-    explicit SubInventoryTab(const TabInfo& info, QWidget* parent = nullptr);
+    explicit SubInventoryTab(const entries::TabInfo& info, QWidget* parent = nullptr);
     ~SubInventoryTab() override;
 
-    const TabInfo& info() const { return info_; }
+    const entries::TabInfo& info() const { return info_; }
 
     // Start-up: the category list from <key>_Main, with its scroll extent.
     void FillCategoryList();
@@ -139,7 +139,7 @@ class SubInventoryTab : public QWidget {
     // for; true when it ran.
     bool followSelection(QListWidget* list);
 
-    const TabInfo& info_;
+    const entries::TabInfo& info_;
     int categoryExtent_ = 0;
     QString pendingBackground_; // decoded on the first showing
     int itemExtent_ = 0;
@@ -152,7 +152,7 @@ class SubInventoryTab : public QWidget {
 // The tab of a sub-inventory number (1..17), or none while that tab does not exist.
 SubInventoryTab* TabOfSubInventory(int number);
 // The existing tabs in page order (none where a tab does not exist).
-const std::array<SubInventoryTab*, kTabCount>& RegisteredTabs();
+const std::array<SubInventoryTab*, entries::kTabCount>& RegisteredTabs();
 
 // The price point the cost level preselects on the tab with that sub-inventory number.
 double PreselectedCost(int subInventoryNumber);

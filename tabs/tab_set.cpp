@@ -1,8 +1,8 @@
 #include "tabs/tab_set.h"
 
-#include "app/common/app_state.h"
-#include "app/common/guard.h"
-#include "app/common/modal.h"
+#include "ui/app_state.h"
+#include "ui/guard.h"
+#include "ui/modal.h"
 #include "store/stored_text.h"
 #include "tabs/sub_inventory_tab.h"
 
@@ -11,12 +11,12 @@
 
 namespace tabs {
 
-std::array<int, kTabCount> RefreshOrder() {
-    std::array<int, kTabCount> order{};
-    for (int i = 0; i < kTabCount; ++i)
+std::array<int, entries::kTabCount> RefreshOrder() {
+    std::array<int, entries::kTabCount> order{};
+    for (int i = 0; i < entries::kTabCount; ++i)
         order[i] = i;
-    const int music = PageOfKey(QStringLiteral("Music"));
-    const int outdoors = PageOfKey(QStringLiteral("Outdoors"));
+    const int music = entries::PageOfKey(QStringLiteral("Music"));
+    const int outdoors = entries::PageOfKey(QStringLiteral("Outdoors"));
     std::swap(order[music], order[outdoors]);
     return order;
 }
@@ -33,7 +33,7 @@ void ResetAllEntryForms(const TabSet& tabs) {
 }
 
 void UpdateAddButtons(const TabSet& tabs) {
-    const bool room = app::State().IDCounter < 99999;
+    const bool room = app::State().Entries.hasRoom();
     for (SubInventoryTab* tab : tabs)
         if (tab) tab->btnAdd->setEnabled(room);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,16 +12,17 @@ class QAction;
 namespace tabs {
 
 class SubInventoryTab;
-using TabSet = std::array<SubInventoryTab*, kTabCount>;
+using TabSet = std::array<SubInventoryTab*, entries::kTabCount>;
 
 // Page order, except that Outdoors comes before Music.
-std::array<int, kTabCount> RefreshOrder();
+std::array<int, entries::kTabCount> RefreshOrder();
 
 // The master listing (through its hook), then every tab's listing in refresh order.
 void FillAllInventoryLists(const TabSet& tabs);
 // Every tab's entry area back to nothing chosen, in refresh order.
 void ResetAllEntryForms(const TabSet& tabs);
-// The Add buttons are usable while the entry numbers have room left (below 99999).
+// The Add buttons are usable while the entry numbers have room left (below
+// entries::kLastEntryNumber).
 void UpdateAddButtons(const TabSet& tabs);
 
 // Makes the three cost-level items of the Defaults menu act as one choice; a change marks the

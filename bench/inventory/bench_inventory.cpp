@@ -6,15 +6,15 @@
 //   bench_inventory [--no-pdf]     listing goals, then the printout
 //   bench_inventory --continue     the interrupted session continued, in a fresh process
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "inventories/file_commands.h"
 #include "inventory/inventory_page.h"
 #include "inventory/report_printer.h"
-#include "inventory/sort_keys.h"
+#include "entries/sort_keys.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/scripted_modal.h"
 
@@ -158,12 +158,12 @@ int main(int argc, char** argv) {
 
     // The first listing (ID ascending), then each header button clicked once and again from
     // the default order: every key ascending and descending.
-    std::vector<std::pair<QString, inventory::SortKeys>> orders;
-    orders.push_back({QStringLiteral("load (ID ascending)"), inventory::SortKeys{}});
+    std::vector<std::pair<QString, entries::SortKeys>> orders;
+    orders.push_back({QStringLiteral("load (ID ascending)"), entries::SortKeys{}});
     static const char* const names[] = {"",  "ID",          "Inventory", "Item",
                                         "#", "Total Value", "Category"};
-    for (int key = 1; key <= inventory::kSortSlotCount; ++key) {
-        inventory::SortKeys keys;
+    for (int key = 1; key <= entries::kSortSlotCount; ++key) {
+        entries::SortKeys keys;
         for (int click = 1; click <= 2; ++click) {
             keys.click(key);
             orders.push_back({QStringLiteral("header %1, click %2 (%3)")
@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
     bool allPass = true;
     qsizetype shown = 0;
     for (const auto& [name, keys] : orders) {
-        const QByteArray sql = inventory::InventoryListingSql(keys).join(QLatin1Char(' ')).toUtf8();
+        const QByteArray sql = entries::InventoryListingSql(keys).join(QLatin1Char(' ')).toUtf8();
         const auto c = bench::Interleaved(
             kRounds, [&] { return double(bench::BareQueryNs(bare, sql.constData())); },
             [&] {

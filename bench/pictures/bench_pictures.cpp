@@ -5,8 +5,8 @@
 //
 //   bench_pictures [count]      (default 40 photographs of 4000 x 3000)
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/picture_list.h"

@@ -8,12 +8,12 @@
 //   bench_startup --index                  the item index build against its bare statements
 //                                          (in this process, QT_QPA_PLATFORM=offscreen)
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "help/item_index.h"
-#include "tabs/tab_table.h"
+#include "entries/item_index.h"
+#include "entries/tab_table.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/scripted_modal.h"
 
@@ -144,7 +144,7 @@ qint64 bareIndexBuild(sqlite3* db) {
                  "CREATE TABLE Temp_Table (Item_Name VARCHAR(255) COLLATE NOCASE, "
                  "Category_Name VARCHAR(255) COLLATE NOCASE, Tab_Name TEXT COLLATE NOCASE)",
                  nullptr, nullptr, nullptr);
-    for (const tabs::TabInfo& tab : tabs::TabTable()) {
+    for (const entries::TabInfo& tab : entries::TabTable()) {
         const QString caption = QStringLiteral("'") + tab.captionText() + QStringLiteral("'");
         const QString key = tab.keyText();
         const QString sql = QStringLiteral("INSERT INTO Temp_Table SELECT Item_Name, "
@@ -180,7 +180,7 @@ int indexBuild(int argc, char** argv) {
         [&] {
             QElapsedTimer t;
             t.start();
-            lines = help::BuildItemIndex(app::State().ADOQuery1).size();
+            lines = entries::BuildItemIndex(app::State().ADOQuery1).size();
             return double(t.nsecsElapsed());
         });
     bench::ReportRatio("item index build of " + std::to_string(lines) +

@@ -2,9 +2,9 @@
 // rows, in interleaved rounds. Prints the ratios and the goal's verdict; run with
 // QT_QPA_PLATFORM=offscreen.
 #include "bench/bench_support.h"
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "tabs/sub_inventory_tab.h"

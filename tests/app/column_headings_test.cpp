@@ -1,7 +1,7 @@
 // Headings over the fixed-pitch listings: wherever the list font puts a character column, its
 // heading stands over it.
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "help/index_window.h"
 #include "inventory/inventory_page.h"

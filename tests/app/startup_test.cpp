@@ -1,9 +1,9 @@
 // Start-up and close of the main window, headless, in a fresh program folder.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "app/common/line_list.h"
+#include "ui/line_list.h"
 #include "inventories/file_commands.h"
 #include "inventory/inventory_page.h"
 #include "store/database.h"

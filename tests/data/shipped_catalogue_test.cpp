@@ -1,9 +1,9 @@
 // The catalogue database as the build ships it.
-#include "devtools/catalogue_records.h"
+#include "entries/catalogue_records.h"
 #include "store/database.h"
 #include "store/stored_text.h"
-#include "tabs/number_parsing.h"
-#include "tabs/tab_table.h"
+#include "entries/number_parsing.h"
+#include "entries/tab_table.h"
 #include "tests/support/program_folder.h"
 
 #include <QDir>
@@ -30,7 +30,7 @@ struct Catalogue {
 TEST(ShippedCatalogue, EveryTabHasCategoriesItemsPricesAndOther) {
     Catalogue c;
     QSet<qint64> editUses;
-    for (const auto& tab : tabs::TabTable()) {
+    for (const auto& tab : entries::TabTable()) {
         const QString key = tab.keyText();
         EXPECT_GE(c.value("SELECT COUNT(*) FROM " + key + "_Main"), 9) << tab.key;
         EXPECT_GE(c.value("SELECT COUNT(*) FROM " + key + "_Items"), 8 * 8) << tab.key;
@@ -67,7 +67,7 @@ TEST(ShippedCatalogue, EveryTabHasCategoriesItemsPricesAndOther) {
 TEST(ShippedCatalogue, NamesAreStoredInStoredForm) {
     Catalogue c;
     qint64 withApostrophe = 0;
-    for (const auto& tab : tabs::TabTable()) {
+    for (const auto& tab : entries::TabTable()) {
         const QString key = tab.keyText();
         EXPECT_EQ(c.value("SELECT COUNT(*) FROM " + key +
                           "_Items WHERE instr(Item_Name, '''') > 0 OR instr(Item_Name, ':') > 0"),
@@ -92,7 +92,7 @@ TEST(ShippedCatalogue, HelpTopicsAndRegister) {
         EXPECT_GT(c.q.text(0).size(), 2000) << topic;
     }
     EXPECT_EQ(c.value("SELECT COUNT(*) FROM Inventories"), 17);
-    for (const auto& tab : tabs::TabTable())
+    for (const auto& tab : entries::TabTable())
         EXPECT_EQ(
             c.value(QStringLiteral("SELECT COUNT(*) FROM Inventories WHERE Inventory_Number = ") +
                     QString::number(tab.number) + " AND Long_Inventory_Name = '" +
@@ -103,17 +103,17 @@ TEST(ShippedCatalogue, HelpTopicsAndRegister) {
 
 TEST(ShippedCatalogue, EveryPriceOfTheSourcesPassesTheLoadersNumberCheck) {
     int prices = 0;
-    for (const auto& tab : tabs::TabTable()) {
+    for (const auto& tab : entries::TabTable()) {
         QFile f(QStringLiteral(QUIVERA_DATA_SOURCE_DIR) + "/catalogue/" + tab.keyText() + ".txt");
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << tab.key;
         QStringList lines;
         for (const QString& line : QString::fromUtf8(f.readAll()).split('\n'))
             if (!line.trimmed().startsWith('#')) lines << line;
-        for (const auto& g : devtools::ParsePriceGroups(lines.join('\n'))) {
+        for (const auto& g : entries::ParsePriceGroups(lines.join('\n'))) {
             for (const QString& p : g.prices) {
                 if (p.trimmed().isEmpty()) continue;
                 double v = -1;
-                EXPECT_TRUE(tabs::ParseReal(p, v)) << p.toStdString();
+                EXPECT_TRUE(entries::ParseReal(p, v)) << p.toStdString();
                 EXPECT_GE(v, 0);
                 ++prices;
             }

@@ -1,7 +1,7 @@
 // The catalogue writer and the index walk, in a whole program run, headless.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "devtools/db_writer_window.h"
 #include "devtools/devtools_menu.h"

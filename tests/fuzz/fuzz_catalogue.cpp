@@ -1,12 +1,12 @@
 // The catalogue loader: any file splits into well-formed records, and every record whose names
 // can be stored loads without a database error, findable again by its names, with every price
 // the number grammar accepts stored at its value.
-#include "devtools/catalogue_records.h"
+#include "entries/catalogue_records.h"
 #include "fuzz_support.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "store/stored_text.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <QTemporaryDir>
 #include <cmath>
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096) return 0;
     static Catalogue cat;
     const QString text = fuzz::Utf8(data, size);
-    const std::vector<devtools::PriceGroup> groups = devtools::ParsePriceGroups(text);
+    const std::vector<entries::PriceGroup> groups = entries::ParsePriceGroups(text);
 
     for (const auto& g : groups) {
         fuzz::Check(!g.category.isEmpty(), "a record without a category", text);
@@ -106,14 +106,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!Storable(g.category) || !Storable(g.item)) {
             // May be refused with a message, never crash.
             try {
-                devtools::LoadPriceGroup(*cat.q, kKey, g);
+                entries::LoadPriceGroup(*cat.q, kKey, g);
             } catch (const std::exception&) {
             }
             continue;
         }
-        devtools::CatalogueIds ids;
+        entries::CatalogueIds ids;
         try {
-            ids = devtools::LoadPriceGroup(*cat.q, kKey, g);
+            ids = entries::LoadPriceGroup(*cat.q, kKey, g);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "loader: %s\n", e.what());
             fuzz::Fail("a well-formed record does not load", text);
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     "the item is not found under its name", text);
         for (const QString& price : g.prices) {
             double value = 0;
-            if (!tabs::ParseReal(price, value) || std::fabs(value) > 1e12) continue;
+            if (!entries::ParseReal(price, value) || std::fabs(value) > 1e12) continue;
             fuzz::Check(HasPrice(db, ids.itemNumber, value), "an accepted price is not stored",
                         price);
         }

@@ -2,7 +2,7 @@
 // blanks, an optional minus where allowed, digits grouped by commas (first group 1-3 digits, the
 // others exactly 3), for reals a fraction and an exponent, then only blanks.
 #include "fuzz_support.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <cmath>
 #include <cstring>
@@ -199,27 +199,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         wide ? fuzz::Utf16Units(data + 1, size - 1) : fuzz::Latin1(data + 1, size - 1);
 
     quint16 w = 4242;
-    Compare("ParseWord", tabs::ParseWord(text, w), w, Whole(text, false, 5, 0, 65535),
+    Compare("ParseWord", entries::ParseWord(text, w), w, Whole(text, false, 5, 0, 65535),
             quint16(4242), text);
     quint32 c = 4242;
-    Compare("ParseCardinal", tabs::ParseCardinal(text, c), c,
+    Compare("ParseCardinal", entries::ParseCardinal(text, c), c,
             Whole(text, false, 10, 0, 4294967295LL), quint32(4242), text);
     qint32 i = 4242;
-    Compare("ParseInteger", tabs::ParseInteger(text, i), i,
+    Compare("ParseInteger", entries::ParseInteger(text, i), i,
             Whole(text, true, 10, -2147483648LL, 2147483647LL), qint32(4242), text);
     double d = 4242.5;
-    Compare("ParseReal", tabs::ParseReal(text, d), d, Real(text), 4242.5, text);
+    Compare("ParseReal", entries::ParseReal(text, d), d, Real(text), 4242.5, text);
 
     // The character-buffer forms read typed bytes alike.
     if (!wide && std::memchr(data + 1, 0, size - 1) == nullptr) {
         const std::string buffer(reinterpret_cast<const char*>(data + 1), size - 1);
         qint32 bi = 4242;
-        const bool bok = tabs::ParseInteger(buffer.c_str(), bi);
-        fuzz::Check(bok == tabs::ParseInteger(text, i) && (!bok || bi == i),
+        const bool bok = entries::ParseInteger(buffer.c_str(), bi);
+        fuzz::Check(bok == entries::ParseInteger(text, i) && (!bok || bi == i),
                     "ParseInteger differs between text and buffer", text);
         double bd = 4242.5;
-        const bool rok = tabs::ParseReal(buffer.c_str(), bd);
-        fuzz::Check(rok == tabs::ParseReal(text, d) &&
+        const bool rok = entries::ParseReal(buffer.c_str(), bd);
+        fuzz::Check(rok == entries::ParseReal(text, d) &&
                         (!rok || bd == d || (std::isnan(bd) && std::isnan(d))),
                     "ParseReal differs between text and buffer", text);
     }

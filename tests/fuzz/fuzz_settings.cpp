@@ -1,13 +1,13 @@
 // The settings file: any bytes read without harm, and whatever is written reads back the same.
-#include "app/common/settings_file.h"
+#include "ui/settings_file.h"
 #include "fuzz_support.h"
-#include "tabs/number_parsing.h"
+#include "entries/number_parsing.h"
 
 #include <cstring>
 
 namespace {
 
-bool (*const kParseInteger)(const QString&, qint32&) = tabs::ParseInteger;
+bool (*const kParseInteger)(const QString&, qint32&) = entries::ParseInteger;
 
 void RoundTrip(const app::SettingsToWrite& w, const QByteArray& origin) {
     const QByteArray text = app::SettingsFileText(w);

@@ -1,7 +1,7 @@
 // The help window, the about box and the index window in a whole program run, headless.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "help/about_window.h"
 #include "help/help_dialog.h"

@@ -1,7 +1,7 @@
 // Entries written straight into the working table, for the Inventory page's tests.
 #pragma once
 
-#include "app/common/app_state.h"
+#include "ui/app_state.h"
 #include "store/stored_text.h"
 
 #include <QString>

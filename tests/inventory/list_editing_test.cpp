@@ -1,7 +1,7 @@
 // Editing the master listing: Edit/View, Remove and the two moves, and what they keep in step.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "inventory/inventory_page.h"
 #include "tabs/edit_dialog.h"

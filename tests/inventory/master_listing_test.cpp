@@ -1,7 +1,7 @@
 // The master listing on the Inventory page: rebuilt from the table, sorted by header clicks.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "inventory/inventory_page.h"

@@ -1,7 +1,7 @@
 // Printing the inventory: the print dialog, and real print jobs written to PDF files whose text is
 // read back with poppler's tools.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "inventory/inventory_page.h"
 #include "inventory/print_dialog.h"

@@ -1,7 +1,7 @@
 // The master listing read from a real working table: stored text decoded only when a line is
 // asked for, the header row left out, the selected entry found, the total summed exactly.
 #include "inventory/inventory_listing.h"
-#include "inventory/sort_keys.h"
+#include "entries/sort_keys.h"
 #include "store/database.h"
 #include "store/stored_text.h"
 #include "tests/support/program_folder.h"
@@ -31,7 +31,7 @@ struct WorkingTable {
     }
     std::shared_ptr<inventory::InventoryListing> read(int selectId, int* found,
                                                       std::array<int, 6> keys = {1}) {
-        q.open(inventory::InventoryListingSql(inventory::SortKeys{keys}));
+        q.open(entries::InventoryListingSql(entries::SortKeys{keys}));
         return inventory::InventoryListing::Read(q, selectId, found);
     }
 };

@@ -41,7 +41,7 @@ struct WorkingTable {
         q.open(kTabQuery);
         QStringList lines;
         Currency sum;
-        tabs::ListingEntry entry;
+        entries::ListingEntry entry;
         do {
             entry.id = static_cast<qint32>(q.integer(0));
             if (entry.id != 0) {
@@ -51,12 +51,12 @@ struct WorkingTable {
                 entry.notes = FromStoredText(q.text(4));
                 entry.category = FromStoredText(q.text(5));
                 sum = sum + entry.value;
-                lines << tabs::SubInventoryLine(entry);
+                lines << entries::SubInventoryLine(entry);
             }
             q.next();
         } while (!q.eof());
         q.close();
-        return lines << tabs::SubInventoryTotalLine(sum);
+        return lines << entries::SubInventoryTotalLine(sum);
     }
 
     QStringList onDemandLines() {

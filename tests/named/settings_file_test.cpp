@@ -1,5 +1,5 @@
-#include "app/common/settings_file.h"
-#include "tabs/number_parsing.h"
+#include "ui/settings_file.h"
+#include "entries/number_parsing.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@ using namespace app;
 namespace {
 
 SettingsRead parse(const QByteArray& text) {
-    return ParseSettingsText(text, tabs::ParseInteger);
+    return ParseSettingsText(text, entries::ParseInteger);
 }
 
 } // namespace
@@ -98,10 +98,10 @@ TEST(SettingsFile, FilesOnDisk) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("QIV.ini"));
-    EXPECT_EQ(ReadSettingsFile(path, tabs::ParseInteger).stop, SettingsStop::NoFile);
+    EXPECT_EQ(ReadSettingsFile(path, entries::ParseInteger).stop, SettingsStop::NoFile);
 
     WriteSettingsFile(path, {200, 150, true, Appearance::Standard});
-    const SettingsRead r = ReadSettingsFile(path, tabs::ParseInteger);
+    const SettingsRead r = ReadSettingsFile(path, entries::ParseInteger);
     EXPECT_EQ(r.left, 200);
     EXPECT_EQ(r.top, 150);
     EXPECT_EQ(r.appearance, Appearance::Standard);

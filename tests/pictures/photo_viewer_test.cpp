@@ -1,6 +1,6 @@
 // The photo viewer: where the picture and its scroll bars go, and what it shows for an entry.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_list.h"
 #include "pictures/viewer_layout.h"

@@ -1,6 +1,6 @@
 // The photograph picker and the edit dialog's use of the picture list.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_list.h"
 #include "tabs/edit_dialog.h"

@@ -1,7 +1,7 @@
 // The thumbnails of the Pictures page: adding, removing, scrolling, selecting, renumbering and
 // rebuilding from the working inventory.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_grid.h"

@@ -1,6 +1,6 @@
 // Renaming a photograph from the viewer: on disk, in the working inventory and in every saved one.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "pictures/photo_rename.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_list.h"

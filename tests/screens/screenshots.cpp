@@ -2,8 +2,8 @@
 //   quivera-screenshots OUT_DIR
 // Run under an X server (scripts/screenshots.sh starts one with xvfb-run); it works in a fresh
 // temporary program folder with a few entries and thirteen photographs of its own.
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/splash.h"
 #include "help/index_window.h"

@@ -1,7 +1,7 @@
 #include "tests/support/app_session.h"
 
-#include "app/common/app_state.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/windows.h"
 #include "app/startup.h"
 
 namespace testing_support {

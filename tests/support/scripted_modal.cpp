@@ -1,6 +1,6 @@
 #include "tests/support/scripted_modal.h"
 
-#include "app/common/modal.h"
+#include "ui/modal.h"
 
 #include <QAbstractButton>
 #include <gtest/gtest.h>

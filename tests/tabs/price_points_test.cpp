@@ -1,8 +1,8 @@
 // Cost texts, price-point choice, cents, notes lines, photograph checks and refresh order.
 #include "pictures/picture_checks.h"
-#include "tabs/price_points.h"
+#include "entries/price_points.h"
 #include "tabs/tab_set.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace tabs;
+using namespace entries;
 
 TEST(PricePoints, LinesOfTheCostList) {
     EXPECT_EQ(PricePointText(store::Currency::fromDouble(12)), QStringLiteral("$12.00"));
@@ -31,15 +32,15 @@ TEST(PricePoints, CostBoxForm) {
 
 TEST(PricePoints, CostLevelPicks) {
     const QStringList three = {"$10.00", "$20.00", "$30.00"};
-    EXPECT_DOUBLE_EQ(PickPricePoint(three, app::CostLevel::Low), 10);
-    EXPECT_DOUBLE_EQ(PickPricePoint(three, app::CostLevel::Medium), 20);
-    EXPECT_DOUBLE_EQ(PickPricePoint(three, app::CostLevel::High), 30);
+    EXPECT_DOUBLE_EQ(PickPricePoint(three, entries::CostLevel::Low), 10);
+    EXPECT_DOUBLE_EQ(PickPricePoint(three, entries::CostLevel::Medium), 20);
+    EXPECT_DOUBLE_EQ(PickPricePoint(three, entries::CostLevel::High), 30);
     const QStringList two = {"$10.00", "$20.00"};
-    EXPECT_DOUBLE_EQ(PickPricePoint(two, app::CostLevel::Medium), 10);
-    EXPECT_DOUBLE_EQ(PickPricePoint(two, app::CostLevel::High), 20);
-    EXPECT_DOUBLE_EQ(PickPricePoint({}, app::CostLevel::High), 0);
-    EXPECT_DOUBLE_EQ(PickPricePoint({"$1,250.50"}, app::CostLevel::Low), 1250.5);
-    EXPECT_DOUBLE_EQ(PickPricePoint({"junk"}, app::CostLevel::Low), 0);
+    EXPECT_DOUBLE_EQ(PickPricePoint(two, entries::CostLevel::Medium), 10);
+    EXPECT_DOUBLE_EQ(PickPricePoint(two, entries::CostLevel::High), 20);
+    EXPECT_DOUBLE_EQ(PickPricePoint({}, entries::CostLevel::High), 0);
+    EXPECT_DOUBLE_EQ(PickPricePoint({"$1,250.50"}, entries::CostLevel::Low), 1250.5);
+    EXPECT_DOUBLE_EQ(PickPricePoint({"junk"}, entries::CostLevel::Low), 0);
 }
 
 TEST(PricePoints, TypedCosts) {

@@ -1,7 +1,7 @@
 // Browsing, adding, removing and editing on the sub-inventory tabs, driven through the controls.
-#include "app/common/app_state.h"
-#include "app/common/line_list.h"
-#include "app/common/windows.h"
+#include "ui/app_state.h"
+#include "ui/line_list.h"
+#include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "pictures/photograph_dialog.h"
@@ -46,7 +46,7 @@ struct Session {
     // Opens the tab with that key, as the user would by its page.
     tabs::SubInventoryTab& open(const char* key) {
         tabs::SubInventoryTab* tab = tabs::TabOfSubInventory(
-            tabs::TabTable()[tabs::PageOfKey(QString::fromLatin1(key))].number);
+            entries::TabTable()[entries::PageOfKey(QString::fromLatin1(key))].number);
         EXPECT_NE(tab, nullptr);
         main().tabMain->setCurrentWidget(tab);
         return *tab;

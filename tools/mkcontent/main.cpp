@@ -1,6 +1,6 @@
 // Draws the pictures of the Content folder, so the repository holds no binary artwork:
 //   quivera-mkcontent OUT_DIR
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
             save(indicator(i + 1, true), out + QStringLiteral("/%1up.bmp").arg(places[i]));
             save(indicator(i + 1, false), out + QStringLiteral("/%1dwn.bmp").arg(places[i]));
         }
-        const auto& table = tabs::TabTable();
-        for (int i = 0; i < tabs::kTabCount; ++i) {
+        const auto& table = entries::TabTable();
+        for (int i = 0; i < entries::kTabCount; ++i) {
             const Theme& t = kThemes[i];
             save(background(t, table[i].captionText()), out + QLatin1Char('/') + t.background);
             for (const char* action : {"Browse", "Add", "Remove", "Edit"})

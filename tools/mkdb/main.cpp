@@ -2,12 +2,12 @@
 //   quivera-mkdb DATA_DIR OUT_DIR
 // The catalogue records go through the DevTools loader's parser and statements; unlike that loader,
 // a source line may name a category with no items yet, which adds the category alone.
-#include "devtools/catalogue_records.h"
+#include "entries/catalogue_records.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "store/user_file.h"
 #include "store/stored_text.h"
-#include "tabs/tab_table.h"
+#include "entries/tab_table.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,22 +66,22 @@ void buildCatalogue(const QString& dataDir, const QString& file) {
     conn->transaction([&] {
         for (const QString& ddl : store::CatalogueCommonDdl())
             q.execute({ddl});
-        for (const auto& tab : tabs::TabTable()) {
+        for (const auto& tab : entries::TabTable()) {
             const QString key = tab.keyText();
             for (const QString& ddl : store::CatalogueTabTablesDdl(key))
                 q.execute({ddl});
             const QString text =
                 withoutComments(readText(dataDir + QStringLiteral("/catalogue/") + key + ".txt"));
-            for (const auto& g : devtools::ParsePriceGroups(text)) {
-                const int category = devtools::EnsureCategory(q, key, g.category);
+            for (const auto& g : entries::ParsePriceGroups(text)) {
+                const int category = entries::EnsureCategory(q, key, g.category);
                 if (g.item.isEmpty()) continue; // a category without items
-                const int item = devtools::EnsureItem(q, key, category, g.category, g.item);
-                devtools::EnsurePrices(q, key, item, g.item, g.prices);
+                const int item = entries::EnsureItem(q, key, category, g.category, g.item);
+                entries::EnsurePrices(q, key, item, g.item, g.prices);
             }
         }
         const QString editUse =
             withoutComments(readText(dataDir + QStringLiteral("/catalogue/edit_use.txt")));
-        for (const auto& g : devtools::ParsePriceGroups(editUse)) {
+        for (const auto& g : entries::ParsePriceGroups(editUse)) {
             const QString key = g.category.trimmed();
             q.execute(
                 {QStringLiteral("UPDATE ") + key + QStringLiteral("_Main"),

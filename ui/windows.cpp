@@ -1,0 +1,10 @@
+#include "ui/windows.h"
+
+namespace ui {
+
+Windows& Win() {
+    static Windows windows;
+    return windows;
+}
+
+} // namespace ui
