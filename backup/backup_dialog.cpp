@@ -7,6 +7,7 @@
 #include "backup/backup_exists_dialog.h"
 #include "backup/folder_tree.h"
 #include "backup/save_before_backup_dialog.h"
+#include "ui/make_widget.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,17 +21,9 @@
 
 namespace {
 
-template <typename W, typename... Args>
-W* make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
 QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y,
               int width = 200) {
-    return make<QLabel>(parent, name, QRect(x, y, width, 16), text);
+    return ui::MakeWidget<QLabel>(parent, name, QRect(x, y, width, 16), text);
 }
 
 const QString kErrors = QStringLiteral("Errors occured.  Backup may not be valid.");
@@ -43,7 +36,7 @@ TdlgBackup::TdlgBackup(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Backup Inventory"));
     resize(393, 356);
 
-    Panel1 = make<QFrame>(this, "Panel1", QRect(0, 0, 393, 81));
+    Panel1 = ui::MakeWidget<QFrame>(this, "Panel1", QRect(0, 0, 393, 81));
     QPalette red;
     red.setColor(QPalette::WindowText, Qt::red);
     QFont bold;
@@ -61,12 +54,13 @@ TdlgBackup::TdlgBackup(QWidget* parent) : QDialog(parent) {
         l->setFont(bold);
     }
 
-    Panel2 = make<QFrame>(this, "Panel2", QRect(0, 81, 393, 213));
+    Panel2 = ui::MakeWidget<QFrame>(this, "Panel2", QRect(0, 81, 393, 213));
     Label1 = label(Panel2, "Label1", QStringLiteral("Backup to:"), 8, 8, 100);
-    DriveComboBox1 = make<QComboBox>(Panel2, "DriveComboBox1", QRect(8, 26, 185, 21));
+    DriveComboBox1 = ui::MakeWidget<QComboBox>(Panel2, "DriveComboBox1", QRect(8, 26, 185, 21));
     DriveComboBox1->setAccessibleName(QStringLiteral("Backup to:"));
     Label9 = label(Panel2, "Label9", QString(), 8, 52, 377);
-    DirectoryListBox1 = make<QListWidget>(Panel2, "DirectoryListBox1", QRect(8, 72, 185, 133));
+    DirectoryListBox1 =
+        ui::MakeWidget<QListWidget>(Panel2, "DirectoryListBox1", QRect(8, 72, 185, 133));
     DirectoryListBox1->setAccessibleName(QStringLiteral("Folders"));
     Label2 = label(Panel2, "Label2", QStringLiteral("Space Free:"), 208, 26, 90);
     Label3 = label(Panel2, "Label3", QString(), 304, 26, 72);
@@ -80,9 +74,10 @@ TdlgBackup::TdlgBackup(QWidget* parent) : QDialog(parent) {
     for (QLabel* l : {Label6, Label7, Label8})
         l->hide();
 
-    Button2 = make<QPushButton>(this, "Button2", QRect(223, 294, 75, 25), QStringLiteral("&OK"));
-    Button1 =
-        make<QPushButton>(this, "Button1", QRect(306, 294, 75, 25), QStringLiteral("&Cancel"));
+    Button2 = ui::MakeWidget<QPushButton>(this, "Button2", QRect(223, 294, 75, 25),
+                                          QStringLiteral("&OK"));
+    Button1 = ui::MakeWidget<QPushButton>(this, "Button1", QRect(306, 294, 75, 25),
+                                          QStringLiteral("&Cancel"));
     Button2->setAccessibleName(QStringLiteral("OK"));
     Button1->setAccessibleName(QStringLiteral("Cancel"));
     Button2->setDefault(true);

@@ -6,6 +6,7 @@
 #include "backup/core/backup_core.h"
 #include "backup/folder_tree.h"
 #include "inventories/file_commands.h"
+#include "ui/make_widget.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,16 +17,8 @@
 
 namespace {
 
-template <typename W, typename... Args>
-W* make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
 QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y) {
-    return make<QLabel>(parent, name, QRect(x, y, 170, 16), text);
+    return ui::MakeWidget<QLabel>(parent, name, QRect(x, y, 170, 16), text);
 }
 
 } // namespace
@@ -35,10 +28,11 @@ TdlgRestore::TdlgRestore(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Restore from Backup"));
     setFixedSize(375, 303);
     Label1 = label(this, "Label1", QStringLiteral("Restore from:"), 8, 8);
-    DriveComboBox1 = make<QComboBox>(this, "DriveComboBox1", QRect(8, 26, 185, 21));
+    DriveComboBox1 = ui::MakeWidget<QComboBox>(this, "DriveComboBox1", QRect(8, 26, 185, 21));
     DriveComboBox1->setAccessibleName(QStringLiteral("Restore from:"));
-    Label9 = make<QLabel>(this, "Label9", QRect(8, 52, 359, 16));
-    DirectoryListBox1 = make<QListWidget>(this, "DirectoryListBox1", QRect(8, 72, 185, 185));
+    Label9 = ui::MakeWidget<QLabel>(this, "Label9", QRect(8, 52, 359, 16));
+    DirectoryListBox1 =
+        ui::MakeWidget<QListWidget>(this, "DirectoryListBox1", QRect(8, 72, 185, 185));
     DirectoryListBox1->setAccessibleName(QStringLiteral("Folders"));
     Label3 = label(this, "Label3", QStringLiteral("Open the backup folder you"), 200, 72);
     Label4 = label(this, "Label4", QStringLiteral("want to restore from."), 200, 90);
@@ -46,9 +40,10 @@ TdlgRestore::TdlgRestore(QWidget* parent) : QDialog(parent) {
     Label7 = label(this, "Label7", QStringLiteral("the backup will overwrite all"), 200, 144);
     Label8 = label(this, "Label8", QStringLiteral("current inventories and may"), 200, 162);
     Label2 = label(this, "Label2", QStringLiteral("overwrite some pictures."), 200, 180);
-    Button2 = make<QPushButton>(this, "Button2", QRect(200, 268, 75, 25), QStringLiteral("&OK"));
-    Button1 =
-        make<QPushButton>(this, "Button1", QRect(288, 268, 75, 25), QStringLiteral("&Cancel"));
+    Button2 = ui::MakeWidget<QPushButton>(this, "Button2", QRect(200, 268, 75, 25),
+                                          QStringLiteral("&OK"));
+    Button1 = ui::MakeWidget<QPushButton>(this, "Button1", QRect(288, 268, 75, 25),
+                                          QStringLiteral("&Cancel"));
     Button2->setAccessibleName(QStringLiteral("OK"));
     Button1->setAccessibleName(QStringLiteral("Cancel"));
     Button2->setDefault(true);

@@ -4,6 +4,7 @@
 #include "ui/guard.h"
 #include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
+#include "ui/make_widget.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -46,14 +47,6 @@ namespace {
 
 const QString kFilter = QStringLiteral(" Pictures (*.jpg; *.jpeg)|*.jpg; *.jpeg");
 
-template <typename W, typename... Args>
-W* make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
 QLabel* caption(QWidget* parent, const QString& text, QWidget* buddy, int x, int y) {
     auto* l = new QLabel(text, parent);
     l->setGeometry(x, y, 120, 16);
@@ -74,21 +67,23 @@ TdlgPhotograph::TdlgPhotograph(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Select a Photograph"));
     setFixedSize(425, 274);
 
-    Edit1 = make<QLineEdit>(this, "Edit1", QRect(8, 24, 145, 21));
-    FileListBox1 = make<QListWidget>(this, "FileListBox1", QRect(8, 48, 145, 161));
-    FilterComboBox1 = make<QComboBox>(this, "FilterComboBox1", QRect(8, 236, 145, 21));
-    DirectoryListBox1 = make<QListWidget>(this, "DirectoryListBox1", QRect(160, 24, 129, 185));
-    DriveComboBox1 = make<QComboBox>(this, "DriveComboBox1", QRect(160, 236, 129, 21));
-    Panel1 = make<QFrame>(this, "Panel1", QRect(296, 24, 129, 97));
+    Edit1 = ui::MakeWidget<QLineEdit>(this, "Edit1", QRect(8, 24, 145, 21));
+    FileListBox1 = ui::MakeWidget<QListWidget>(this, "FileListBox1", QRect(8, 48, 145, 161));
+    FilterComboBox1 = ui::MakeWidget<QComboBox>(this, "FilterComboBox1", QRect(8, 236, 145, 21));
+    DirectoryListBox1 =
+        ui::MakeWidget<QListWidget>(this, "DirectoryListBox1", QRect(160, 24, 129, 185));
+    DriveComboBox1 = ui::MakeWidget<QComboBox>(this, "DriveComboBox1", QRect(160, 236, 129, 21));
+    Panel1 = ui::MakeWidget<QFrame>(this, "Panel1", QRect(296, 24, 129, 97));
     Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Image1 = make<QLabel>(Panel1, "Image1", QRect(1, 1, 127, 95));
+    Image1 = ui::MakeWidget<QLabel>(Panel1, "Image1", QRect(1, 1, 127, 95));
     Image1->setScaledContents(true);
     Image1->setAccessibleName(QStringLiteral("Preview"));
-    OKBtn = make<QPushButton>(this, "OKBtn", QRect(304, 196, 113, 25), QStringLiteral("&Select"));
+    OKBtn = ui::MakeWidget<QPushButton>(this, "OKBtn", QRect(304, 196, 113, 25),
+                                        QStringLiteral("&Select"));
     OKBtn->setDefault(true);
     OKBtn->setAccessibleName(QStringLiteral("Select"));
-    CancelBtn =
-        make<QPushButton>(this, "CancelBtn", QRect(304, 232, 113, 25), QStringLiteral("&Cancel"));
+    CancelBtn = ui::MakeWidget<QPushButton>(this, "CancelBtn", QRect(304, 232, 113, 25),
+                                            QStringLiteral("&Cancel"));
     CancelBtn->setAccessibleName(QStringLiteral("Cancel"));
     caption(this, QStringLiteral("File &Name:"), Edit1, 8, 6);
     caption(this, QStringLiteral("File &Type:"), FilterComboBox1, 8, 218);
