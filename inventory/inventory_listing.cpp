@@ -3,8 +3,6 @@
 #include "store/database.h"
 #include "store/stored_text.h"
 
-#include <limits>
-
 namespace inventory {
 
 namespace {
@@ -23,43 +21,25 @@ std::shared_ptr<InventoryListing> InventoryListing::Read(store::Query& q, int se
     if (found) *found = -1;
     if (expectedEntries > 0) {
         // Growing by copying 100,000 rows' texts costs as much as reading them.
-        listing->rows_.reserve(static_cast<std::size_t>(expectedEntries));
-        listing->text_.reserve(qsizetype(expectedEntries) * kTypicalTextBytes);
+        listing->rows_.reserve(expectedEntries, qsizetype(expectedEntries) * kTypicalTextBytes);
     }
-    constexpr int columns[FieldCount] = {ColItem, ColNotes, ColSubInventory, ColCategory};
+    constexpr entries::ListingRows<FieldCount>::Columns columns{
+        ColId, ColCount, ColValue, {ColItem, ColNotes, ColSubInventory, ColCategory}};
     for (; !q.eof(); q.next()) {
-        const auto id = static_cast<qint32>(q.integer(ColId));
-        if (id == 0) continue; // the header row
-        if (id == selectId && found) *found = listing->entryCount();
-        Row r{id, static_cast<qint32>(q.integer(ColCount)), q.currency(ColValue), 0, {}};
-        r.at = static_cast<quint32>(listing->text_.size());
-        for (int f = 0; f < FieldCount; ++f) {
-            const QByteArrayView bytes = q.utf8(columns[f]);
-            r.size[f] = static_cast<quint32>(bytes.size());
-            listing->text_.append(bytes);
-        }
-        // Offsets are 32-bit; past 4 GiB of notes the listing would point into the wrong text.
-        if (listing->text_.size() > std::numeric_limits<quint32>::max())
-            throw store::DatabaseError("The inventory is too large to list.");
-        listing->total_ = listing->total_ + r.value;
-        listing->rows_.push_back(r);
+        const int index = listing->entryCount();
+        const qint32 id = listing->rows_.append(q, columns);
+        if (id != 0 && id == selectId && found) *found = index;
     }
     return listing;
 }
 
 entries::ListingEntry InventoryListing::entry(int i) const {
-    const Row& r = rows_[static_cast<std::size_t>(i)];
-    QString texts[FieldCount];
-    const char* p = text_.constData() + r.at;
-    for (int f = 0; f < FieldCount; ++f) {
-        texts[f] = store::TextFromUtf8(p, r.size[f]);
-        p += r.size[f];
-    }
+    const auto texts = rows_.texts(i);
     entries::ListingEntry e;
-    e.id = r.id;
+    e.id = rows_.id(i);
     e.item = store::FromStoredText(texts[Item]);
-    e.count = r.count;
-    e.value = r.value;
+    e.count = rows_.count(i);
+    e.value = rows_.value(i);
     e.notes = store::FromStoredText(texts[Notes]);
     e.subInventory = texts[SubInventory]; // a tab's short name, stored as shown
     e.category = store::FromStoredText(texts[Category]);
@@ -67,7 +47,7 @@ entries::ListingEntry InventoryListing::entry(int i) const {
 }
 
 QString InventoryListing::line(int row) const {
-    return row < entryCount() ? InventoryLine(entry(row)) : InventoryTotalLine(total_);
+    return row < entryCount() ? InventoryLine(entry(row)) : InventoryTotalLine(rows_.total());
 }
 
 } // namespace inventory

@@ -2,10 +2,10 @@
 
 #include "ui/line_list.h"
 #include "inventory/inventory_lines.h"
+#include "entries/listing_rows.h"
 #include "store/money.h"
 
-#include <QByteArray>
-#include <vector>
+#include <memory>
 
 namespace store {
 class Query;
@@ -24,25 +24,16 @@ class InventoryListing final : public ui::LineSource {
     static std::shared_ptr<InventoryListing> Read(store::Query& q, int selectId = 0,
                                                   int* found = nullptr, int expectedEntries = 0);
 
-    int entryCount() const { return static_cast<int>(rows_.size()); }
+    int entryCount() const { return rows_.size(); }
     entries::ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
-    store::Currency total() const { return total_; }
+    store::Currency total() const { return rows_.total(); }
 
     int count() const override { return entryCount() + 1; }
     QString line(int row) const override;
 
   private:
     enum Field { Item, Notes, SubInventory, Category, FieldCount };
-    struct Row {
-        qint32 id;
-        qint32 count;
-        store::Currency value;
-        quint32 at;               // first byte of the texts in text_
-        quint32 size[FieldCount]; // byte length of each text, back to back from `at`
-    };
-    std::vector<Row> rows_;
-    QByteArray text_; // UTF-8 as stored, undecoded
-    store::Currency total_;
+    entries::ListingRows<FieldCount> rows_;
 };
 
 } // namespace inventory

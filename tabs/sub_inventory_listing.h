@@ -1,12 +1,11 @@
 #pragma once
 
 #include "ui/line_list.h"
+#include "entries/listing_rows.h"
 #include "store/money.h"
 #include "entries/listing_lines.h"
 
-#include <QByteArray>
 #include <memory>
-#include <vector>
 
 namespace store {
 class Query;
@@ -22,25 +21,16 @@ class SubInventoryListing final : public ui::LineSource {
     // header row (ID 0).
     static std::shared_ptr<SubInventoryListing> Read(store::Query& q);
 
-    int entryCount() const { return static_cast<int>(rows_.size()); }
+    int entryCount() const { return rows_.size(); }
     entries::ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
-    store::Currency total() const { return total_; }
+    store::Currency total() const { return rows_.total(); }
 
     int count() const override { return entryCount() + 1; }
     QString line(int row) const override;
 
   private:
     enum Field { Item, Notes, Category, FieldCount };
-    struct Row {
-        qint32 id;
-        qint32 count;
-        store::Currency value;
-        quint32 at;               // first byte of the texts in text_
-        quint32 size[FieldCount]; // byte length of each text, back to back from `at`
-    };
-    std::vector<Row> rows_;
-    QByteArray text_; // UTF-8 as stored, undecoded
-    store::Currency total_;
+    entries::ListingRows<FieldCount> rows_;
 };
 
 } // namespace tabs
