@@ -6,6 +6,8 @@
 #include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/splash.h"
+#include "backup/backup_dialog.h"
+#include "backup/restore_dialog.h"
 #include "help/index_window.h"
 #include "inventory/inventory_page.h"
 #include "inventory/print_dialog.h"
@@ -139,5 +141,18 @@ int main(int argc, char** argv) {
     show(index);
     shoot(index, QStringLiteral("item_index"));
     index->hide();
+
+    // The backup and restore dialogs as File menu opens them (drive list and folder tree filled).
+    TdlgBackup* backup = ui::Win().dlgBackup;
+    backup->FormShow();
+    backup->move(main.pos() + QPoint(120, 80));
+    show(backup);
+    shoot(backup, QStringLiteral("backup_dialog"), 8);
+    backup->hide();
+    TdlgRestore* restore = ui::Win().dlgRestore;
+    restore->move(main.pos() + QPoint(120, 80));
+    show(restore);
+    shoot(restore, QStringLiteral("restore_dialog"), 8);
+    restore->hide();
     return failures == 0 ? 0 : 1;
 }
