@@ -160,8 +160,7 @@ int restore(const QString& programFolder, QString source) {
         QFileInfo(QDir(source).filePath(backup::kBackupFolder)).isDir())
         source = QDir(source).filePath(backup::kBackupFolder);
     QLockFile lock(backup::RunLockPath(programFolder));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
+    if (!backup::TakeRunLock(lock)) {
         line(QStringLiteral("Quivera is running on %1: close it before restoring.")
                  .arg(programFolder));
         return 1;

@@ -118,8 +118,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Qiv"));
     // Held for the run: a restore from the command line must not replace the database under it.
     QLockFile runLock(backup::RunLockPath(ProgramFolderFrom(QDir::currentPath())));
-    runLock.setStaleLockTime(0);
-    if (!runLock.tryLock(0) && runLock.error() == QLockFile::LockFailedError) {
+    if (!backup::TakeRunLock(runLock) && runLock.error() == QLockFile::LockFailedError) {
         ui::Modal::message(QStringLiteral("Quivera is already running on this program folder, or "
                                           "a restore into it is under way."),
                            QStringLiteral("Error"));

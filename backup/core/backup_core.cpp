@@ -4,7 +4,9 @@
 #include "store/stored_text.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -510,6 +512,20 @@ bool SafePictureName(const QString& name) {
 
 QString RunLockPath(const QString& programFolder) {
     return programFolder + QStringLiteral(".quivera-run.lock");
+}
+
+bool TakeRunLock(QLockFile& lock) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) return true;
+    if (lock.error() != QLockFile::LockFailedError) return false;
+    qint64 pid = 0;
+    QString host, application;
+    if (lock.getLockInfo(&pid, &host, &application)) return false; // a holder, alive or not
+    const QFileInfo file(lock.fileName());
+    if (file.exists() && file.lastModified().msecsTo(QDateTime::currentDateTime()) < 1000)
+        return false; // perhaps being written by its holder right now
+    lock.removeStaleLockFile();
+    return lock.tryLock(0);
 }
 
 namespace {

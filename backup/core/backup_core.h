@@ -12,6 +12,8 @@ class Query;
 
 // Backup and restore of the user database and every photograph the inventories refer to. No
 // windows here: the dialogs and the command-line jobs ask their questions and show the results.
+class QLockFile;
+
 namespace backup {
 
 inline const QString kBackupFolder = QStringLiteral("QIVBackup");
@@ -157,5 +159,9 @@ RestoreReport RestoreFromBackup(const QString& programFolder, const QString& bac
 
 // The lock file a running program holds in its program folder.
 QString RunLockPath(const QString& programFolder);
+// Takes the run lock of a program folder (stale time 0: a running holder keeps it however long it
+// runs). A lock file that names no process was left by a run killed while taking it; once it is
+// a second old it is set aside, so such a kill does not shut the folder for good.
+bool TakeRunLock(QLockFile& lock);
 
 } // namespace backup

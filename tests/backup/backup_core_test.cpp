@@ -1,6 +1,9 @@
 // Backup and restore without windows: the file list, the space estimate, copies and checks.
 #include "backup_support.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -257,4 +260,37 @@ TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
     EXPECT_TRUE(report.ok());
     EXPECT_EQ(inode(home + QStringLiteral("/QIVUser.mdb")), dbInode);
     EXPECT_EQ(inode(photo), photoInode);
+}
+
+TEST(RunLock, ALockNamingNoProcessIsSetAsideOnceASecondOld) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("run.lock"));
+    auto emptyLock = [&](int secondsOld) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsOld),
+                                  QFileDevice::FileModificationTime));
+    };
+    // Left by a run killed while it was taking the lock: set aside, the lock is taken.
+    emptyLock(5);
+    {
+        QLockFile lock(path);
+        EXPECT_TRUE(backup::TakeRunLock(lock));
+    }
+    // Just made: its holder may be writing its name into it now.
+    emptyLock(0);
+    {
+        QLockFile lock(path);
+        EXPECT_FALSE(backup::TakeRunLock(lock));
+    }
+    QFile::remove(path);
+    // A live holder keeps its lock however old it is.
+    QLockFile holder(path);
+    ASSERT_TRUE(backup::TakeRunLock(holder));
+    QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                            QFileDevice::FileModificationTime);
+    QLockFile second(path);
+    EXPECT_FALSE(backup::TakeRunLock(second));
 }
