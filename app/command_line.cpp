@@ -40,6 +40,21 @@ backup::BackupFiles collect(const QString& programFolder) {
     return files;
 }
 
+// A backup's last lines: what failed and what its check found, or that it is whole. Its exit
+// status: 0 only for a whole, verified backup.
+int backupEnd(const QStringList& problems, const QStringList& unverified, bool whole,
+              const QString& done) {
+    for (const QString& p : problems)
+        line(p);
+    if (!unverified.isEmpty()) line(backup::VerificationMessage(unverified));
+    if (!whole) {
+        line(QStringLiteral("Errors occured.  Backup may not be valid."));
+        return 1;
+    }
+    line(done);
+    return 0;
+}
+
 int backUpToFolder(const QString& programFolder, const QString& target) {
     if (!QFileInfo(target).isDir()) {
         line(QStringLiteral("Could not find the folder %1").arg(target));
@@ -64,15 +79,8 @@ int backUpToFolder(const QString& programFolder, const QString& target) {
     backup::FolderBackupOptions options;
     options.progress = line;
     const backup::FolderBackupReport report = backup::BackUpToFolder(files, folder, options);
-    for (const QString& f : report.failed)
-        line(f);
-    if (!report.unverified.isEmpty()) line(backup::VerificationMessage(report.unverified));
-    if (!report.ok()) {
-        line(QStringLiteral("Errors occured.  Backup may not be valid."));
-        return 1;
-    }
-    line(QStringLiteral("Backup into %1 complete and verified.").arg(folder));
-    return 0;
+    return backupEnd(report.failed, report.unverified, report.ok(),
+                     QStringLiteral("Backup into %1 complete and verified.").arg(folder));
 }
 
 int backUpToDisc(const QString& programFolder, const QString& device) {
@@ -143,15 +151,8 @@ int backUpToDisc(const QString& programFolder, const QString& device) {
         line(QStringLiteral("Reading the disc back"));
         report = disc.finish(failed);
     }
-    for (const QString& p : report.problems)
-        line(p);
-    if (!report.unverified.isEmpty()) line(backup::VerificationMessage(report.unverified));
-    if (!report.ok()) {
-        line(QStringLiteral("Errors occured.  Backup may not be valid."));
-        return 1;
-    }
-    line(QStringLiteral("Backup onto %1 complete and verified.").arg(device));
-    return 0;
+    return backupEnd(report.problems, report.unverified, report.ok(),
+                     QStringLiteral("Backup onto %1 complete and verified.").arg(device));
 }
 
 int restore(const QString& programFolder, QString source) {

@@ -113,6 +113,23 @@ const uint8_t* Feature(TSCSIDevice& d, uint16_t code) {
     return b + 8;
 }
 
+// Asks a drive what it is (INQUIRY, 64 bytes into `answer`) and closes it again; true for an
+// optical drive (peripheral device type 5).
+bool InquireOptical(TScsiTransport& t, uint8_t (&answer)[64]) {
+    TScsiCommand c;
+    c.cdb[0] = 0x12;
+    c.cdb[4] = 64;
+    c.cdbLength = 6;
+    c.direction = TDataDirection::In;
+    c.data = answer;
+    c.length = 64;
+    c.timeoutSeconds = 30;
+    TScsiOutcome o;
+    const bool ok = t.Execute(c, o) && o.targetStatus == 0;
+    t.Close();
+    return ok && (answer[0] & 0x1F) == 5;
+}
+
 } // namespace
 
 // ---- Discovery and selection ----
@@ -138,19 +155,8 @@ bool InitializeASPI(TSCSIDevice& d, std::string_view) {
         auto t = OpenSgTransport("/dev/" + n);
         if (!t) continue;
         opened = true;
-        TScsiCommand c;
-        c.cdb[0] = 0x12;
-        c.cdb[4] = 64;
-        c.cdbLength = 6;
-        c.direction = TDataDirection::In;
         uint8_t answer[64] = {};
-        c.data = answer;
-        c.length = 64;
-        c.timeoutSeconds = 30;
-        TScsiOutcome o;
-        bool ok = t->Execute(c, o) && o.targetStatus == 0;
-        t->Close();
-        if (!ok || (answer[0] & 0x1F) != 5) continue;
+        if (!InquireOptical(*t, answer)) continue;
         TDeviceEntry e;
         e.letter = n;
         e.type = 5;
@@ -225,18 +231,8 @@ int AddDevice(TSCSIDevice& d, std::string_view name) {
         if (d.devices[i].letter == e.letter) return int(i);
     auto t = OpenEntry(e);
     if (!t) return -1;
-    TScsiCommand c;
-    c.cdb[0] = 0x12;
-    c.cdb[4] = 64;
-    c.direction = TDataDirection::In;
     uint8_t answer[64] = {};
-    c.data = answer;
-    c.length = 64;
-    c.timeoutSeconds = 30;
-    TScsiOutcome o;
-    bool ok = t->Execute(c, o) && o.targetStatus == 0;
-    t->Close();
-    if (!ok || (answer[0] & 0x1F) != 5) return -1; // only optical drives are taken
+    if (!InquireOptical(*t, answer)) return -1; // only optical drives are taken
     e.type = 5;
     e.hostAdapter = uint8_t(d.devices.size());
     e.name = DisplayName(e, answer);

@@ -21,23 +21,6 @@ namespace {
 
 const std::string kUdfSessionReader = QUIVERA_UDF_SESSION_READER;
 
-// Relative path -> contents ("/" for a folder) of everything below `root`.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-    std::map<std::string, std::string> out;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec);
-         it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::string rel = fs::relative(it->path(), root).string();
-        if (it->is_directory())
-            out[rel] = "/";
-        else {
-            auto b = ReadFile(it->path().string());
-            out[rel] = std::string(b.begin(), b.end());
-        }
-    }
-    return out;
-}
-
 void MakeTree(const std::string& root) {
     WriteFile(root + "/QIVUser.mdb", Bytes(150000, 1));
     WriteFile(root + "/readme", Bytes(17, 2));

@@ -15,23 +15,6 @@ namespace {
 const std::string kMkiso = QUIVERA_MKISO;
 const std::string kChecker = QUIVERA_CHECK_IMAGE;
 
-// Relative path -> contents ("/" for a folder) of everything below `root`.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-    std::map<std::string, std::string> out;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec);
-         it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::string rel = fs::relative(it->path(), root).string();
-        if (it->is_directory())
-            out[rel] = "/";
-        else {
-            auto b = ReadFile(it->path().string());
-            out[rel] = std::string(b.begin(), b.end());
-        }
-    }
-    return out;
-}
-
 std::pair<size_t, size_t> CountFilesAndFolders(const std::map<std::string, std::string>& snap) {
     size_t files = 0, dirs = 0;
     for (auto& [k, v] : snap)

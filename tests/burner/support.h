@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,6 +61,23 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 // Runs a shell command; returns its exit status and fills `output` with stdout and stderr.
+// Relative path -> contents ("/" for a folder) of everything below `root`.
+inline std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::string rel = fs::relative(it->path(), root).string();
+        if (it->is_directory())
+            out[rel] = "/";
+        else {
+            auto b = ReadFile(it->path().string());
+            out[rel] = std::string(b.begin(), b.end());
+        }
+    }
+    return out;
+}
+
 inline int Shell(const std::string& command, std::string* output = nullptr) {
     FILE* p = popen((command + " 2>&1").c_str(), "r");
     if (!p) return -1;
