@@ -23,7 +23,6 @@ class FolderTree : public QObject {
     bool setDirectory(const QString& path);
     QString directory() const { return directory_; }
     // The volume that holds a path.
-    static QString volumeOf(const QString& path);
 
     // Called after the directory changed through the tree or setDirectory.
     std::function<void()> onChange = [] {};

@@ -4,6 +4,7 @@
 #include "ui/guard.h"
 #include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
+#include "ui/folder_list.h"
 #include "ui/make_widget.h"
 
 #include <QComboBox>
@@ -56,9 +57,6 @@ QLabel* caption(QWidget* parent, const QString& text, QWidget* buddy, int x, int
 }
 
 // The volume holding a path: the mounted volume with the longest root that contains it.
-QString volumeOf(const QString& path) {
-    return QStorageInfo(path).rootPath();
-}
 
 } // namespace
 
@@ -139,7 +137,7 @@ void TdlgPhotograph::setDirectory(const QString& path) {
     const QFileInfo info(path);
     if (!info.isDir()) return;
     directory_ = QDir::cleanPath(info.absoluteFilePath());
-    const QString volume = volumeOf(directory_);
+    const QString volume = ui::VolumeOf(directory_);
     int drive = DriveComboBox1->findData(volume);
     if (drive < 0) {
         DriveComboBox1->addItem(volume, volume);
@@ -151,31 +149,8 @@ void TdlgPhotograph::setDirectory(const QString& path) {
 }
 
 void TdlgPhotograph::fillFolders() {
-    DirectoryListBox1->clear();
-    folderPaths_.clear();
     // The way down from the drive's root to the folder, then the folder's own subfolders.
-    const QString volume = QDir::cleanPath(volumeOf(directory_));
-    QStringList chain;
-    for (QString p = directory_;; p = QFileInfo(p).path()) {
-        chain.prepend(p);
-        if (p == volume || p == QLatin1String("/") || QFileInfo(p).path() == p) break;
-    }
-    int depth = 0;
-    for (const QString& p : chain) {
-        const QString name = depth == 0 ? p : QFileInfo(p).fileName();
-        DirectoryListBox1->addItem(QString(depth * 2, QLatin1Char(' ')) + name);
-        folderPaths_ << p;
-        ++depth;
-    }
-    const int current = DirectoryListBox1->count() - 1;
-    const QStringList subfolders =
-        QDir(directory_)
-            .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& s : subfolders) {
-        DirectoryListBox1->addItem(QString(depth * 2, QLatin1Char(' ')) + s);
-        folderPaths_ << pictures::JoinFolder(directory_, s);
-    }
-    DirectoryListBox1->setCurrentRow(current);
+    ui::FillFolderList(*DirectoryListBox1, directory_, folderPaths_);
 }
 
 void TdlgPhotograph::fillFiles() {
