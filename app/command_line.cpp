@@ -24,9 +24,25 @@ void line(const QString& text) {
     std::fflush(stderr);
 }
 
+// Every option, as --help lists it: the option with its value, and what it does.
+struct Option {
+    const char* name;
+    const char* text;
+};
+constexpr Option kOptions[] = {
+    {"--backup FOLDER", "back up the user database and every photograph into FOLDER/QIVBackup"},
+    {"--backup-disc DEVICE", "the same onto a CD or DVD in DEVICE (sr0, /dev/sr0, iscsi://...)"},
+    {"--restore FOLDER", "restore a backup (FOLDER/QIVBackup, or FOLDER itself)"},
+    {"--help", "show this help and exit"},
+    {"--version", "show the version and exit"},
+};
+
 int usage() {
-    line(QStringLiteral("usage: quivera [--backup FOLDER | --backup-disc DEVICE | --restore "
-                        "FOLDER]"));
+    QStringList jobs;
+    for (const Option& o : kOptions)
+        if (QByteArray(o.name).contains(' ')) jobs << QString::fromLatin1(o.name);
+    line(QStringLiteral("usage: quivera [%1]").arg(jobs.join(QStringLiteral(" | "))));
+    line(QStringLiteral("Try 'quivera --help' for more information."));
     return 2;
 }
 
@@ -195,6 +211,40 @@ qsizetype jobAt(const QStringList& arguments) {
     return -1;
 }
 } // namespace
+
+QString HelpText() {
+    QString text = QStringLiteral(
+        "Usage: quivera [OPTION]\n"
+        "Keeps a home inventory. Without an option it opens its window; the options run a job\n"
+        "without a window, report on standard error and exit with status 0 only on success.\n"
+        "\n");
+    for (const Option& o : kOptions)
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QString::fromLatin1(o.name), -24)
+                    .arg(QString::fromLatin1(o.text));
+    text += QStringLiteral(
+        "\n"
+        "The program folder is $QUIVERA_HOME, else ${XDG_DATA_HOME:-~/.local/share}/quivera.\n"
+        "$QUIVERA_DATA_DIR names the folder of the shipped files when they are elsewhere.\n");
+    return text;
+}
+
+QString VersionText() {
+    return QStringLiteral("quivera %1\n").arg(QStringLiteral(QUIVERA_VERSION));
+}
+
+std::optional<int> RunInformationOption(const QStringList& arguments) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h") ||
+            a == QLatin1String("--version")) {
+            const QString text = a == QLatin1String("--version") ? VersionText() : HelpText();
+            std::fputs(text.toLocal8Bit().constData(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    }
+    return std::nullopt;
+}
 
 bool NamesCommandLineJob(const QStringList& arguments) {
     return jobAt(arguments) > 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <optional>
 
@@ -9,6 +10,12 @@
 //   --restore FOLDER       a backup folder (FOLDER or FOLDER/QIVBackup) over the program folder
 // Progress goes to standard error; the exit status is 0 only for a whole, verified job.
 namespace app {
+
+// --help or --version anywhere on the command line: the text printed on standard output and
+// the exit status; nothing when the arguments name neither.
+std::optional<int> RunInformationOption(const QStringList& arguments);
+QString HelpText();
+QString VersionText();
 
 bool NamesCommandLineJob(const QStringList& arguments);
 // The exit status of a job named on the command line; nothing when the arguments name none.

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/command_line.h"
+#include "app/program_folder.h"
 #include "ui/app_state.h"
 #include "ui/guard.h"
 #include "ui/modal.h"
@@ -35,6 +36,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
+#include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace app {
 
@@ -61,6 +65,36 @@ class Application : public QApplication {
         return false;
     }
 };
+
+void report(const QString& text, bool window) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    if (window) ui::Modal::message(text, QStringLiteral("Error"));
+}
+
+// Sets up the program folder and makes it the current directory. Returns the exit status when
+// the run cannot go on; a job leaves the run lock to the job itself.
+std::optional<int> EnterProgramFolder(bool window, std::unique_ptr<QLockFile>* runLock = nullptr) {
+    ProgramFolderStart start = OpenProgramFolder(QCoreApplication::applicationDirPath());
+    if (!start.error.isEmpty()) {
+        report(start.error, window);
+        return 1;
+    }
+    if (start.otherRun && window) {
+        report(QStringLiteral("Quivera is already running on the program folder %1, or a restore "
+                              "into it is under way.")
+                   .arg(QDir::toNativeSeparators(start.folder)),
+               window);
+        return 1;
+    }
+    if (!QDir::setCurrent(start.folder)) {
+        report(QStringLiteral("Quivera cannot open its program folder %1.")
+                   .arg(QDir::toNativeSeparators(start.folder)),
+               window);
+        return 1;
+    }
+    if (runLock) *runLock = std::move(start.runLock);
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -109,21 +143,19 @@ int RunProgram(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<int> rc = RunInformationOption(arguments)) return *rc;
     if (NamesCommandLineJob(arguments)) {
-        // Jobs named on the command line run without a window.
+        // Jobs named on the command line run without a window, in the same program folder.
         QCoreApplication core(argc, argv);
+        if (const std::optional<int> rc = EnterProgramFolder(false)) return *rc;
         return RunCommandLineJob(arguments).value_or(2);
     }
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qiv"));
-    // Held for the run: a restore from the command line must not replace the database under it.
-    QLockFile runLock(backup::RunLockPath(ProgramFolderFrom(QDir::currentPath())));
-    if (!backup::TakeRunLock(runLock) && runLock.error() == QLockFile::LockFailedError) {
-        ui::Modal::message(QStringLiteral("Quivera is already running on this program folder, or "
-                                          "a restore into it is under way."),
-                           QStringLiteral("Error"));
-        return 1;
-    }
+    // The run lock is held for the run: a second run on the same folder, or a restore from the
+    // command line, must not work on the databases under this one.
+    std::unique_ptr<QLockFile> runLock;
+    if (const std::optional<int> rc = EnterProgramFolder(true, &runLock)) return *rc;
     int rc = 0;
     try {
         CreateWindows();

@@ -81,6 +81,7 @@ class MapWatcher {
         if (pid == 0) {
             if (chdir(dir.constData()) != 0) _exit(126);
             setenv("QT_QPA_PLATFORM", "xcb", 1);
+            setenv("QUIVERA_HOME", dir.constData(), 1);
             execl(program, program, static_cast<char*>(nullptr));
             _exit(127);
         }

@@ -21,6 +21,9 @@ Job RunJob(const QString& programFolder, const QStringList& arguments) {
     p.setProgram(QStringLiteral(QUIVERA_EXECUTABLE));
     p.setArguments(arguments);
     p.setWorkingDirectory(programFolder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUIVERA_HOME"), programFolder);
+    p.setProcessEnvironment(env);
     p.start();
     EXPECT_TRUE(p.waitForFinished(60000));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -156,6 +159,9 @@ TEST(CommandLine, KilledRestoreLeavesTheOldOrTheNewDatabaseWhole) {
         p.setProgram(QStringLiteral(QUIVERA_EXECUTABLE));
         p.setArguments({QStringLiteral("--restore"), dest.path()});
         p.setWorkingDirectory(home.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUIVERA_HOME"), home.path());
+        p.setProcessEnvironment(env);
         p.start();
         ASSERT_TRUE(p.waitForStarted());
         // From early in the restore to well past its usual end.

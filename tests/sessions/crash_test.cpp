@@ -36,6 +36,7 @@ TEST(KilledRun, NextStartAsksAndContinueShowsEveryEntry) {
     child.setWorkingDirectory(run.folder.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUIVERA_HOME"), run.folder.path());
     child.setProcessEnvironment(env);
     child.start();
     ASSERT_TRUE(child.waitForStarted(10000)) << child.errorString().toStdString();

@@ -32,7 +32,8 @@ void Usage(FILE* out) {
         "       quivera-burn [--device DEV] [--quiet] --image FILE.iso\n"
         "       quivera-burn [--device DEV] --erase [--full]\n"
         "DEV is sr0, /dev/sr0 or iscsi://HOST:PORT/TARGET/LUN; without it the first optical\n"
-        "drive of this machine is used. The contents of each FOLDER go into the disc's root.\n",
+        "drive of this machine is used. The contents of each FOLDER go into the disc's root.\n"
+        "--help shows this text and --version the version.\n",
         out);
 }
 
@@ -222,6 +223,9 @@ int main(int argc, char** argv) {
             quiet = true;
         else if (a == "-h" || a == "--help") {
             Usage(stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::puts("quivera-burn " QUIVERA_VERSION);
             return 0;
         } else if (a.size() > 1 && a[0] == '-') {
             Usage(stderr);

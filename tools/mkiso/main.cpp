@@ -23,7 +23,8 @@ void Usage(FILE* out) {
                "                     [--cache-size MIB] [--follow-links] [--quiet] -o OUT.iso\n"
                "                     FOLDER...\n"
                "Puts the contents of each FOLDER into the root of the image. Links to folders\n"
-               "are passed over unless --follow-links is given.\n",
+               "are passed over unless --follow-links is given. --help shows this text and\n"
+               "--version the version.\n",
                out);
 }
 
@@ -134,6 +135,9 @@ int main(int argc, char** argv) {
             output = value("-o");
         else if (a == "-h" || a == "--help") {
             Usage(stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::puts("quivera-mkiso " QUIVERA_VERSION);
             return 0;
         } else if (a.size() > 1 && a[0] == '-') {
             Usage(stderr);

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds Quivera and makes its Debian package in build/packages/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh
+(cd build && cpack -G DEB)
+ls build/packages/*.deb
