@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-(cd build && cpack -G DEB)
+(cd build && cpack -G DEB -B packages)
 ls build/packages/*.deb

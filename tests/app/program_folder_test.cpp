@@ -125,7 +125,7 @@ TEST(ProgramFolderSetup, FoldersThatCannotBeMadeAreNamedInOneMessage) {
     EXPECT_EQ(Read(f.at(QStringLiteral("Content"))), "not a folder");
 
     // A program folder below a file.
-    const QString blocked = f.at(QStringLiteral("QIVUser.mdb/quivera"));
+    const QString blocked = f.at(QStringLiteral("Content/quivera"));
     Env home("QUIVERA_HOME", blocked);
     Env data("QUIVERA_DATA_DIR", f.shipped);
     const app::ProgramFolderStart start = app::OpenProgramFolder(f.tmp.path());
