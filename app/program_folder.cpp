@@ -1,7 +1,6 @@
 #include "app/program_folder.h"
 
 #include "backup/core/backup_core.h"
-#include "ui/app_state.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -145,7 +144,7 @@ QString PrepareProgramFolder(const QString& shipped, const QString& home) {
 ProgramFolderStart OpenProgramFolder(const QString& binaryDir) {
     ProgramFolderStart start;
     const QString path = ProgramFolderPath();
-    start.folder = ProgramFolderFrom(path);
+    start.folder = path == QLatin1String("/") ? path : path + QLatin1Char('/');
     if (!QDir().mkpath(path) || !QFileInfo(path).isDir()) {
         start.error = QStringLiteral("Quivera cannot create its program folder %1.")
                           .arg(QDir::toNativeSeparators(path));
