@@ -506,6 +506,72 @@ TEST(UDFBridge, SecondSessionAtANonZeroBase) {
     }
 }
 
+// A later session that keeps the files of the first (imported) and adds its own: the bridge of
+// the last session reaches both, read from that session by every UDF reader and compared with
+// the sources by content.
+TEST(UDFBridge, ImportedAndNewFilesOfALaterSessionReadBackByContent) {
+    for (SimMedium medium : {SimMedium::DVDPlusR, SimMedium::CDR, SimMedium::DVDPlusRW}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "src");
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            ASSERT_EQ(b.BurnFolder(tmp / "src"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        }
+        Burner b(sim);
+        ASSERT_EQ(b.w.ImportSession(0, "/"), 1);
+        WriteFile(tmp / "more/added.txt", Bytes(5000, 7));
+        WriteFile(tmp / "more/Pictures/lamp.jpg", Bytes(90000, 8));
+        ASSERT_TRUE(b.w.InsertDir("/", tmp / "more", "*", true, false));
+        const uint32_t firstEnd = sim->WrittenEnd();
+        b.w.Prepare();
+        sim->log.clear();
+        ASSERT_EQ(b.Finish(b.w.Burn()), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        const uint32_t base = Writes(*sim).back().first + 32 - b.w.GetImageSize();
+        ASSERT_GE(base, firstEnd);
+
+        // What the last session holds: the first tree with the added files merged in.
+        std::filesystem::copy(tmp / "more", tmp / "src",
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+        const auto expected = Snapshot(tmp / "src");
+        std::string iso = tmp / "disc.iso";
+        WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
+        std::string out;
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
+                            " -load sbsector " + std::to_string(base) + " -extract / " +
+                            Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == expected) << "Joliet tree differs";
+        ASSERT_EQ(Shell("/usr/bin/python3 " + Quote(kUdfSessionReader) + " " + Quote(iso) + " " +
+                            std::to_string(base) + " " + Quote(tmp / "u"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "u") == expected) << "UDF tree of the session differs";
+        ASSERT_EQ(Shell("udfinfo --startblock=" + std::to_string(base) + " " + Quote(iso), &out), 0)
+            << out;
+        EXPECT_NE(out.find("numfiles=7\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("numdirs=2\n"), std::string::npos) << out;
+        // 7z has no notion of sessions and looks for the anchor at block 256 only: it is shown
+        // the last session's anchor there, as a system finds it at the session's block 256.
+        auto disc = sim->Image(0, sim->WrittenEnd());
+        uint8_t* anchor = disc.data() + 256 * 2048;
+        std::copy_n(disc.data() + size_t(base + 256) * 2048, 2048, anchor);
+        for (int i = 0; i < 4; ++i)
+            anchor[12 + i] = uint8_t(256 >> (8 * i));
+        anchor[4] = 0;
+        for (int i = 0; i < 16; ++i)
+            anchor[4] = uint8_t(anchor[4] + (i == 4 ? 0 : anchor[i]));
+        WriteFile(iso, disc);
+        ASSERT_EQ(Shell("7z x -tudf -y -o" + Quote(tmp / "7z") + " " + Quote(iso), &out), 0) << out;
+        EXPECT_TRUE(Snapshot(tmp / "7z") == expected) << "7z's UDF tree differs";
+    }
+}
+
 // The end of a burn reaches the program through its user-interface thread.
 TEST(BurnCompletion, OnWriteDoneRunsThroughTheSynchronizer) {
     TempDir tmp;
