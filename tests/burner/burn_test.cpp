@@ -261,6 +261,7 @@ TEST(BurnFailures, WriteFailingForGoodClosesTheDiscAndReportsTheSense) {
     uint32_t e = b.w.GetErrorNumber();
     EXPECT_EQ(e, 0x0C00u);
     EXPECT_EQ(b.w.GetErrorString(e), "Hardware Error 3072");
+    EXPECT_EQ(b.w.DescribeSense(b.w.GetFailureSense()), "WRITE(10) failed: sense 3/0C/00");
     EXPECT_EQ(Closing(*sim), "35 5B/1/1 5B/2/255 51 1E 1B 01 00 ");
     EXPECT_EQ(Writes(*sim).size(), 1u); // blocks 0-31 only
     EXPECT_FALSE(b.w.IsBusy());
@@ -400,6 +401,11 @@ TEST_P(ErasePerMedium, Commands) {
     }
     ops += "W" + std::to_string(writes);
     EXPECT_EQ(ops, ec.ops);
+    // A failed erase names the command that failed.
+    if (ec.failed) {
+        const std::string why = b.w.DescribeSense(b.w.GetFailureSense());
+        EXPECT_EQ(why.rfind("BLANK failed: sense ", 0), 0u) << why;
+    }
     EXPECT_EQ(b.w.GetComponentStatus(), 0);
 }
 
