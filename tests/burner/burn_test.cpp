@@ -1,6 +1,7 @@
 // Burning onto the simulated drive: the command sequence per medium, the written blocks read
 // back by independent readers, the retry paths, failures, erasing and importing a session.
 #include "burner/dwdiscwriter.h"
+#include "burner/dwscsilib.h"
 #include "sim/simdrive.h"
 #include "support.h"
 
@@ -418,10 +419,51 @@ INSTANTIATE_TEST_SUITE_P(
                       EraseCase{SimMedium::CDRW, true, "A1/11 51 W0", false},
                       EraseCase{SimMedium::CDRW, false, "A1/10 51 W0", false},
                       EraseCase{SimMedium::DVDRWSequential, true, "A1/11 51 W0", false},
+                      EraseCase{SimMedium::DVDRWSequential, false, "A1/10 51 W0", false},
+                      EraseCase{SimMedium::DVDRWRestricted, true, "A1/11 51 W0", false},
+                      EraseCase{SimMedium::DVDRWRestricted, false, "A1/10 51 W0", false},
+                      EraseCase{SimMedium::DVDPlusR, false, "A1/10 W0", true},
                       EraseCase{SimMedium::CDR, true, "A1/11 W0", true}),
     [](const auto& info) {
         return std::string(MediumName(info.param.medium)) + (info.param.quick ? "Quick" : "Full");
     });
+
+// A quick erase of a burnt rewritable disc leaves nothing of the old volume: the next burn
+// starts again at block 0 and reads back whole.
+TEST(Erase, BurntDiscIsBlankAgainAndTakesANewBurn) {
+    for (SimMedium medium : {SimMedium::CDRW, SimMedium::DVDPlusRW, SimMedium::DVDRWSequential}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "old");
+        WriteFile(tmp / "new/only this.txt", Bytes(3000, 5));
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            ASSERT_EQ(b.BurnFolder(tmp / "old"), 0);
+        }
+        Burner b(sim);
+        std::promise<bool> erased;
+        b.w.SetOnEraseDone([&](void*, bool failed) { erased.set_value(failed); });
+        ASSERT_TRUE(b.w.EraseDisc(true));
+        ASSERT_FALSE(erased.get_future().get());
+        b.w.WaitForSession();
+        // A DVD+RW always reports its one formatted session; the old volume is gone all the same.
+        if (medium != SimMedium::DVDPlusRW) {
+            EXPECT_EQ(b.w.SessionsOnDisc(), 0);
+        }
+        EXPECT_EQ(dw::GetLastRecordedAddress(b.w.Device()), 0u);
+        ASSERT_EQ(b.BurnFolder(tmp / "new"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        EXPECT_EQ(Writes(*sim).front().first, 0u);
+        std::string out;
+        WriteFile(tmp / "disc.iso", sim->Image(0, b.w.GetImageSize()));
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(tmp / "disc.iso") +
+                            " -extract / " + Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "new")) << out;
+    }
+}
 
 TEST(ImportSession, BurntDiscGivesBackItsTreeAndASecondSessionKeepsIt) {
     TempDir tmp;
