@@ -607,6 +607,11 @@ TEST(UDFBridge, ImportedAndNewFilesOfALaterSessionReadBackByContent) {
         // 7z has no notion of sessions and looks for the anchor at block 256 only: it is shown
         // the last session's anchor there, as a system finds it at the session's block 256.
         auto disc = sim->Image(0, sim->WrittenEnd());
+        // The partition descriptor: from the disc's first block to the closing anchor.
+        const uint8_t* pd = disc.data() + size_t(base + 34) * 2048;
+        ASSERT_EQ(pd[0], 5);
+        EXPECT_EQ(LE32(pd + 188), 0u);
+        EXPECT_EQ(LE32(pd + 192), base + b.w.GetImageSize() - 1);
         uint8_t* anchor = disc.data() + 256 * 2048;
         std::copy_n(disc.data() + size_t(base + 256) * 2048, 2048, anchor);
         for (int i = 0; i < 4; ++i)
