@@ -1,6 +1,7 @@
 // The device record and the seam through which every command block reaches a drive.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -131,6 +132,7 @@ enum : int {
 
 struct TSenseInfo {
     uint8_t key = 0, asc = 0, ascq = 0;
+    int opcode = -1; // operation code of the command answered so; -1 when none
 };
 
 struct TSCSIDevice {
@@ -149,7 +151,11 @@ struct TSCSIDevice {
     int mediaKind = 0;
 
     uint8_t sense[32] = {};
+    int lastOpcode = -1;     // operation code of the last command sent
     TSenseInfo failureSense; // of the command that made the last burn or erase fail
+    // Names of the operation codes, for messages only (filled by OpenDevice).
+    std::array<const char*, 256>
+        commandNames{}; // of the command that made the last burn or erase fail
     bool busy = false;
     std::atomic<uint32_t> lastError{0};
 

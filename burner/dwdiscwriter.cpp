@@ -50,6 +50,7 @@ template <typename Fn> void GuardVoid(TCDFiles& f, Fn&& fn) noexcept {
 TDiscWriter::TDiscWriter()
     : files_(std::make_unique<TCDFiles>()), device_(std::make_unique<TSCSIDevice>()) {
     files_->sender = this;
+    dw::OpenDevice(*device_);
     GuardVoid(*files_, [&] {
         dw::SetVolumeID(*files_, kDefaultVolumeID);
         dw::SetCacheSize(*files_, 2 * 1048576);
@@ -394,6 +395,9 @@ TSenseInfo TDiscWriter::GetLastSense() const {
 }
 TSenseInfo TDiscWriter::GetFailureSense() const {
     return device_->failureSense;
+}
+std::string TDiscWriter::DescribeSense(const TSenseInfo& sense) const {
+    return Guard(*files_, std::string(), [&] { return dw::DescribeSense(*device_, sense); });
 }
 uint16_t TDiscWriter::GetDeviceMaxWriteSpeed() const {
     return dw::GetDeviceMaxWriteSpeed(*device_);

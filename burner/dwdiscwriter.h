@@ -111,6 +111,8 @@ class TDiscWriter {
     TSenseInfo GetLastSense() const;
     // Sense of the command that made the last burn or erase fail (zero when none did).
     TSenseInfo GetFailureSense() const;
+    // The failed command by name with its sense, for messages: "WRITE(10) failed: sense 3/0C/00".
+    std::string DescribeSense(const TSenseInfo& sense) const;
 
     // Speeds (kB/s; 0 = maximum) and the drive's buffer
     uint16_t GetDeviceMaxWriteSpeed() const;

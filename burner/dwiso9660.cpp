@@ -722,6 +722,7 @@ bool BuildHeader(TCDFiles& f) {
     std::memcpy(t + 1, "CD001", 5);
     t[6] = 1;
     if (f.udfBridge) {
+        PlaceUDFPartition(f);
         BuildVRS(f, h);
         BuildVDSs(f, h);
         BuildLVIS(f, h);

@@ -65,6 +65,7 @@ void ResetRecord(TSCSIDevice& d) {
     std::memset(d.product, 0, sizeof d.product);
     d.mediaKind = 0;
     std::memset(d.sense, 0, sizeof d.sense);
+    d.lastOpcode = -1;
     d.busy = false;
     d.lastError = 0;
     d.bufferSize = 0;
@@ -130,12 +131,76 @@ bool InquireOptical(TScsiTransport& t, uint8_t (&answer)[64]) {
     return ok && (answer[0] & 0x1F) == 5;
 }
 
+// Commands of the multimedia and primary command sets, by operation code.
+struct TCommandName {
+    uint8_t opcode;
+    const char* name;
+};
+constexpr TCommandName kCommandNames[] = {
+    {0x00, "TEST UNIT READY"},
+    {0x01, "REZERO UNIT"},
+    {0x03, "REQUEST SENSE"},
+    {0x04, "FORMAT UNIT"},
+    {0x12, "INQUIRY"},
+    {0x15, "MODE SELECT(6)"},
+    {0x1A, "MODE SENSE(6)"},
+    {0x1B, "START STOP UNIT"},
+    {0x1E, "PREVENT ALLOW MEDIUM REMOVAL"},
+    {0x23, "READ FORMAT CAPACITIES"},
+    {0x25, "READ CAPACITY"},
+    {0x28, "READ(10)"},
+    {0x2A, "WRITE(10)"},
+    {0x2B, "SEEK(10)"},
+    {0x2E, "WRITE AND VERIFY(10)"},
+    {0x2F, "VERIFY(10)"},
+    {0x35, "SYNCHRONIZE CACHE"},
+    {0x3B, "WRITE BUFFER"},
+    {0x3C, "READ BUFFER"},
+    {0x42, "READ SUB-CHANNEL"},
+    {0x43, "READ TOC/PMA/ATIP"},
+    {0x46, "GET CONFIGURATION"},
+    {0x4A, "GET EVENT STATUS NOTIFICATION"},
+    {0x51, "READ DISC INFORMATION"},
+    {0x52, "READ TRACK INFORMATION"},
+    {0x53, "RESERVE TRACK"},
+    {0x54, "SEND OPC INFORMATION"},
+    {0x55, "MODE SELECT(10)"},
+    {0x58, "REPAIR TRACK"},
+    {0x5A, "MODE SENSE(10)"},
+    {0x5B, "CLOSE TRACK/SESSION"},
+    {0x5C, "READ BUFFER CAPACITY"},
+    {0x5D, "SEND CUE SHEET"},
+    {0xA0, "REPORT LUNS"},
+    {0xA1, "BLANK"},
+    {0xA3, "SEND KEY"},
+    {0xA4, "REPORT KEY"},
+    {0xA6, "LOAD/UNLOAD MEDIUM"},
+    {0xA7, "SET READ AHEAD"},
+    {0xA8, "READ(12)"},
+    {0xAA, "WRITE(12)"},
+    {0xAC, "GET PERFORMANCE"},
+    {0xAD, "READ DVD STRUCTURE"},
+    {0xB6, "SET STREAMING"},
+    {0xB9, "READ CD MSF"},
+    {0xBB, "SET CD SPEED"},
+    {0xBD, "MECHANISM STATUS"},
+    {0xBE, "READ CD"},
+    {0xBF, "SEND DVD STRUCTURE"},
+};
+
 } // namespace
 
 // ---- Discovery and selection ----
 
+void OpenDevice(TSCSIDevice& d) {
+    d.commandNames.fill(nullptr);
+    for (const TCommandName& c : kCommandNames)
+        d.commandNames[c.opcode] = c.name;
+}
+
 bool InitializeASPI(TSCSIDevice& d, std::string_view) {
     ResetRecord(d);
+    OpenDevice(d);
     std::vector<std::string> names;
     if (DIR* dir = ::opendir("/dev")) {
         while (dirent* e = ::readdir(dir)) {
@@ -237,6 +302,7 @@ int AddDevice(TSCSIDevice& d, std::string_view name) {
     e.hostAdapter = uint8_t(d.devices.size());
     e.name = DisplayName(e, answer);
     d.devices.push_back(std::move(e));
+    OpenDevice(d);
     d.interfaceReady = true;
     return int(d.devices.size() - 1);
 }
@@ -250,6 +316,7 @@ int AddDeviceTransport(TSCSIDevice& d, std::string_view letter, std::string_view
     e.hostAdapter = uint8_t(d.devices.size());
     e.transport = std::move(transport);
     d.devices.push_back(std::move(e));
+    OpenDevice(d);
     d.interfaceReady = true;
     return int(d.devices.size() - 1);
 }
@@ -268,6 +335,7 @@ uint8_t ExecSCSICommand(TSCSIDevice& d, TSRB_ExecSCSICmd& r) {
     r.lun = d.lun;
     r.senseLength = 24;
     std::memset(r.sense, 0, sizeof r.sense);
+    d.lastOpcode = r.cdb[0];
     SPTISendASPI32Command(d, r, true);
     std::memcpy(d.sense, r.sense, sizeof d.sense);
     d.busy = r.status != kSrbCompleted && r.targetStatus == 8;
@@ -318,7 +386,24 @@ uint8_t SPTISendASPI32Command(TSCSIDevice& d, TSRB_ExecSCSICmd& r, bool retry) {
 }
 
 TSenseInfo GetLastSense(const TSCSIDevice& d) {
-    return TSenseInfo{uint8_t(d.sense[2] & 0x0F), d.sense[12], d.sense[13]};
+    return TSenseInfo{uint8_t(d.sense[2] & 0x0F), d.sense[12], d.sense[13], d.lastOpcode};
+}
+
+std::string CommandName(const TSCSIDevice& d, uint8_t opcode) {
+    if (const char* name = d.commandNames[opcode]) return name;
+    char text[16];
+    std::snprintf(text, sizeof text, "command 0x%02X", opcode);
+    return text;
+}
+
+std::string DescribeSense(const TSCSIDevice& d, const TSenseInfo& s) {
+    char sense[32] = "";
+    if (s.key || s.asc || s.ascq)
+        std::snprintf(sense, sizeof sense, "sense %X/%02X/%02X", s.key, s.asc, s.ascq);
+    if (s.opcode < 0) return sense;
+    std::string text = CommandName(d, uint8_t(s.opcode)) + " failed";
+    if (sense[0]) text += std::string(": ") + sense;
+    return text;
 }
 
 bool SenseIs(const TSCSIDevice& d, uint8_t asc, int ascq) {

@@ -11,6 +11,8 @@
 namespace dw {
 
 // Discovery and selection
+// Makes the record ready for drives: the table of command names its messages use.
+void OpenDevice(TSCSIDevice& d);
 bool InitializeASPI(TSCSIDevice& d, std::string_view path);
 int GetDeviceCount(const TSCSIDevice& d);
 std::string GetDeviceName(const TSCSIDevice& d, int index);
@@ -26,6 +28,10 @@ int AddDeviceTransport(TSCSIDevice& d, std::string_view letter, std::string_view
 uint8_t ExecSCSICommand(TSCSIDevice& d, TSRB_ExecSCSICmd& request);
 uint8_t SPTISendASPI32Command(TSCSIDevice& d, TSRB_ExecSCSICmd& request, bool retry);
 TSenseInfo GetLastSense(const TSCSIDevice& d);
+// The name of an operation code ("WRITE(10)"), or "command 0xNN" for one without a name.
+std::string CommandName(const TSCSIDevice& d, uint8_t opcode);
+// What a failed command answered, for messages: "WRITE(10) failed: sense 3/0C/00".
+std::string DescribeSense(const TSCSIDevice& d, const TSenseInfo& sense);
 
 // Drive state
 bool TestUnitReady(TSCSIDevice& d);

@@ -170,7 +170,11 @@ struct TUDFNode {
 struct TUDFLayout {
     uint32_t vrsBlock = 0;
     uint32_t mainVDS = 32, reserveVDS = 48, lvis = 64, anchor = 256, fileSet = 257;
-    uint32_t partitionStart = 257; // absolute block of logical block 0
+    uint32_t partitionStart = 257; // image block that the layout counts logical blocks from
+    // Where the partition lies on the disc, set once the session base is known: its first block
+    // (logical block 0) and the amount added to the layout's logical block numbers.
+    uint32_t partitionFirst = 257;
+    uint32_t logicalOffset = 0;
     uint32_t partitionLength = 0;
     uint32_t areaStart = 0;  // first block of the file-entry area
     uint32_t areaBlocks = 0; // its length

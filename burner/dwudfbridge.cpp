@@ -89,17 +89,18 @@ uint32_t FidLength(const TFileEntry* e) {
     return uint32_t((38 + n + 3) & ~size_t(3));
 }
 
-// The partition starts at its image block plus the session base (as the partition descriptor
-// records it), so a file of this session lies at the same logical block whatever the base.
+// Logical block of a file's data: files of this session and files kept from an earlier one
+// (absolute extents) alike, counted from the partition's first block on the disc.
 uint32_t LogicalBlockOfFile(const TCDFiles& f, const TFileEntry& e) {
     uint32_t abs = e.absoluteExtent ? e.extent : f.fileDataStart + e.extent + f.sessionBase;
-    return abs - (f.udf.partitionStart + f.sessionBase);
+    return abs - f.udf.partitionFirst;
 }
 
 // File entry of a folder or a file into one zeroed block.
 void WriteFileEntry(const TCDFiles& f, uint8_t* p, const TUDFNode& n) {
     const bool isDir = n.dir != nullptr;
-    const uint32_t location = isDir ? n.dir->udfBlock : n.file->udfBlock;
+    const uint32_t shift = f.udf.logicalOffset;
+    const uint32_t location = (isDir ? n.dir->udfBlock : n.file->udfBlock) + shift;
     const int64_t when = n.file ? n.file->utcTime : f.udf.stampTime;
     uint64_t infoLength = isDir ? n.dir->udfDirSize : n.file->size;
     // ICB tag
@@ -123,7 +124,7 @@ void WriteFileEntry(const TCDFiles& f, uint8_t* p, const TUDFNode& n) {
     uint8_t* ad = p + 176;
     if (isDir) {
         PutLE32(ad, n.dir->udfDirSize);
-        PutLE32(ad + 4, n.dir->udfFidBlock);
+        PutLE32(ad + 4, n.dir->udfFidBlock + shift);
         adBytes = 8;
     } else if (n.file->size > 0) {
         uint64_t left = n.file->size;
@@ -168,15 +169,17 @@ void NodeBytes(const TCDFiles& f, const TUDFNode& n, std::vector<uint8_t>& out) 
         return;
     }
     const TDirEntry* d = n.dir;
+    const uint32_t shift = f.udf.logicalOffset;
     out.assign(size_t(1 + Sectors(d->udfDirSize)) * kBlockSize, 0);
     WriteFileEntry(f, out.data(), n);
     uint8_t* fids = out.data() + kBlockSize;
-    uint32_t pos = WriteFid(fids, nullptr, d->parent->udfBlock, true, true, d->udfFidBlock);
+    uint32_t pos =
+        WriteFid(fids, nullptr, d->parent->udfBlock + shift, true, true, d->udfFidBlock + shift);
     uint8_t tmp[320];
     for (const TFileEntry* e : d->udfOrder) {
-        uint32_t icb = e->directory ? e->directory->udfBlock : e->udfBlock;
+        uint32_t icb = (e->directory ? e->directory->udfBlock : e->udfBlock) + shift;
         uint32_t len = WriteFid(tmp, e, icb, false, e->directory != nullptr,
-                                d->udfFidBlock + pos / kBlockSize);
+                                d->udfFidBlock + shift + pos / kBlockSize);
         std::memcpy(fids + pos, tmp, len); // descriptors may straddle two blocks
         pos += len;
     }
@@ -333,7 +336,19 @@ void PrepareUDFBridge_2(TCDFiles& f) {
 
 void PrepareUDFBridge_3(TCDFiles& f) {
     f.udf.lastBlock = f.imageSize - 1;
-    f.udf.partitionLength = f.udf.lastBlock - f.udf.partitionStart;
+    PlaceUDFPartition(f);
+}
+
+// A session at the start of the disc keeps its partition to itself, from the file set
+// descriptor to the block before the closing anchor. A later session starts it at the disc's
+// first block instead (the start of track 1), so that files kept from earlier sessions, whose
+// data lie before this session, are inside the partition as well as the new ones.
+void PlaceUDFPartition(TCDFiles& f) {
+    TUDFLayout& u = f.udf;
+    const uint32_t own = u.partitionStart + f.sessionBase;
+    u.partitionFirst = f.sessionBase > 0 ? 0 : own;
+    u.logicalOffset = own - u.partitionFirst;
+    u.partitionLength = u.lastBlock + f.sessionBase - u.partitionFirst;
 }
 
 void BuildVRS(const TCDFiles& f, uint8_t* h) {
@@ -384,7 +399,7 @@ void BuildVDSs(const TCDFiles& f, uint8_t* h) {
         SetDString(p + 84, 128, vol);
         PutLE32(p + 212, kBlockSize);
         PutDomainId(p + 216);
-        PutLongAd(p + 248, kBlockSize, 0); // file set descriptor at logical block 0
+        PutLongAd(p + 248, kBlockSize, u.fileSet - u.partitionStart + u.logicalOffset);
         PutLE32(p + 264, 6);
         PutLE32(p + 268, 1);
         PutImplementationId(p + 272);
@@ -402,7 +417,7 @@ void BuildVDSs(const TCDFiles& f, uint8_t* h) {
         PutLE16(p + 22, 0);
         PutRegid(p + 24, "+NSR02");
         PutLE32(p + 184, 1); // read only
-        PutLE32(p + 188, u.partitionStart + base);
+        PutLE32(p + 188, u.partitionFirst);
         PutLE32(p + 192, u.partitionLength);
         PutImplementationId(p + 196);
         MakeTag(p, kTagPD, b + base, 512);
@@ -470,11 +485,12 @@ void BuildFSDS(const TCDFiles& f, uint8_t* h) {
     SetDString(p + 112, 128, vol);
     PutCharspec(p + 240);
     SetDString(p + 304, 32, vol);
-    PutLongAd(p + 400, kBlockSize, f.root->udfBlock);
+    PutLongAd(p + 400, kBlockSize, f.root->udfBlock + u.logicalOffset);
     PutDomainId(p + 416);
-    MakeTag(p, kTagFSD, u.fileSet - u.partitionStart, 512);
+    const uint32_t logical = u.fileSet - u.partitionStart + u.logicalOffset;
+    MakeTag(p, kTagFSD, logical, 512);
     uint8_t* t = Block(h, u.fileSet + 1);
-    MakeTag(t, kTagTD, u.fileSet + 1 - u.partitionStart, 512);
+    MakeTag(t, kTagTD, logical + 1, 512);
 }
 
 void ResetPacket(TCDFiles& f) {

@@ -25,6 +25,8 @@ void udf_time_to_stamp(uint8_t* out, int64_t utc, uint32_t fraction);
 void PrepareUDFBridge_1(TCDFiles& files); // after the ISO descriptors are placed
 void PrepareUDFBridge_2(TCDFiles& files); // after the padding: the file-entry area
 void PrepareUDFBridge_3(TCDFiles& files); // once the image size is known
+// Places the partition on the disc for the session base; run before the structures are built.
+void PlaceUDFPartition(TCDFiles& files);
 
 // Writers into the in-memory header (blocks addressed from the image start).
 void BuildVRS(const TCDFiles& files, uint8_t* header);

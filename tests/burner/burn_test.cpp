@@ -1,6 +1,7 @@
 // Burning onto the simulated drive: the command sequence per medium, the written blocks read
 // back by independent readers, the retry paths, failures, erasing and importing a session.
 #include "burner/dwdiscwriter.h"
+#include "burner/dwscsilib.h"
 #include "sim/simdrive.h"
 #include "support.h"
 
@@ -261,6 +262,7 @@ TEST(BurnFailures, WriteFailingForGoodClosesTheDiscAndReportsTheSense) {
     uint32_t e = b.w.GetErrorNumber();
     EXPECT_EQ(e, 0x0C00u);
     EXPECT_EQ(b.w.GetErrorString(e), "Hardware Error 3072");
+    EXPECT_EQ(b.w.DescribeSense(b.w.GetFailureSense()), "WRITE(10) failed: sense 3/0C/00");
     EXPECT_EQ(Closing(*sim), "35 5B/1/1 5B/2/255 51 1E 1B 01 00 ");
     EXPECT_EQ(Writes(*sim).size(), 1u); // blocks 0-31 only
     EXPECT_FALSE(b.w.IsBusy());
@@ -400,6 +402,11 @@ TEST_P(ErasePerMedium, Commands) {
     }
     ops += "W" + std::to_string(writes);
     EXPECT_EQ(ops, ec.ops);
+    // A failed erase names the command that failed.
+    if (ec.failed) {
+        const std::string why = b.w.DescribeSense(b.w.GetFailureSense());
+        EXPECT_EQ(why.rfind("BLANK failed: sense ", 0), 0u) << why;
+    }
     EXPECT_EQ(b.w.GetComponentStatus(), 0);
 }
 
@@ -412,10 +419,51 @@ INSTANTIATE_TEST_SUITE_P(
                       EraseCase{SimMedium::CDRW, true, "A1/11 51 W0", false},
                       EraseCase{SimMedium::CDRW, false, "A1/10 51 W0", false},
                       EraseCase{SimMedium::DVDRWSequential, true, "A1/11 51 W0", false},
+                      EraseCase{SimMedium::DVDRWSequential, false, "A1/10 51 W0", false},
+                      EraseCase{SimMedium::DVDRWRestricted, true, "A1/11 51 W0", false},
+                      EraseCase{SimMedium::DVDRWRestricted, false, "A1/10 51 W0", false},
+                      EraseCase{SimMedium::DVDPlusR, false, "A1/10 W0", true},
                       EraseCase{SimMedium::CDR, true, "A1/11 W0", true}),
     [](const auto& info) {
         return std::string(MediumName(info.param.medium)) + (info.param.quick ? "Quick" : "Full");
     });
+
+// A quick erase of a burnt rewritable disc leaves nothing of the old volume: the next burn
+// starts again at block 0 and reads back whole.
+TEST(Erase, BurntDiscIsBlankAgainAndTakesANewBurn) {
+    for (SimMedium medium : {SimMedium::CDRW, SimMedium::DVDPlusRW, SimMedium::DVDRWSequential}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "old");
+        WriteFile(tmp / "new/only this.txt", Bytes(3000, 5));
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            ASSERT_EQ(b.BurnFolder(tmp / "old"), 0);
+        }
+        Burner b(sim);
+        std::promise<bool> erased;
+        b.w.SetOnEraseDone([&](void*, bool failed) { erased.set_value(failed); });
+        ASSERT_TRUE(b.w.EraseDisc(true));
+        ASSERT_FALSE(erased.get_future().get());
+        b.w.WaitForSession();
+        // A DVD+RW always reports its one formatted session; the old volume is gone all the same.
+        if (medium != SimMedium::DVDPlusRW) {
+            EXPECT_EQ(b.w.SessionsOnDisc(), 0);
+        }
+        EXPECT_EQ(dw::GetLastRecordedAddress(b.w.Device()), 0u);
+        ASSERT_EQ(b.BurnFolder(tmp / "new"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        EXPECT_EQ(Writes(*sim).front().first, 0u);
+        std::string out;
+        WriteFile(tmp / "disc.iso", sim->Image(0, b.w.GetImageSize()));
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(tmp / "disc.iso") +
+                            " -extract / " + Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "new")) << out;
+    }
+}
 
 TEST(ImportSession, BurntDiscGivesBackItsTreeAndASecondSessionKeepsIt) {
     TempDir tmp;
@@ -503,6 +551,77 @@ TEST(UDFBridge, SecondSessionAtANonZeroBase) {
                   0)
             << out;
         EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "second")) << out;
+    }
+}
+
+// A later session that keeps the files of the first (imported) and adds its own: the bridge of
+// the last session reaches both, read from that session by every UDF reader and compared with
+// the sources by content.
+TEST(UDFBridge, ImportedAndNewFilesOfALaterSessionReadBackByContent) {
+    for (SimMedium medium : {SimMedium::DVDPlusR, SimMedium::CDR, SimMedium::DVDPlusRW}) {
+        SCOPED_TRACE(MediumName(medium));
+        TempDir tmp;
+        MakeTree(tmp / "src");
+        auto sim = std::make_shared<SimDrive>(medium);
+        {
+            Burner b(sim);
+            ASSERT_EQ(b.BurnFolder(tmp / "src"), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        }
+        Burner b(sim);
+        ASSERT_EQ(b.w.ImportSession(0, "/"), 1);
+        WriteFile(tmp / "more/added.txt", Bytes(5000, 7));
+        WriteFile(tmp / "more/Pictures/lamp.jpg", Bytes(90000, 8));
+        ASSERT_TRUE(b.w.InsertDir("/", tmp / "more", "*", true, false));
+        const uint32_t firstEnd = sim->WrittenEnd();
+        b.w.Prepare();
+        sim->log.clear();
+        ASSERT_EQ(b.Finish(b.w.Burn()), 0) << b.w.GetErrorString(b.w.GetErrorNumber());
+        const uint32_t base = Writes(*sim).back().first + 32 - b.w.GetImageSize();
+        ASSERT_GE(base, firstEnd);
+
+        // What the last session holds: the first tree with the added files merged in.
+        std::filesystem::copy(tmp / "more", tmp / "src",
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+        const auto expected = Snapshot(tmp / "src");
+        std::string iso = tmp / "disc.iso";
+        WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
+        std::string out;
+        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
+                            " -load sbsector " + std::to_string(base) + " -extract / " +
+                            Quote(tmp / "x"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "x") == expected) << "Joliet tree differs";
+        ASSERT_EQ(Shell("/usr/bin/python3 " + Quote(kUdfSessionReader) + " " + Quote(iso) + " " +
+                            std::to_string(base) + " " + Quote(tmp / "u"),
+                        &out),
+                  0)
+            << out;
+        EXPECT_TRUE(Snapshot(tmp / "u") == expected) << "UDF tree of the session differs";
+        ASSERT_EQ(Shell("udfinfo --startblock=" + std::to_string(base) + " " + Quote(iso), &out), 0)
+            << out;
+        EXPECT_NE(out.find("numfiles=7\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("numdirs=2\n"), std::string::npos) << out;
+        // 7z has no notion of sessions and looks for the anchor at block 256 only: it is shown
+        // the last session's anchor there, as a system finds it at the session's block 256.
+        auto disc = sim->Image(0, sim->WrittenEnd());
+        // The partition descriptor: from the disc's first block to the closing anchor.
+        const uint8_t* pd = disc.data() + size_t(base + 34) * 2048;
+        ASSERT_EQ(pd[0], 5);
+        EXPECT_EQ(LE32(pd + 188), 0u);
+        EXPECT_EQ(LE32(pd + 192), base + b.w.GetImageSize() - 1);
+        uint8_t* anchor = disc.data() + 256 * 2048;
+        std::copy_n(disc.data() + size_t(base + 256) * 2048, 2048, anchor);
+        for (int i = 0; i < 4; ++i)
+            anchor[12 + i] = uint8_t(256 >> (8 * i));
+        anchor[4] = 0;
+        for (int i = 0; i < 16; ++i)
+            anchor[4] = uint8_t(anchor[4] + (i == 4 ? 0 : anchor[i]));
+        WriteFile(iso, disc);
+        ASSERT_EQ(Shell("7z x -tudf -y -o" + Quote(tmp / "7z") + " " + Quote(iso), &out), 0) << out;
+        EXPECT_TRUE(Snapshot(tmp / "7z") == expected) << "7z's UDF tree differs";
     }
 }
 

@@ -109,6 +109,11 @@ TEST(CommandBlocks, OpcodesFieldsAndByteOrder) {
     dw::FormatUnit(d, 1, list, 12);
     EXPECT_EQ(r.Last(), V({0x04, 0x11, 0, 0, 0, 0}));
     EXPECT_EQ(r.sim->log.back().dataOut, std::vector<uint8_t>(list, list + 12));
+
+    // Every command block sent here has a name for the messages.
+    for (const auto& c : r.sim->log)
+        EXPECT_EQ(dw::CommandName(d, c.opcode()).rfind("command 0x", 0), std::string::npos)
+            << int(c.opcode());
 }
 
 TEST(CommandBlocks, TimeStampStructure) {
@@ -279,6 +284,35 @@ TEST(DeviceLayer, RefusalsSenseAndSelection) {
 
     // A device that is not an optical drive is refused.
     EXPECT_EQ(dw::AddDevice(b.d, "/dev/null/x"), -1);
+}
+
+// A failed command is named in what the layer reports, with the sense the drive answered.
+TEST(DeviceLayer, FailedCommandsAreNamedWithTheirSense) {
+    Rig r(SimMedium::DVDPlusR);
+    r.sim->failWriteAt = 5;
+    std::vector<uint8_t> data(32 * 2048);
+    ASSERT_FALSE(dw::Write10(r.d, 0, 32, 32 * 2048, data.data()));
+    EXPECT_EQ(dw::GetLastSense(r.d).opcode, 0x2A);
+    EXPECT_EQ(dw::DescribeSense(r.d, dw::GetLastSense(r.d)), "WRITE(10) failed: sense 3/0C/00");
+
+    r.sim->noGetConfiguration = true;
+    EXPECT_FALSE(dw::GetConfiguration(r.d, 0, 8));
+    EXPECT_EQ(dw::DescribeSense(r.d, dw::GetLastSense(r.d)),
+              "GET CONFIGURATION failed: sense 5/20/00");
+
+    // An operation code without a name is shown by its number.
+    dw::TSRB_ExecSCSICmd req;
+    req.cdb[0] = 0xE7;
+    req.cdbLength = 12;
+    EXPECT_EQ(dw::ExecSCSICommand(r.d, req), dw::kSrbError);
+    EXPECT_EQ(dw::DescribeSense(r.d, dw::GetLastSense(r.d)), "command 0xE7 failed: sense 5/20/00");
+
+    Rig none(SimMedium::None);
+    EXPECT_FALSE(dw::TestUnitReady(none.d));
+    EXPECT_EQ(dw::DescribeSense(none.d, dw::GetLastSense(none.d)),
+              "TEST UNIT READY failed: sense 2/3A/00");
+    // Sense that no command answered stands alone.
+    EXPECT_EQ(dw::DescribeSense(none.d, dw::TSenseInfo{3, 0x0C, 0}), "sense 3/0C/00");
 }
 
 TEST(DiscFigures, SessionsFreeAndTotal) {

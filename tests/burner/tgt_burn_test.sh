@@ -101,6 +101,10 @@ diff -r "$SRC" "$WORK/udf" || fail "the UDF tree differs from the folder"
 grep -q "quivera-burn: " "$WORK/again.log" || fail "no reason given: $(cat "$WORK/again.log")"
 timeout 5 "$BURN" --device "$DEV1" --info >/dev/null 2>&1 || fail "the drive does not answer after the refused burn"
 
+# The drive refuses to blank a DVD+R: the message names the command and the drive's answer.
+"$BURN" --device "$DEV1" --erase 2>"$WORK/erase.log" && fail "erasing a DVD+R succeeded"
+grep -q "(BLANK failed: sense 5/" "$WORK/erase.log" || fail "the refused erase does not name the command: $(cat "$WORK/erase.log")"
+
 # An image burnt as it is: the backing file equals it byte for byte.
 "$MKISO" --quiet --volume-id IMAGE -o "$WORK/made.iso" "$SRC" || fail "quivera-mkiso"
 "$BURN" --device "$DEV2" --quiet --image "$WORK/made.iso" 2>"$WORK/image.log" ||

@@ -69,7 +69,10 @@ def read_fe(lb):
     for i in range(0, len(ads), 8):
         ext_len, pos = struct.unpack_from("<II", ads, i)
         ext_len &= 0x3FFFFFFF
-        content += data[(part_start + pos) * B:(part_start + pos) * B + ext_len]
+        first = (part_start + pos) * B
+        if first + ext_len > len(data):
+            sys.exit("file entry %d: extent at logical block %d lies beyond the image" % (lb, pos))
+        content += data[first:first + ext_len]
     return fe[16 + 11], bytes(content[:length])
 
 

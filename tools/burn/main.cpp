@@ -64,9 +64,7 @@ class Tool {
         if (withSense) {
             dw::TSenseInfo s = w.GetFailureSense();
             if (s.key == 0 && s.asc == 0) s = w.GetLastSense();
-            char buf[64];
-            std::snprintf(buf, sizeof buf, " (sense %X/%02X/%02X)", s.key, s.asc, s.ascq);
-            if (s.key || s.asc) line += buf;
+            if (s.key || s.asc) line += " (" + w.DescribeSense(s) + ")";
         }
         std::fprintf(stderr, "%s\n", line.c_str());
         return 1;
