@@ -33,6 +33,7 @@
 #include "tabs/incorrect_number_dialog.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QLockFile>
 
@@ -110,7 +111,13 @@ int RunProgram(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     if (NamesCommandLineJob(arguments)) {
-        // Jobs named on the command line run without a window.
+        // Jobs named on the command line run without a window. The report draws with fonts and a
+        // paint engine, which need a GUI application, though no screen.
+        if (CommandLineJobDraws(arguments)) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication gui(argc, argv);
+            return RunCommandLineJob(arguments).value_or(2);
+        }
         QCoreApplication core(argc, argv);
         return RunCommandLineJob(arguments).value_or(2);
     }
