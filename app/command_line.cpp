@@ -212,13 +212,11 @@ int reportPdf(const QString& programFolder, const QStringList& arguments) {
     }
     store::Query q(db);
     const QDate today = QDate::currentDate();
-    const report::ReportContent content = saved
-                                              ? report::ReadSavedInventory(q, *saved, today)
-                                              : report::ReadWorkingInventory(q, today);
+    const report::ReportContent content = saved ? report::ReadSavedInventory(q, *saved, today)
+                                                : report::ReadWorkingInventory(q, today);
     q.close();
     db.disconnect();
-    const int pages =
-        report::SaveReportPdf(out, report::DefaultReportPageSize(), content, options);
+    const int pages = report::SaveReportPdf(out, report::DefaultReportPageSize(), content, options);
     line(QStringLiteral("%1: %2 entries, %3 pages, written to %4")
              .arg(report::InventoryLabel(content))
              .arg(content.entryCount)
