@@ -101,7 +101,8 @@ bool runDecode(Job& job) {
     if (job.box.isValid()) {
         const int w = int(transposed ? cinfo.image_height : cinfo.image_width);
         const int h = int(transposed ? cinfo.image_width : cinfo.image_height);
-        job.fit = FitInto(w, h, job.box.width(), job.box.height());
+        // A picture smaller than the box keeps its own size: enlarging adds nothing.
+        job.fit = FitInto(w, h, job.box.width(), job.box.height()).boundedTo(QSize(w, h));
         cinfo.scale_num = ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
                                          transposed, job.fit.width(), job.fit.height());
     } else {

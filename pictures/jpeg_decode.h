@@ -44,8 +44,9 @@ QSize FitInto(int width, int height, int boxWidth, int boxHeight);
 Decoded DecodeJpeg(const QString& path);
 // The photograph reduced by the decoder and stretched to kThumbWidth x kThumbHeight, upright.
 Decoded DecodeJpegThumbnail(const QString& path);
-// The photograph upright and fitted into boxWidth x boxHeight, aspect kept. The decoder reduces
-// it as far as it can while the result still covers the fitted size; only that is smoothed down.
+// The photograph upright and fitted into boxWidth x boxHeight, aspect kept (a smaller one keeps
+// its size). The decoder reduces it as far as it can while the result still covers the fitted
+// size; only that is smoothed down.
 Decoded DecodeJpegToFit(const QString& path, int boxWidth, int boxHeight);
 // The same for a photograph already in memory.
 Decoded DecodeJpegData(const QByteArray& data, bool thumbnail);

@@ -1,6 +1,6 @@
 #include "report/report_layout.h"
 
-#include "pictures/jpeg_decode.h"
+#include "report/photo_queue.h"
 #include "store/stored_text.h"
 
 #include <QDir>
@@ -69,10 +69,10 @@ QString Printable(QString text) {
 // with one to draw them: both runs take the same decisions from the same metrics.
 class Layout {
   public:
-    Layout(QPagedPaintDevice& device, QPainter* painter, int pageCount,
+    Layout(QPagedPaintDevice& device, QPainter* painter, PhotoQueue* photos, int pageCount,
            const ReportContent& content, const ReportOptions& options)
-        : device_(device), painter_(painter), pageCount_(pageCount), content_(content),
-          options_(options), dpi_(device.logicalDpiY()), width_(device.width()) {
+        : device_(device), painter_(painter), photos_(photos), pageCount_(pageCount),
+          content_(content), options_(options), dpi_(device.logicalDpiY()), width_(device.width()) {
         bottom_ = device.height() - spacing(fonts_.footer) - mm(3);
         if (options_.photos) {
             photoWidth_ = mm(kPhotoBoxWidthMm);
@@ -232,23 +232,10 @@ class Layout {
         return h;
     }
 
-    QString photoPath(const QString& name) const {
-        if (name.isEmpty() || !QFileInfo(name).isRelative()) return name;
-        return QDir(options_.programFolder).filePath(name);
-    }
-
     void photo(const QString& name, double top) {
         if (!painter_) return;
         const QRectF box(0, top, photoWidth_, photoHeight_);
-        QImage image;
-        if (!name.isEmpty()) {
-            // Decoded for the box at the photograph resolution (or the device's, if lower).
-            const double scale = std::min<double>(kPhotoDpi, dpi_) / dpi_;
-            image =
-                pictures::DecodeJpegToFit(photoPath(name), int(std::lround(box.width() * scale)),
-                                          int(std::lround(box.height() * scale)))
-                    .image;
-        }
+        const QImage image = name.isEmpty() || !photos_ ? QImage() : photos_->take();
         painter_->setPen(QPen(Qt::gray, mm(0.25)));
         painter_->setBrush(Qt::NoBrush);
         painter_->drawRect(box);
@@ -312,6 +299,7 @@ class Layout {
 
     QPagedPaintDevice& device_;
     QPainter* painter_;
+    PhotoQueue* photos_;
     int pageCount_;
     const ReportContent& content_;
     const ReportOptions& options_;
@@ -353,13 +341,26 @@ int DrawReport(QPagedPaintDevice& device, const QPageSize& paper, const ReportCo
                              QMarginsF(kSideMarginMm, kTopMarginMm, kSideMarginMm, kBottomMarginMm),
                              QPageLayout::Millimeter);
     device.setPageLayout(layout);
-    const int pages = Layout(device, nullptr, 0, content, options).run();
+    const int pages = Layout(device, nullptr, nullptr, 0, content, options).run();
+    // The photographs in the order they are drawn, each decoded for its box at the photograph
+    // resolution (or the device's, where that is lower).
+    std::vector<QString> files;
+    if (options.photos)
+        for (const AreaSection& area : content.areas)
+            for (const entries::EntryRecord& e : area.entries)
+                if (!e.photo.isEmpty())
+                    files.push_back(QFileInfo(e.photo).isRelative()
+                                        ? QDir(options.programFolder).filePath(e.photo)
+                                        : e.photo);
+    const double dots = std::min<double>(kPhotoDpi, device.logicalDpiY()) / 25.4;
+    PhotoQueue photos(std::move(files), QSize(int(std::lround(kPhotoBoxWidthMm * dots)),
+                                              int(std::lround(kPhotoBoxHeightMm * dots))));
     QPainter painter;
     if (!painter.begin(&device)) Fail(QStringLiteral("The report could not be started."));
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::Antialiasing);
     try {
-        Layout(device, &painter, pages, content, options).run();
+        Layout(device, &painter, &photos, pages, content, options).run();
     } catch (...) {
         painter.end();
         throw;

@@ -4,6 +4,7 @@
 #include "entries/tab_table.h"
 #include "inventory/inventory_page.h"
 #include "pictures/jpeg_decode.h"
+#include "report/photo_queue.h"
 #include "report/report_content.h"
 #include "report/report_dialog.h"
 #include "report/report_layout.h"
@@ -211,8 +212,28 @@ TEST(ReportPhotographs, DecodedAtTheSmallestScaleThatCoversTheBox) {
     EXPECT_LT(qGreen(d.image.pixel(25, 10)), 100);
     EXPECT_GT(qGreen(d.image.pixel(25, 90)), 200);
 
+    // A photograph smaller than the box is not enlarged.
+    d = pictures::DecodeJpegToFit(photos::Make(dir.filePath("s.jpg"), 80, 60), 472, 354);
+    EXPECT_EQ(d.image.size(), QSize(80, 60));
+
     EXPECT_EQ(pictures::FitInto(400, 200, 60, 45), QSize(60, 30));
     EXPECT_EQ(pictures::FitInto(1, 1000, 60, 45), QSize(1, 45));
+}
+
+TEST(ReportPhotographs, QueueHandsThemOutInOrder) {
+    QTemporaryDir dir;
+    const QString wide = photos::Make(dir.filePath("w.jpg"), 400, 200);
+    const QString tall = photos::Make(dir.filePath("t.jpg"), 200, 400);
+    {
+        report::PhotoQueue queue({wide, dir.filePath("gone.jpg"), tall}, QSize(100, 100));
+        EXPECT_EQ(queue.take().size(), QSize(100, 50));
+        EXPECT_TRUE(queue.take().isNull());
+        EXPECT_EQ(queue.take().size(), QSize(50, 100));
+        EXPECT_TRUE(queue.take().isNull()); // all taken
+    }
+    // Left with pictures untaken (a report that failed halfway): it ends without waiting.
+    report::PhotoQueue unfinished(std::vector<QString>(20, wide), QSize(100, 100));
+    EXPECT_FALSE(unfinished.take().isNull());
 }
 
 TEST(ReportPdf, HoldsEveryEntryAndTheExactTotals) {
