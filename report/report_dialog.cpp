@@ -19,6 +19,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <stdexcept>
 
 namespace {
 
@@ -136,6 +137,10 @@ void TdlgInsuranceReport::btnOkClick() {
             printer.setPrinterName(comPrinter->currentText());
             printer.setDocName(QStringLiteral("Insurance Report"));
             report::DrawReport(printer, printer.pageLayout().pageSize(), content, options);
+            if (printer.printerState() == QPrinter::Error)
+                throw std::runtime_error(QStringLiteral("Printing failed on the printer \"%1\".")
+                                             .arg(printer.printerName())
+                                             .toStdString());
         }
     }
     accept();

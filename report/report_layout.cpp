@@ -146,10 +146,16 @@ class Layout {
         const double y = device_.height() - spacing(fonts_.footer);
         const double saved = y_;
         y_ = y;
-        text(0, InventoryLabel(content_) + QStringLiteral(", ") + DateText(content_.date),
-             fonts_.footer);
         const QString pages = QStringLiteral("Page %1 of %2").arg(page_).arg(pageCount_);
-        text(width_ - advance(fonts_.footer, pages), pages, fonts_.footer);
+        const double pagesWidth = advance(fonts_.footer, pages);
+        // A long inventory name gives way to the page number.
+        text(0,
+             QFontMetricsF(fonts_.footer, &device_)
+                 .elidedText(InventoryLabel(content_) + QStringLiteral(", ") +
+                                 DateText(content_.date),
+                             Qt::ElideMiddle, width_ - pagesWidth - mm(5)),
+             fonts_.footer);
+        text(width_ - pagesWidth, pages, fonts_.footer);
         y_ = saved;
     }
 
