@@ -4,7 +4,7 @@
 // own entry statements.
 //
 //   bench_report [entries [photographs [width height]]]
-//   (default 2000 entries over 20 photographs of 4000 x 3000)
+//   (default 2000 entries over 20 photographs of 2048 x 1536)
 #include "entries/entry_store.h"
 #include "entries/tab_table.h"
 #include "store/database.h"
@@ -55,8 +55,8 @@ QString Tool(const QString& program, const QStringList& args) {
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
     const int distinct = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, count) : 20;
-    const int width = argc > 4 ? std::max(16, std::atoi(argv[3])) : 4000;
-    const int height = argc > 4 ? std::max(16, std::atoi(argv[4])) : 3000;
+    const int width = argc > 4 ? std::max(16, std::atoi(argv[3])) : 2048;
+    const int height = argc > 4 ? std::max(16, std::atoi(argv[4])) : 1536;
     testing_support::EnsureApplication();
     testing_support::ProgramFolder folder;
 
