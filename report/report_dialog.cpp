@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <stdexcept>
@@ -124,11 +125,22 @@ void TdlgInsuranceReport::btnOkClick() {
     report::ReportOptions options;
     options.photos = chkPhotos->isChecked();
     options.programFolder = s.programFolder;
-    {
+    try {
         Busy busy;
         const report::ReportContent content =
             saved.isEmpty() ? report::ReadWorkingInventory(s.ADOQuery2, QDate::currentDate())
                             : report::ReadSavedInventory(s.ADOQuery2, saved, QDate::currentDate());
+        // A large inventory takes a while: the progress shows, and the report can be stopped.
+        QProgressDialog progress(QStringLiteral("Making the insurance report ..."),
+                                 QStringLiteral("&Cancel"), 0, content.entryCount, this);
+        progress.setObjectName(QStringLiteral("dlgReportProgress"));
+        progress.setWindowTitle(QStringLiteral("Insurance Report"));
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setMinimumDuration(1000);
+        options.progress = [&progress](int done, int) {
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        };
         if (!pdf.isEmpty()) {
             report::SaveReportPdf(pdf, report::DefaultReportPageSize(), content, options);
             lastPdf_ = pdf;
@@ -142,6 +154,8 @@ void TdlgInsuranceReport::btnOkClick() {
                                              .arg(printer.printerName())
                                              .toStdString());
         }
+    } catch (const report::Cancelled&) {
+        return; // stopped by the user: nothing was written, the dialog stays
     }
     accept();
     if (!pdf.isEmpty())

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
 #include <QTextLayout>
@@ -260,6 +261,9 @@ class Layout {
     }
 
     void entry(const entries::EntryRecord& e, bool last) {
+        if (painter_ && options_.progress && !options_.progress(drawn_, content_.entryCount))
+            throw Cancelled();
+        ++drawn_;
         const std::vector<Line> lines = entryLines(e);
         const double block = std::max(photoHeight_, linesHeight(lines));
         if (y_ > 0 && y_ + block > bottom_) newPage();
@@ -316,6 +320,7 @@ class Layout {
     double photoWidth_ = 0, photoHeight_ = 0, textX_ = 0;
     double y_ = 0;
     int page_ = 1;
+    int drawn_ = 0; // entries drawn so far
     QString currentArea_;
 };
 
@@ -368,6 +373,8 @@ int DrawReport(QPagedPaintDevice& device, const QPageSize& paper, const ReportCo
     try {
         Layout(device, &painter, &photos, pages, content, options).run();
     } catch (...) {
+        // Half a report is not sent to a printer.
+        if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
         painter.end();
         throw;
     }
@@ -388,6 +395,9 @@ int SaveReportPdf(const QString& fileName, const QPageSize& paper, const ReportC
         writer.setCreator(QStringLiteral("Quivera!"));
         writer.setTitle(QStringLiteral("Insurance Report - ") + InventoryLabel(content));
         pages = DrawReport(writer, paper, content, options);
+    } catch (const Cancelled&) {
+        file.cancelWriting();
+        throw;
     } catch (const std::exception& e) {
         file.cancelWriting();
         Fail(QStringLiteral("The report could not be written to \"%1\": %2")

@@ -4,6 +4,8 @@
 
 #include <QPageSize>
 #include <QString>
+#include <functional>
+#include <stdexcept>
 
 class QPagedPaintDevice;
 
@@ -12,6 +14,14 @@ namespace report {
 struct ReportOptions {
     bool photos = true;
     QString programFolder; // a photograph's relative name is found here
+    // Told before each entry is drawn, with the number drawn so far and the number in all;
+    // returning false stops the report (DrawReport then throws Cancelled).
+    std::function<bool(int done, int total)> progress;
+};
+
+// The report was stopped through its progress function; nothing of it is kept.
+struct Cancelled : std::runtime_error {
+    Cancelled() : std::runtime_error("The report was cancelled.") {}
 };
 
 // The box each photograph is fitted into, in millimetres.

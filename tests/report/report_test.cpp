@@ -389,6 +389,33 @@ TEST(ReportPdf, PaperFollowsThePrinter) {
         EXPECT_TRUE(QString(e.what()).contains(dir.filePath("no/such/r.pdf"))) << e.what();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
+
+    // Stopped through its progress: the earlier file stays as it was, nothing else is left.
+    const QByteArray before = [&] {
+        QFile f(dir.filePath("r.pdf"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const report::ReportContent three =
+        report::GroupByArea({{1, "Kitchen", 1, "Cookware", "Pan", 1, {10000}, {10000}, {}, {}},
+                             {2, "Kitchen", 1, "Cookware", "Pot", 1, {10000}, {10000}, {}, {}},
+                             {3, "Tools", 17, "Saws", "Saw", 1, {10000}, {10000}, {}, {}}},
+                            {}, QDate::currentDate());
+    std::vector<int> told;
+    report::ReportOptions stopping;
+    stopping.progress = [&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        told.push_back(done);
+        return done < 2;
+    };
+    EXPECT_THROW(
+        report::SaveReportPdf(dir.filePath("r.pdf"), QPageSize(QPageSize::A4), three, stopping),
+        report::Cancelled);
+    EXPECT_EQ(told, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.pdf"});
+    QFile after(dir.filePath("r.pdf"));
+    after.open(QIODevice::ReadOnly);
+    EXPECT_EQ(after.readAll(), before);
 }
 
 namespace {
