@@ -5,6 +5,7 @@
 #include "backup/core/disc_backup.h"
 #include "burner/dwdiscwriter.h"
 #include "store/database.h"
+#include "report/report_layout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -200,12 +201,52 @@ int restore(const QString& programFolder, QString source) {
     return 0;
 }
 
+// --report-pdf OUT.pdf [--inventory NAME] [--no-photos]
+int reportPdf(const QString& programFolder, const QStringList& arguments) {
+    const auto usageLine = [] {
+        line(QStringLiteral("usage: quivera --report-pdf OUT.pdf [--inventory NAME] "
+                            "[--no-photos]"));
+        return 2;
+    };
+    if (arguments.size() < 3 || arguments[2].startsWith(QLatin1String("--"))) return usageLine();
+    const QString out = arguments[2];
+    std::optional<QString> saved;
+    report::ReportOptions options;
+    options.programFolder = programFolder;
+    for (qsizetype i = 3; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--inventory") && i + 1 < arguments.size() && !saved)
+            saved = arguments[++i];
+        else if (arguments[i] == QLatin1String("--no-photos") && options.photos)
+            options.photos = false;
+        else
+            return usageLine();
+    }
+    store::Connection db(store::ConnectionString(store::DatabaseKind::User, programFolder));
+    if (!QFileInfo(db.fileName()).isFile()) {
+        line(QStringLiteral("There is no inventory file %1").arg(db.fileName()));
+        return 1;
+    }
+    store::Query q(db);
+    const QDate today = QDate::currentDate();
+    const report::ReportContent content = saved ? report::ReadSavedInventory(q, *saved, today)
+                                                : report::ReadWorkingInventory(q, today);
+    q.close();
+    db.disconnect();
+    const int pages = report::SaveReportPdf(out, report::DefaultReportPageSize(), content, options);
+    line(QStringLiteral("%1: %2 entries, %3 pages, written to %4")
+             .arg(report::InventoryLabel(content))
+             .arg(content.entryCount)
+             .arg(pages)
+             .arg(out));
+    return 0;
+}
+
 } // namespace
 
 namespace {
 qsizetype jobAt(const QStringList& arguments) {
     const QStringList jobs{QStringLiteral("--backup"), QStringLiteral("--backup-disc"),
-                           QStringLiteral("--restore")};
+                           QStringLiteral("--restore"), QStringLiteral("--report-pdf")};
     for (qsizetype i = 1; i < arguments.size(); ++i)
         if (jobs.contains(arguments[i])) return i;
     return -1;
@@ -250,9 +291,21 @@ bool NamesCommandLineJob(const QStringList& arguments) {
     return jobAt(arguments) > 0;
 }
 
+bool CommandLineJobDraws(const QStringList& arguments) {
+    return arguments.size() > 1 && arguments[1] == QLatin1String("--report-pdf");
+}
+
 std::optional<int> RunCommandLineJob(const QStringList& arguments) {
     const qsizetype at = jobAt(arguments);
     if (at < 0) return std::nullopt;
+    if (CommandLineJobDraws(arguments)) {
+        try {
+            return reportPdf(ProgramFolderFrom(QDir::currentPath()), arguments);
+        } catch (const std::exception& e) {
+            line(QString::fromUtf8(e.what()));
+            return 1;
+        }
+    }
     if (arguments.size() != 3 || at != 1) return usage();
     const QString job = arguments[1];
     const QString value = arguments[2];

@@ -8,6 +8,8 @@
 //   --backup FOLDER        the user database and every picture into FOLDER/QIVBackup
 //   --backup-disc DEVICE   the same onto a disc in DEVICE
 //   --restore FOLDER       a backup folder (FOLDER or FOLDER/QIVBackup) over the program folder
+//   --report-pdf OUT.pdf [--inventory NAME] [--no-photos]
+//                          the insurance report of the working inventory or a saved one
 // Progress goes to standard error; the exit status is 0 only for a whole, verified job.
 namespace app {
 
@@ -18,6 +20,8 @@ QString HelpText();
 QString VersionText();
 
 bool NamesCommandLineJob(const QStringList& arguments);
+// Whether the job draws (the report): it needs fonts and a paint engine, though no screen.
+bool CommandLineJobDraws(const QStringList& arguments);
 // The exit status of a job named on the command line; nothing when the arguments name none.
 std::optional<int> RunCommandLineJob(const QStringList& arguments);
 

@@ -20,6 +20,7 @@
 #include "entries/number_parsing.h"
 #include "tabs/tab_set.h"
 #include "pictures/pictures_page.h"
+#include "report/report_dialog.h"
 #include "store/database.h"
 #include "store/user_file.h"
 #include "tabs/sub_inventory_tab.h"
@@ -228,6 +229,9 @@ void TfrmMain::buildMenu() {
         action(File1, "RestoreFromBackup1", QStringLiteral("&Restore From Backup ..."));
     separator(File1, "N2");
     PrintInventory1 = action(File1, "PrintInventory1", QStringLiteral("&Print Inventory ..."));
+    // The insurance report, with its dialog.
+    report::ConnectReportMenu(
+        this, action(File1, "InsuranceReport1", QStringLiteral("Insurance &Report ...")));
     N4 = separator(File1, "N4");
     N4->setEnabled(false);
     for (int i = 0; i < 4; ++i) {

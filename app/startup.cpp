@@ -34,6 +34,7 @@
 #include "tabs/incorrect_number_dialog.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QLockFile>
 #include <cstdio>
@@ -145,8 +146,16 @@ int RunProgram(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     if (const std::optional<int> rc = RunInformationOption(arguments)) return *rc;
     if (NamesCommandLineJob(arguments)) {
-        // Jobs named on the command line run without a window, in the same program folder.
-        QCoreApplication core(argc, argv);
+        // Jobs named on the command line run without a window, in the same program folder. The
+        // report draws with fonts and a paint engine, which need a GUI application, though no
+        // screen.
+        std::unique_ptr<QCoreApplication> core;
+        if (CommandLineJobDraws(arguments)) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            core = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            core = std::make_unique<QCoreApplication>(argc, argv);
+        }
         if (const std::optional<int> rc = EnterProgramFolder(false)) return *rc;
         return RunCommandLineJob(arguments).value_or(2);
     }

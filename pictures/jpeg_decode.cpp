@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -56,7 +57,9 @@ struct Job {
     const unsigned char* data;
     unsigned long size;
     bool thumbnail;
+    QSize box; // fit into this box when valid
     QImage image;
+    QSize fit; // the fitted size (upright), when a box was given
     int orientation = 1;
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -94,10 +97,20 @@ bool runDecode(Job& job) {
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_ARGB;
 #endif
     cinfo.scale_denom = 8;
-    cinfo.scale_num = job.thumbnail
-                          ? ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
-                                           transposes(job.orientation), kThumbWidth, kThumbHeight)
-                          : 8;
+    const bool transposed = transposes(job.orientation);
+    if (job.box.isValid()) {
+        const int w = int(transposed ? cinfo.image_height : cinfo.image_width);
+        const int h = int(transposed ? cinfo.image_width : cinfo.image_height);
+        // A picture smaller than the box keeps its own size: enlarging adds nothing.
+        job.fit = FitInto(w, h, job.box.width(), job.box.height()).boundedTo(QSize(w, h));
+        cinfo.scale_num = ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
+                                         transposed, job.fit.width(), job.fit.height());
+    } else {
+        cinfo.scale_num = job.thumbnail
+                              ? ThumbnailScale(int(cinfo.image_width), int(cinfo.image_height),
+                                               transposed, kThumbWidth, kThumbHeight)
+                              : 8;
+    }
     jpeg_calc_output_dimensions(&cinfo);
     // A header can claim up to 65500 x 65500; such a picture would take gigabytes before a
     // single line is read, so it is refused instead.
@@ -210,7 +223,17 @@ int ThumbnailScale(int width, int height, bool transposed, int minWidth, int min
     return 8;
 }
 
-Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
+QSize FitInto(int width, int height, int boxWidth, int boxHeight) {
+    if (width < 1 || height < 1 || boxWidth < 1 || boxHeight < 1) return {1, 1};
+    // Whichever side meets its edge of the box first decides; the other follows in proportion.
+    if (qint64(width) * boxHeight >= qint64(height) * boxWidth)
+        return {boxWidth, std::max(1, int(std::lround(double(height) * boxWidth / width)))};
+    return {std::max(1, int(std::lround(double(width) * boxHeight / height))), boxHeight};
+}
+
+namespace {
+
+Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box) {
     Decoded out;
     if (data.isEmpty()) {
         out.error = QStringLiteral("The file is empty.");
@@ -219,6 +242,8 @@ Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
     Job job{reinterpret_cast<const unsigned char*>(data.constData()),
             static_cast<unsigned long>(data.size()),
             thumbnail,
+            box,
+            {},
             {},
             1,
             {}};
@@ -226,21 +251,36 @@ Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
         out.error = QString::fromLocal8Bit(job.message);
         return out;
     }
+    out.decodedSize = job.image.size();
     QImage upright = Upright(job.image, job.orientation);
     job.image = QImage();
-    out.image = thumbnail ? upright.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation)
-                          : std::move(upright);
+    if (box.isValid())
+        out.image = upright.size() == job.fit
+                        ? std::move(upright)
+                        : upright.scaled(job.fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    else if (thumbnail)
+        out.image = upright.scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio,
+                                   Qt::SmoothTransformation);
+    else
+        out.image = std::move(upright);
     return out;
 }
 
-namespace {
-Decoded decodeFile(const QString& path, bool thumbnail) {
+Decoded decodeFile(const QString& path, bool thumbnail, QSize box = {}) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {QImage(), file.errorString()};
-    return DecodeJpegData(file.readAll(), thumbnail);
+    if (!file.open(QIODevice::ReadOnly)) return {QImage(), file.errorString(), {}};
+    return decodeData(file.readAll(), thumbnail, box);
 }
+
 } // namespace
+
+Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
+    return decodeData(data, thumbnail, {});
+}
+
+Decoded DecodeJpegDataToFit(const QByteArray& data, int boxWidth, int boxHeight) {
+    return decodeData(data, false, QSize(std::max(1, boxWidth), std::max(1, boxHeight)));
+}
 
 Decoded DecodeJpeg(const QString& path) {
     return decodeFile(path, false);
@@ -248,6 +288,10 @@ Decoded DecodeJpeg(const QString& path) {
 
 Decoded DecodeJpegThumbnail(const QString& path) {
     return decodeFile(path, true);
+}
+
+Decoded DecodeJpegToFit(const QString& path, int boxWidth, int boxHeight) {
+    return decodeFile(path, false, QSize(std::max(1, boxWidth), std::max(1, boxHeight)));
 }
 
 } // namespace pictures

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <cstddef>
 
@@ -32,13 +33,23 @@ double MinimumJpegBytes(unsigned width, unsigned height);
 struct Decoded {
     QImage image; // null on failure
     QString error;
+    QSize decodedSize; // what the decoder produced, before any smoothing to the final size
 };
+
+// A picture of width x height fitted into a box of boxWidth x boxHeight with its aspect kept: as
+// large as the box allows, never below 1 x 1.
+QSize FitInto(int width, int height, int boxWidth, int boxHeight);
 
 // The whole photograph at full size, upright.
 Decoded DecodeJpeg(const QString& path);
 // The photograph reduced by the decoder and stretched to kThumbWidth x kThumbHeight, upright.
 Decoded DecodeJpegThumbnail(const QString& path);
+// The photograph upright and fitted into boxWidth x boxHeight, aspect kept (a smaller one keeps
+// its size). The decoder reduces it as far as it can while the result still covers the fitted
+// size; only that is smoothed down.
+Decoded DecodeJpegToFit(const QString& path, int boxWidth, int boxHeight);
 // The same for a photograph already in memory.
 Decoded DecodeJpegData(const QByteArray& data, bool thumbnail);
+Decoded DecodeJpegDataToFit(const QByteArray& data, int boxWidth, int boxHeight);
 
 } // namespace pictures

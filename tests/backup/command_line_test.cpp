@@ -11,23 +11,10 @@ using namespace backup_test;
 
 namespace {
 
-struct Job {
-    int status = -1;
-    QString errors;
-};
-
+using Job = testing_support::ChildRun;
 Job RunJob(const QString& programFolder, const QStringList& arguments) {
-    QProcess p;
-    p.setProgram(QStringLiteral(QUIVERA_EXECUTABLE));
-    p.setArguments(arguments);
-    p.setWorkingDirectory(programFolder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUIVERA_HOME"), programFolder);
-    p.setProcessEnvironment(env);
-    p.start();
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardError())};
+    return testing_support::RunProgramJob(QStringLiteral(QUIVERA_EXECUTABLE), programFolder,
+                                          arguments);
 }
 
 qint64 Count(const QString& folder, const QString& where) {

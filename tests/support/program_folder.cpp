@@ -4,6 +4,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <stdexcept>
 
 namespace testing_support {
@@ -49,5 +51,23 @@ void EnsureApplication() {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     new QApplication(argc, argv);
+}
+} // namespace testing_support
+
+namespace testing_support {
+ChildRun RunProgramJob(const QString& executable, const QString& programFolder,
+                       const QStringList& arguments) {
+    QProcess p;
+    p.setProgram(executable);
+    p.setArguments(arguments);
+    p.setWorkingDirectory(programFolder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUIVERA_HOME"), programFolder);
+    p.setProcessEnvironment(env);
+    p.start();
+    const bool ended = p.waitForFinished(60000);
+    if (!ended) p.kill();
+    return {ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 } // namespace testing_support

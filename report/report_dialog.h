@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// Asks which inventory to report on, whether with photographs, and whether to print the report
+// or save it as a PDF file; then makes it. Created once with the main window and reused.
+class TdlgInsuranceReport : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TdlgInsuranceReport(QWidget* parent = nullptr);
+
+    // Shows the dialog; the report is made when the user confirms.
+    void Execute();
+    void FormShow();
+    void btnOkClick();
+    void btnCancelClick();
+
+    QLabel* lblInventory;
+    QComboBox* comInventory; // the working inventory first, then the saved ones
+    QCheckBox* chkPhotos;
+    QRadioButton* radPrint;
+    QComboBox* comPrinter;
+    QRadioButton* radPdf;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+
+  private:
+    QString lastPdf_;
+};
+
+namespace report {
+// Connects the File menu's item to the dialog, which is made here as a child of `owner`.
+void ConnectReportMenu(QWidget* owner, QAction* item);
+} // namespace report
