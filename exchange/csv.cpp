@@ -46,7 +46,8 @@ std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter) {
                     field += text[i++];
                 }
                 if (i < n && text[i] != delimiter && !isBreak(i))
-                    throw CsvError(line, QStringLiteral("a quoted field is followed by other text"));
+                    throw CsvError(line,
+                                   QStringLiteral("a quoted field is followed by other text"));
             } else {
                 const qsizetype from = i;
                 while (i < n && text[i] != delimiter && !isBreak(i))

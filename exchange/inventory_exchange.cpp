@@ -5,22 +5,27 @@
 namespace exchange {
 
 const QStringList& QuiveraColumns() {
-    static const QStringList columns{
-        QStringLiteral("ID"),          QStringLiteral("Area"),
-        QStringLiteral("Category"),    QStringLiteral("Item"),
-        QStringLiteral("Count"),       QStringLiteral("Cost Each"),
-        QStringLiteral("Total Value"), QStringLiteral("Brand"),
-        QStringLiteral("Serial Number"), QStringLiteral("Purchase Date"),
-        QStringLiteral("Notes"),       QStringLiteral("Photograph")};
+    static const QStringList columns{QStringLiteral("ID"),
+                                     QStringLiteral("Area"),
+                                     QStringLiteral("Category"),
+                                     QStringLiteral("Item"),
+                                     QStringLiteral("Count"),
+                                     QStringLiteral("Cost Each"),
+                                     QStringLiteral("Total Value"),
+                                     QStringLiteral("Brand"),
+                                     QStringLiteral("Serial Number"),
+                                     QStringLiteral("Purchase Date"),
+                                     QStringLiteral("Notes"),
+                                     QStringLiteral("Photograph")};
     return columns;
 }
 
 const QStringList& HomeBoxColumns() {
     static const QStringList columns{
-        QStringLiteral("HB.location"),     QStringLiteral("HB.labels"),
-        QStringLiteral("HB.name"),         QStringLiteral("HB.quantity"),
-        QStringLiteral("HB.description"),  QStringLiteral("HB.manufacturer"),
-        QStringLiteral("HB.model_number"), QStringLiteral("HB.serial_number"),
+        QStringLiteral("HB.location"),       QStringLiteral("HB.labels"),
+        QStringLiteral("HB.name"),           QStringLiteral("HB.quantity"),
+        QStringLiteral("HB.description"),    QStringLiteral("HB.manufacturer"),
+        QStringLiteral("HB.model_number"),   QStringLiteral("HB.serial_number"),
         QStringLiteral("HB.purchase_price"), QStringLiteral("HB.purchase_time"),
         QStringLiteral("HB.notes")};
     return columns;

@@ -134,8 +134,7 @@ ExportReport ExportEntries(const std::vector<entries::EntryRecord>& rows, const 
                 if (fresh) photographs.emplace_back(name, r.photo);
                 inArchive = kPhotographFolder + name;
             } else {
-                report.missingPhotographs
-                    << QStringLiteral("Entry %1: %2").arg(r.id).arg(r.photo);
+                report.missingPhotographs << QStringLiteral("Entry %1: %2").arg(r.id).arg(r.photo);
             }
             text += CsvLine(QuiveraRow(r, inArchive), kComma);
         }

@@ -118,8 +118,7 @@ Columns ReadHeader(const QStringList& header) {
     for (const QString& name : header)
         if (name.trimmed().startsWith(QStringLiteral("HB."), Qt::CaseInsensitive))
             c.layout = Layout::HomeBox;
-    const QStringList& known =
-        c.layout == Layout::HomeBox ? HomeBoxColumns() : QuiveraColumns();
+    const QStringList& known = c.layout == Layout::HomeBox ? HomeBoxColumns() : QuiveraColumns();
     QSet<QString> seen;
     for (int i = 0; i < header.size(); ++i) {
         const QString name = header[i].trimmed();
@@ -194,9 +193,10 @@ class RowReader {
         if (lines) return;
         for (QChar c : value)
             if (c.unicode() < 32 && c != kTab) {
-                problems_ << (c == QLatin1Char('\n') || c == QLatin1Char('\r')
-                                  ? QStringLiteral("the %1 holds a line break").arg(caption)
-                                  : QStringLiteral("the %1 holds a control character").arg(caption));
+                problems_
+                    << (c == QLatin1Char('\n') || c == QLatin1Char('\r')
+                            ? QStringLiteral("the %1 holds a line break").arg(caption)
+                            : QStringLiteral("the %1 holds a control character").arg(caption));
                 return;
             }
     }
@@ -233,7 +233,9 @@ class RowReader {
         return false;
     }
 
-    static QString shortened(const QString& t) { return t.size() > 20 ? t.left(17) + QStringLiteral("...") : t; }
+    static QString shortened(const QString& t) {
+        return t.size() > 20 ? t.left(17) + QStringLiteral("...") : t;
+    }
 
   private:
     const CsvRecord& record_;
@@ -287,7 +289,8 @@ Candidate HomeBoxCandidate(RowReader& row, const Columns& c) {
         e.lines << value.mid(1);
     }
     // What the area and category cannot hold stays with the notes.
-    if (!labels.isEmpty()) e.lines << QStringLiteral("Labels: ") + labels.join(QStringLiteral("; "));
+    if (!labels.isEmpty())
+        e.lines << QStringLiteral("Labels: ") + labels.join(QStringLiteral("; "));
     if (!location.isEmpty() && AreaPage(location) < 0)
         e.lines << QStringLiteral("Location: ") + location;
     row.check(e.lines.join(QLatin1Char('\n')), QStringLiteral("notes"), kMaxNotesLength, true);
@@ -364,8 +367,7 @@ class PhotographCopier {
             // Names that differ in letter case only would clash on a backup.
             if (taken_.contains(candidate.toLower())) continue;
             QSaveFile out(path);
-            if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() ||
-                !out.commit())
+            if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
                 throw ExchangeError(
                     QStringLiteral("%1 could not be written (%2).").arg(path, out.errorString()));
             made_ << path;
@@ -405,10 +407,10 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
     const Columns columns = ReadHeader(records.front().fields);
     const char* itemColumn = columns.layout == Layout::HomeBox ? "hb.name" : "item";
     if (columns[itemColumn] < 0)
-        throw ExchangeError(
-            QStringLiteral("%1 is not an inventory file: it has no %2 column.")
-                .arg(path, columns.layout == Layout::HomeBox ? QStringLiteral("HB.name")
-                                                             : QStringLiteral("Item")));
+        throw ExchangeError(QStringLiteral("%1 is not an inventory file: it has no %2 column.")
+                                .arg(path, columns.layout == Layout::HomeBox
+                                               ? QStringLiteral("HB.name")
+                                               : QStringLiteral("Item")));
     const int width = int(records.front().fields.size());
 
     std::vector<Candidate> rows;
@@ -422,9 +424,8 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
         if (blank) continue;
         QStringList rowProblems;
         RowReader row(record, rowProblems);
-        Candidate e = columns.layout == Layout::HomeBox
-                          ? HomeBoxCandidate(row, columns)
-                          : QuiveraCandidate(row, columns);
+        Candidate e = columns.layout == Layout::HomeBox ? HomeBoxCandidate(row, columns)
+                                                        : QuiveraCandidate(row, columns);
         e.line = record.line;
         e.record = int(r);
         if (e.item.trimmed().isEmpty())
@@ -456,7 +457,8 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
     added.reserve(rows.size());
     std::vector<RowProblem> tooLong;
     for (const Candidate& e : rows) {
-        const entries::TabInfo& tab = table[e.page >= 0 ? e.page : entries::PageOfKey(QStringLiteral("Misc"))];
+        const entries::TabInfo& tab =
+            table[e.page >= 0 ? e.page : entries::PageOfKey(QStringLiteral("Misc"))];
         const QString key = tab.keyText();
         const QString categoryKey = key + QChar(0) + e.category;
         auto found = categories.constFind(categoryKey);
@@ -469,8 +471,8 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
             const QString itemKey = categoryKey + QChar(0) + e.item;
             auto item = items.constFind(itemKey);
             if (item == items.constEnd())
-                item = items.insert(itemKey, entries::FindItem(target.catalogue, key, e.item,
-                                                               category.number));
+                item = items.insert(
+                    itemKey, entries::FindItem(target.catalogue, key, e.item, category.number));
             if (*item > 0) itemNumber = *item;
         }
         std::optional<entries::BrandLine> brand;

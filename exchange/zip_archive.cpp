@@ -21,9 +21,9 @@ ZipReader::ZipReader(const QString& path) : path_(path) {
     int code = 0;
     zip_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!zip_)
-        throw ZipError(
-            QStringLiteral("%1 cannot be read as a ZIP archive (%2).").arg(path, OpenErrorText(code))
-                .toStdString());
+        throw ZipError(QStringLiteral("%1 cannot be read as a ZIP archive (%2).")
+                           .arg(path, OpenErrorText(code))
+                           .toStdString());
     const zip_int64_t count = zip_get_num_entries(zip_, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(zip_, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);

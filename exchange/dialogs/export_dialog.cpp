@@ -26,7 +26,8 @@ const QString kWorking = QStringLiteral("Working inventory");
 // A long list in a message box stays readable: its first lines, then how many more.
 QString Listed(const QStringList& lines, int shown) {
     QString text = lines.mid(0, shown).join(QLatin1Char('\n'));
-    if (lines.size() > shown) text += QStringLiteral("\n... and %1 more.").arg(lines.size() - shown);
+    if (lines.size() > shown)
+        text += QStringLiteral("\n... and %1 more.").arg(lines.size() - shown);
     return text;
 }
 
@@ -84,7 +85,8 @@ void TdlgExport::btnExportClick() {
     ExportReport report;
     {
         WaitCursor wait;
-        const QString table = working ? QStringLiteral("Inventory") : inventories::ToTableName(name);
+        const QString table =
+            working ? QStringLiteral("Inventory") : inventories::ToTableName(name);
         report = ExportEntries(entries::ReadEntryTable(s.ADOQuery2, table), file,
                                format == HomeBoxFile ? Layout::HomeBox : Layout::Quivera);
     }
@@ -113,8 +115,11 @@ void ImportInventory1Click(QWidget* parent) {
     // The reload after the import reads the sort and cost level from the header row: it gets the
     // ones in use now.
     inventories::WriteInventoryHeader(s.ADOQuery2, inventories::CurrentHeaderWrite());
-    const ImportTarget target{s.ADOConnection2, s.Entries, s.ADOQuery1,
-                              s.programFolder + QStringLiteral("Pictures/"), {}};
+    const ImportTarget target{s.ADOConnection2,
+                              s.Entries,
+                              s.ADOQuery1,
+                              s.programFolder + QStringLiteral("Pictures/"),
+                              {}};
     ImportReport report;
     try {
         WaitCursor wait;

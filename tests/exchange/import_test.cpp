@@ -28,8 +28,8 @@ QByteArray HomeBoxRows(char sep) {
          "Cast iron", "true", "X-1", "DO-5", "Le Pot", "Heavy", "89.95", "2019-05-01", "Red", ""},
         {"r2", "Garage / Shelf", "", "000-002", "Drill", "2", "", "false", "", "", "", "", "45",
          "2020-01-02T00:00:00Z", "", "10 m2"},
-        {"r3", "electronics", "Televisions", "", "TV", "1", "", "", "", "", "", "", "1499", "",
-         "", ""},
+        {"r3", "electronics", "Televisions", "", "TV", "1", "", "", "", "", "", "", "1499", "", "",
+         ""},
     };
     for (const auto& item : items)
         rows += item.join(sep) + "\n";
@@ -44,7 +44,7 @@ void ExpectHomeBoxEntries(Inventory& inv) {
     EXPECT_EQ(rows[0].categoryNumber, 4);
     EXPECT_EQ(rows[0].item, QStringLiteral("Dutch oven"));
     EXPECT_GT(rows[0].itemNumber, 0); // the catalogue has it in that category
-    EXPECT_EQ(rows[0].count, 1); // an empty quantity is one
+    EXPECT_EQ(rows[0].count, 1);      // an empty quantity is one
     EXPECT_EQ(rows[0].cost, store::Currency::fromDouble(89.95));
     const entries::NotesParts first = entries::SplitNotes(rows[0].notes);
     ASSERT_TRUE(first.brandLine);
@@ -114,16 +114,15 @@ TEST(Import, HomeBoxCsvAndTsvMapOntoEntriesAndExportBack) {
     Write(csv, HomeBoxRows(','));
     const exchange::ImportReport r = inv.import(csv);
     EXPECT_EQ(r.layout, exchange::Layout::HomeBox);
-    EXPECT_EQ(r.ignoredColumns, (QStringList{QStringLiteral("HB.import_ref"),
-                                             QStringLiteral("HB.asset_id"),
-                                             QStringLiteral("HB.insured")}));
+    EXPECT_EQ(r.ignoredColumns,
+              (QStringList{QStringLiteral("HB.import_ref"), QStringLiteral("HB.asset_id"),
+                           QStringLiteral("HB.insured")}));
     ExpectHomeBoxEntries(inv);
 
     // The HomeBox layout written back: the same names, quantities and prices.
     const QString out = inv.elsewhere.filePath(QStringLiteral("back.csv"));
     exchange::ExportEntries(inv.rows(), out, exchange::Layout::HomeBox);
-    const auto records =
-        exchange::ParseCsv(QString::fromUtf8(Bytes(out)), QLatin1Char(','));
+    const auto records = exchange::ParseCsv(QString::fromUtf8(Bytes(out)), QLatin1Char(','));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0].fields, exchange::HomeBoxColumns());
     const auto column = [&](int row, const char* name) {
@@ -170,7 +169,8 @@ TEST(Import, BadRowsAreAllNamedAndNothingIsImported) {
     } catch (const exchange::ImportRefused& r) {
         EXPECT_EQ(RefusedLines(r), (QList<int>{4, 6, 7}));
         const QString text = Message(r);
-        EXPECT_TRUE(text.contains(QStringLiteral("Line 4: the Count \"1.5\" is not a whole number")))
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("Line 4: the Count \"1.5\" is not a whole number")))
             << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("Line 6: the Cost Each \"12a\" is not a number")));
         EXPECT_TRUE(text.contains(QStringLiteral("Line 7: the total value must be less than")));
@@ -204,7 +204,8 @@ TEST(Import, RefusesRowsPastTheLastEntryNumberAndOverLongOrUnstorableTexts) {
     } catch (const exchange::ImportRefused& r) {
         const QString text = Message(r);
         EXPECT_TRUE(text.contains(QStringLiteral("Line 2: the Item is longer than 255")));
-        EXPECT_TRUE(text.contains(QStringLiteral("Line 3: the Category holds the character U+F0D9")));
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("Line 3: the Category holds the character U+F0D9")));
         EXPECT_TRUE(text.contains(QStringLiteral("Line 4: the Item holds a line break")));
     }
     EXPECT_TRUE(inv.rows().empty());
@@ -213,15 +214,16 @@ TEST(Import, RefusesRowsPastTheLastEntryNumberAndOverLongOrUnstorableTexts) {
 TEST(Import, ArchiveNamesThatLeaveThePhotographsFolderAreRefused) {
     Inventory inv;
     const QString zip = inv.elsewhere.filePath(QStringLiteral("evil.zip"));
-    const QByteArray jpeg = Bytes(photos::Make(inv.elsewhere.filePath(QStringLiteral("x.jpg")), 8, 8));
+    const QByteArray jpeg =
+        Bytes(photos::Make(inv.elsewhere.filePath(QStringLiteral("x.jpg")), 8, 8));
     {
         exchange::ZipWriter w(zip);
         w.addData(QStringLiteral("inventory.csv"), "Item,Photograph\r\n"
-                                                  "Good,photographs/ok.jpg\r\n"
-                                                  "Up,../evil.jpg\r\n"
-                                                  "Through,photographs/../evil.jpg\r\n"
-                                                  "Deeper,photographs/sub/evil.jpg\r\n"
-                                                  "Missing,photographs/none.jpg\r\n");
+                                                   "Good,photographs/ok.jpg\r\n"
+                                                   "Up,../evil.jpg\r\n"
+                                                   "Through,photographs/../evil.jpg\r\n"
+                                                   "Deeper,photographs/sub/evil.jpg\r\n"
+                                                   "Missing,photographs/none.jpg\r\n");
         w.addData(QStringLiteral("photographs/ok.jpg"), jpeg);
         w.addData(QStringLiteral("../evil.jpg"), jpeg);
         w.addData(QStringLiteral("photographs/../evil.jpg"), jpeg);
@@ -239,8 +241,9 @@ TEST(Import, ArchiveNamesThatLeaveThePhotographsFolderAreRefused) {
     EXPECT_EQ(Snapshot(inv.folder.path()), ours);
     EXPECT_FALSE(QFileInfo::exists(inv.pictures() + QStringLiteral("ok.jpg")));
     EXPECT_FALSE(QFileInfo::exists(inv.folder.path() + QStringLiteral("evil.jpg")));
-    EXPECT_FALSE(QFileInfo::exists(QFileInfo(inv.folder.path() + QStringLiteral("..")).absoluteFilePath() +
-                                   QStringLiteral("/evil.jpg")));
+    EXPECT_FALSE(
+        QFileInfo::exists(QFileInfo(inv.folder.path() + QStringLiteral("..")).absoluteFilePath() +
+                          QStringLiteral("/evil.jpg")));
     EXPECT_TRUE(inv.rows().empty());
 }
 
@@ -290,6 +293,7 @@ TEST(Import, FilesThatAreNoInventoryTablesAreRefusedByName) {
                     .contains(QStringLiteral("holds no CSV file")));
     EXPECT_TRUE(refusal("PK\x03\x04garbage", QStringLiteral("broken.zip"))
                     .contains(QStringLiteral("cannot be read as a ZIP archive")));
-    EXPECT_TRUE(refusal("Item\n", QStringLiteral("none.csv")).contains(QStringLiteral("holds no entries")));
+    EXPECT_TRUE(
+        refusal("Item\n", QStringLiteral("none.csv")).contains(QStringLiteral("holds no entries")));
     EXPECT_TRUE(inv.rows().empty());
 }

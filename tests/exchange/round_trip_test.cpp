@@ -17,7 +17,8 @@ void AddAwkwardEntries(Inventory& inv, const QString& photoA, const QString& pho
     inv.add(QStringLiteral("Kitchen"), QStringLiteral("Major Appliances"),
             QStringLiteral("Bob's fridge: \"big\", cold"), 2, 12.5, &acme,
             {QStringLiteral("line one, with comma"), QStringLiteral("He said \"hi\""),
-             QStringLiteral("Küche – Æble 日本"), QString(), QStringLiteral("last: it's `odd` ~x~")},
+             QStringLiteral("Küche – Æble 日本"), QString(),
+             QStringLiteral("last: it's `odd` ~x~")},
             photoA);
     // A catalogue item, its brand fields left empty (the brand line is still written).
     const entries::BrandLine empty{{}, QStringLiteral("Serial Number"), {}, {}};
@@ -78,7 +79,8 @@ TEST(RoundTrip, AwkwardEntriesComeBackFromCsvAndZip) {
     // Two photographs of the same file name in different folders, one with an apostrophe.
     QDir(inv.elsewhere.path()).mkpath(QStringLiteral("a/Tom's"));
     QDir(inv.elsewhere.path()).mkpath(QStringLiteral("b"));
-    const QString photoA = photos::Make(inv.elsewhere.filePath(QStringLiteral("a/Tom's/p.jpg")), 40, 30);
+    const QString photoA =
+        photos::Make(inv.elsewhere.filePath(QStringLiteral("a/Tom's/p.jpg")), 40, 30);
     const QString photoB =
         photos::Make(inv.elsewhere.filePath(QStringLiteral("b/p.jpg")), 20, 10, qRgb(0, 0, 200));
     ASSERT_NE(Bytes(photoA), Bytes(photoB));
@@ -110,8 +112,9 @@ TEST(RoundTrip, AwkwardEntriesComeBackFromCsvAndZip) {
         exchange::ZipReader reader(zip);
         QStringList names = reader.names();
         names.sort();
-        EXPECT_EQ(names, (QStringList{QStringLiteral("out.csv"), QStringLiteral("photographs/p.jpg"),
-                                      QStringLiteral("photographs/p_2.jpg")}));
+        EXPECT_EQ(names,
+                  (QStringList{QStringLiteral("out.csv"), QStringLiteral("photographs/p.jpg"),
+                               QStringLiteral("photographs/p_2.jpg")}));
         EXPECT_EQ(reader.read(QStringLiteral("photographs/p.jpg"), 1 << 20), Bytes(photoA));
         EXPECT_EQ(reader.read(QStringLiteral("photographs/p_2.jpg"), 1 << 20), Bytes(photoB));
     }
@@ -139,7 +142,8 @@ TEST(RoundTrip, ArchiveLeavesOutUnreadablePhotographsAndSaysWhich) {
     inv.add(QStringLiteral("Tools"), QStringLiteral("Saws"), QStringLiteral("Jigsaw"), 1, 10,
             nullptr, {}, QStringLiteral("/nowhere/gone.jpg"));
     const QString zip = inv.elsewhere.filePath(QStringLiteral("out.zip"));
-    const exchange::ExportReport r = exchange::ExportEntries(inv.rows(), zip, exchange::Layout::Quivera);
+    const exchange::ExportReport r =
+        exchange::ExportEntries(inv.rows(), zip, exchange::Layout::Quivera);
     EXPECT_EQ(r.missingPhotographs, QStringList{QStringLiteral("Entry 1: /nowhere/gone.jpg")});
     // The archive still imports: the entry comes back without a photograph.
     inv.clear();
@@ -148,11 +152,15 @@ TEST(RoundTrip, ArchiveLeavesOutUnreadablePhotographsAndSaysWhich) {
 }
 
 TEST(Csv, WritesAndReadsFieldsAsRfc4180) {
-    const QStringList fields{QStringLiteral("plain"), QStringLiteral("a,b"),
-                             QStringLiteral("say \"hi\""), QStringLiteral("two\r\nlines"),
-                             QString(), QStringLiteral(" padded ")};
+    const QStringList fields{QStringLiteral("plain"),
+                             QStringLiteral("a,b"),
+                             QStringLiteral("say \"hi\""),
+                             QStringLiteral("two\r\nlines"),
+                             QString(),
+                             QStringLiteral(" padded ")};
     const QString line = exchange::CsvLine(fields, QLatin1Char(','));
-    EXPECT_EQ(line, QStringLiteral("plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",,\" padded \"\r\n"));
+    EXPECT_EQ(line, QStringLiteral(
+                        "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",,\" padded \"\r\n"));
     const auto records = exchange::ParseCsv(line + line, QLatin1Char(','));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].fields, fields);

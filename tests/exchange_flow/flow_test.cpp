@@ -1,6 +1,6 @@
 // Export and import as the user meets them: the File menu's commands in a running program, and
 // the command-line jobs in a child process with their exit status.
-#include "exchange_support.h"
+#include "tests/exchange/exchange_support.h"
 
 #include "backup/core/backup_core.h"
 #include "exchange/dialogs/export_dialog.h"
@@ -107,8 +107,9 @@ TEST(FileMenu, ExportDialogWritesASavedInventoryAsAnArchive) {
     });
     run.main().ExportInventory1->trigger();
     const QString zip = chosen + QStringLiteral(".zip");
-    EXPECT_EQ(run.modal->lastMessage(),
-              QStringLiteral("3 entries exported to %1.\n0 photographs are in the archive.").arg(zip));
+    EXPECT_EQ(
+        run.modal->lastMessage(),
+        QStringLiteral("3 entries exported to %1.\n0 photographs are in the archive.").arg(zip));
     exchange::ZipReader reader(zip);
     EXPECT_EQ(reader.names(), QStringList{QStringLiteral("shed.csv")});
     const auto records = exchange::ParseCsv(
@@ -141,7 +142,8 @@ TEST(CommandLine, ExportAndImportReportThroughTheirExitStatus) {
     EXPECT_EQ(job.status, 1);
     EXPECT_TRUE(job.errors.contains(QStringLiteral("HomeBox")));
     EXPECT_EQ(RunJob(home, {QStringLiteral("--export")}).status, 2);
-    EXPECT_EQ(RunJob(home, {QStringLiteral("--export"), out, QStringLiteral("--colour")}).status, 2);
+    EXPECT_EQ(RunJob(home, {QStringLiteral("--export"), out, QStringLiteral("--colour")}).status,
+              2);
     EXPECT_EQ(RunJob(home, {QStringLiteral("--import"), out, out}).status, 2);
 
     // Importing the export doubles the entries; the next start is offered them.
@@ -151,16 +153,17 @@ TEST(CommandLine, ExportAndImportReportThroughTheirExitStatus) {
     EXPECT_EQ(inv.rows().size(), 2u);
     EXPECT_EQ(inv.rows()[1].item, QStringLiteral("Oil: \"Sea\""));
     EXPECT_EQ(sessions_test::Value(inv.q, QStringLiteral("SELECT COUNT(*) FROM Master_Table "
-                                                        "WHERE Table_Names = 'Inventory'")),
+                                                         "WHERE Table_Names = 'Inventory'")),
               1);
     inv.q.close();
 
     Write(out, "Item,Count\nA,many\n");
     job = RunJob(home, {QStringLiteral("--import"), out});
     EXPECT_EQ(job.status, 1);
-    EXPECT_TRUE(job.errors.contains(QStringLiteral("Line 2: the Count \"many\""))) << job.errors.toStdString();
-    EXPECT_EQ(RunJob(home, {QStringLiteral("--import"), home + QStringLiteral("QIVData.mdb")}).status,
-              1);
+    EXPECT_TRUE(job.errors.contains(QStringLiteral("Line 2: the Count \"many\"")))
+        << job.errors.toStdString();
+    EXPECT_EQ(
+        RunJob(home, {QStringLiteral("--import"), home + QStringLiteral("QIVData.mdb")}).status, 1);
     {
         // Never under a running program.
         QLockFile running(backup::RunLockPath(home));
