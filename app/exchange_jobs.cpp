@@ -63,7 +63,8 @@ int exportJob(const QString& programFolder, const QStringList& options) {
         exchange::ExportEntries(entries::ReadEntryTable(q, table), out, layout);
     q.close();
     db.disconnect();
-    say(QStringLiteral("%1 entries exported to %2.").arg(report.entries).arg(out));
+    say(QStringLiteral("%1 exported to %2.")
+            .arg(exchange::Counted(report.entries, "entry", "entries"), out));
     if (report.missingPhotographs.isEmpty()) return 0;
     say(QStringLiteral("These photographs could not be read and are not in the archive:"));
     for (const QString& m : report.missingPhotographs)
@@ -94,14 +95,13 @@ int importJob(const QString& programFolder, const QString& in) {
                                         [&] { inventories::StartSession(q); }};
     try {
         const exchange::ImportReport report = exchange::ImportFile(in, target);
-        say(QStringLiteral("%1 entries imported from %2 into the working inventory; Quivera "
+        say(QStringLiteral("%1 imported from %2 into the working inventory; Quivera "
                            "offers to save them when it starts next.")
-                .arg(report.entries)
-                .arg(in));
+                .arg(exchange::Counted(report.entries, "entry", "entries"), in));
         if (report.photographs)
-            say(QStringLiteral("%1 photographs copied into %2.")
-                    .arg(report.photographs)
-                    .arg(target.picturesFolder));
+            say(QStringLiteral("%1 copied into %2.")
+                    .arg(exchange::Counted(report.photographs, "photograph", "photographs"),
+                         target.picturesFolder));
         if (!report.ignoredColumns.isEmpty())
             say(QStringLiteral("These columns were not imported: %1.")
                     .arg(report.ignoredColumns.join(QStringLiteral(", "))));

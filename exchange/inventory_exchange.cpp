@@ -31,6 +31,10 @@ const QStringList& HomeBoxColumns() {
     return columns;
 }
 
+QString Counted(int n, const char* one, const char* many) {
+    return QString::number(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
+}
+
 int AreaPage(const QString& area) {
     const QString a = area.trimmed();
     if (a.isEmpty()) return -1;

@@ -68,6 +68,9 @@ enum class Layout { Quivera, HomeBox };
 const QStringList& QuiveraColumns();
 const QStringList& HomeBoxColumns();
 
+// "1 entry", "2 entries": a count and its noun for the messages.
+QString Counted(int n, const char* one, const char* many);
+
 // The tab (page index of the tab table) an area names: its caption, the part of the caption
 // before a slash ("Kitchen" for Kitchen/Dining), its stored name or its key, letter case and
 // outer blanks ignored; -1 for none.

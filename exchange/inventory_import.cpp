@@ -69,7 +69,10 @@ Source OpenSource(const QString& path) {
             s.zip = std::make_unique<ZipReader>(path);
             QStringList tables;
             for (const QString& name : s.zip->names())
+                // Archives made on a Mac carry "__MACOSX/._NAME" companions of every file.
                 if (!name.startsWith(kPhotographFolder) &&
+                    !name.startsWith(QStringLiteral("__MACOSX/")) &&
+                    !name.section(QLatin1Char('/'), -1).startsWith(QStringLiteral("._")) &&
                     (name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
                      name.endsWith(QStringLiteral(".tsv"), Qt::CaseInsensitive)))
                     tables << name;

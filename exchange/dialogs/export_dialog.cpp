@@ -90,8 +90,11 @@ void TdlgExport::btnExportClick() {
         report = ExportEntries(entries::ReadEntryTable(s.ADOQuery2, table), file,
                                format == HomeBoxFile ? Layout::HomeBox : Layout::Quivera);
     }
-    QString text = QStringLiteral("%1 entries exported to %2.").arg(report.entries).arg(file);
-    if (zip) text += QStringLiteral("\n%1 photographs are in the archive.").arg(report.photographs);
+    QString text =
+        QStringLiteral("%1 exported to %2.").arg(Counted(report.entries, "entry", "entries"), file);
+    if (zip)
+        text += QStringLiteral("\n%1 in the archive.")
+                    .arg(Counted(report.photographs, "photograph is", "photographs are"));
     if (!report.missingPhotographs.isEmpty())
         text += QStringLiteral("\n\nThese photographs could not be read and are not in the "
                                "archive:\n") +
@@ -133,11 +136,12 @@ void ImportInventory1Click(QWidget* parent) {
     }
     s.reloadWorkingInventory();
     s.InventoryModified = true;
-    QString text = QStringLiteral("%1 entries imported from %2.").arg(report.entries).arg(file);
+    QString text = QStringLiteral("%1 imported from %2.")
+                       .arg(Counted(report.entries, "entry", "entries"), file);
     if (report.photographs)
-        text += QStringLiteral("\n%1 photographs copied into %2.")
-                    .arg(report.photographs)
-                    .arg(target.picturesFolder);
+        text += QStringLiteral("\n%1 copied into %2.")
+                    .arg(Counted(report.photographs, "photograph", "photographs"),
+                         target.picturesFolder);
     if (!report.ignoredColumns.isEmpty())
         text += QStringLiteral("\nThese columns were not imported: %1.")
                     .arg(report.ignoredColumns.join(QStringLiteral(", ")));

@@ -293,6 +293,28 @@ TEST(Import, FilesThatAreNoInventoryTablesAreRefusedByName) {
                     .contains(QStringLiteral("holds no CSV file")));
     EXPECT_TRUE(refusal("PK\x03\x04garbage", QStringLiteral("broken.zip"))
                     .contains(QStringLiteral("cannot be read as a ZIP archive")));
+    const auto archive = [&](const QString& name, const QStringList& members) {
+        const QString file = inv.elsewhere.filePath(name);
+        exchange::ZipWriter w(file);
+        for (const QString& m : members)
+            w.addData(m, "Item\r\nLamp\r\n");
+        w.close();
+        return file;
+    };
+    const QString two =
+        archive(QStringLiteral("two.zip"), {QStringLiteral("a.csv"), QStringLiteral("b.CSV")});
+    try {
+        inv.import(two);
+        ADD_FAILURE() << "an archive of two tables was imported";
+    } catch (const exchange::ExchangeError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("more than one CSV file (a.csv, b.CSV)")));
+    }
+    // A Mac's companion files are no second table.
+    EXPECT_EQ(inv.import(archive(QStringLiteral("mac.zip"),
+                                 {QStringLiteral("a.csv"), QStringLiteral("__MACOSX/._a.csv")}))
+                  .entries,
+              1);
+    inv.clear();
     EXPECT_TRUE(
         refusal("Item\n", QStringLiteral("none.csv")).contains(QStringLiteral("holds no entries")));
     EXPECT_TRUE(inv.rows().empty());
