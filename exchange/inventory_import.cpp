@@ -332,6 +332,14 @@ void CheckMember(Candidate& e, const ZipReader& zip, QStringList& problems) {
     e.member = member;
 }
 
+// A photograph of a CSV file is stored as named; a name relative to the file (an archive unpacked
+// by hand, say) becomes the full path of the photograph beside it.
+QString PhotographBeside(const QString& csvFile, const QString& photo) {
+    if (photo.trimmed().isEmpty() || !QDir::isRelativePath(photo)) return photo;
+    const QString beside = QFileInfo(csvFile).absoluteDir().absoluteFilePath(photo);
+    return QFileInfo(beside).isFile() ? QDir::cleanPath(beside) : photo;
+}
+
 // Copies the archive's photographs into the pictures folder under names not taken there yet (the
 // same photograph already there is used as it is); records each file it makes.
 class PhotographCopier {
@@ -440,7 +448,8 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
         if (source.zip)
             CheckMember(e, *source.zip, rowProblems);
         else
-            row.check(e.photo, QStringLiteral("Photograph"), kMaxPathLength, false);
+            row.check(e.photo = PhotographBeside(path, e.photo), QStringLiteral("Photograph"),
+                      kMaxPathLength, false);
         if (number++ > entries::kLastEntryNumber)
             rowProblems << QStringLiteral("the inventory would hold more than 99,999 entries");
         if (!rowProblems.isEmpty())

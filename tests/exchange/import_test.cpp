@@ -86,10 +86,14 @@ TEST(Import, SpreadsheetCsvWithBomLfReorderedAndExtraColumns) {
     inv.add(QStringLiteral("Art"), QStringLiteral("Paintings"), QStringLiteral("Already here"), 1,
             5, nullptr, {});
     const QString file = inv.elsewhere.filePath(QStringLiteral("sheet.csv"));
-    Write(file, "\xEF\xBB\xBFnotes,COUNT,item,Colour,area,cost each,Category,colour\n"
-                "\"Bought 2019\nin Paris\",\"1,000\",Mug,blue,kitchen,$1.50,Cookware,x\n"
-                ",,Umbrella,,Hallway,,,\n"
-                ",,,,,,,\n");
+    QDir(inv.elsewhere.path()).mkpath(QStringLiteral("photographs"));
+    const QString mug =
+        photos::Make(inv.elsewhere.filePath(QStringLiteral("photographs/mug.jpg")), 8, 8);
+    Write(file, "\xEF\xBB\xBFnotes,COUNT,item,Colour,area,cost each,Category,colour,photograph\n"
+                "\"Bought 2019\nin Paris\",\"1,000\",Mug,blue,kitchen,$1.50,Cookware,x,"
+                "photographs/mug.jpg\n"
+                ",,Umbrella,,Hallway,,,,elsewhere/none.jpg\n"
+                ",,,,,,,,\n");
     const exchange::ImportReport r = inv.import(file);
     EXPECT_EQ(r.entries, 2);
     EXPECT_EQ(r.ignoredColumns, QStringList{QStringLiteral("Colour")});
@@ -102,6 +106,9 @@ TEST(Import, SpreadsheetCsvWithBomLfReorderedAndExtraColumns) {
     EXPECT_EQ(rows[1].cost, store::Currency::fromDouble(1.5));
     EXPECT_EQ(rows[1].total, store::Currency::fromDouble(1500));
     EXPECT_EQ(rows[1].notes, QStringLiteral("~Bought 2019~`~in Paris~"));
+    // A photograph named beside the file is found there; another name is kept as it stands.
+    EXPECT_EQ(rows[1].photo, mug);
+    EXPECT_EQ(rows[2].photo, QStringLiteral("elsewhere/none.jpg"));
     EXPECT_EQ(PageKey(rows[2]), QStringLiteral("Misc"));
     EXPECT_EQ(rows[2].count, 1);
     EXPECT_EQ(rows[2].cost, store::Currency{});
