@@ -2,7 +2,7 @@
 
 namespace exchange {
 
-std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter) {
+std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter, bool quotes) {
     std::vector<CsvRecord> records;
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -22,7 +22,7 @@ std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter) {
         record.line = line;
         for (;;) {
             QString field;
-            if (i < n && text[i] == quote) {
+            if (quotes && i < n && text[i] == quote) {
                 const int opened = line;
                 ++i;
                 for (;;) {

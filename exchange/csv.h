@@ -32,7 +32,9 @@ struct CsvRecord {
 // LF or CR line ends, a quoted field holding delimiters, doubled quotes and line breaks, a quote
 // inside an unquoted field taken as it stands. An unclosed quote, or text after a closing quote,
 // throws CsvError. A line end at the very end does not make an empty record.
-std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter);
+// With `quotes` false a quote is a character like any other (tab-separated files of programs
+// that write their fields as they are).
+std::vector<CsvRecord> ParseCsv(QStringView text, QChar delimiter, bool quotes = true);
 
 // One field as RFC 4180 writes it: quoted, with quotes doubled, when it holds the delimiter, a
 // quote or a line break (or a blank at either end, which some readers drop).

@@ -407,7 +407,14 @@ ImportReport ImportFile(const QString& path, const ImportTarget& target) {
     Source source = OpenSource(path);
     std::vector<CsvRecord> records;
     try {
-        records = ParseCsv(source.text, source.delimiter);
+        try {
+            records = ParseCsv(source.text, source.delimiter);
+        } catch (const CsvError&) {
+            // Tab-separated files are often written without quoting: a field that merely starts
+            // with a quote ("Best" TV) is then text as it stands.
+            if (source.delimiter != kTab) throw;
+            records = ParseCsv(source.text, source.delimiter, false);
+        }
     } catch (const CsvError& e) {
         throw ExchangeError(QStringLiteral("%1 cannot be read: line %2: %3.")
                                 .arg(path)

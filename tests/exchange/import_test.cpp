@@ -154,6 +154,11 @@ TEST(Import, HomeBoxCsvAndTsvMapOntoEntriesAndExportBack) {
     Write(tsv, HomeBoxRows('\t'));
     EXPECT_EQ(inv.import(tsv).entries, 3);
     ExpectHomeBoxEntries(inv);
+    // A TSV file written without quoting.
+    inv.clear();
+    Write(tsv, "HB.name\tHB.quantity\n\"Best\" TV\t2\n");
+    EXPECT_EQ(inv.import(tsv).entries, 1);
+    EXPECT_EQ(inv.rows().front().item, QStringLiteral("\"Best\" TV"));
 }
 
 TEST(Import, BadRowsAreAllNamedAndNothingIsImported) {
