@@ -3,6 +3,7 @@
 #include "tests/exchange/exchange_support.h"
 
 #include "backup/core/backup_core.h"
+#include "inventories/inventory_store.h"
 #include "exchange/dialogs/export_dialog.h"
 #include "exchange/zip_archive.h"
 #include "exchange/csv.h"
@@ -137,6 +138,18 @@ TEST(CommandLine, ExportAndImportReportThroughTheirExitStatus) {
                             QStringLiteral("Nothing Saved")})
                   .status,
               1);
+    // A saved inventory, named in any letter case.
+    ASSERT_TRUE(
+        inventories::SaveInventoryAs(inv.user, QStringLiteral("Tom's Shed"), false, {}).saved);
+    inv.clear();
+    inv.q.close();
+    job = RunJob(home, {QStringLiteral("--export"), out, QStringLiteral("--inventory"),
+                        QStringLiteral("tom's shed")});
+    EXPECT_EQ(job.status, 0) << job.errors.toStdString();
+    EXPECT_TRUE(Bytes(out).contains("Oil: "));
+    inv.add(QStringLiteral("Art"), QStringLiteral("Paintings"), QStringLiteral("Oil: \"Sea\""), 1,
+            300, nullptr, {QStringLiteral("signed")});
+    inv.q.close();
     job = RunJob(home, {QStringLiteral("--export"), inv.elsewhere.filePath(QStringLiteral("h.zip")),
                         QStringLiteral("--format"), QStringLiteral("homebox")});
     EXPECT_EQ(job.status, 1);
