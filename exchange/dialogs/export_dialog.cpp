@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -81,7 +82,16 @@ void TdlgExport::btnExportClick() {
         this, QStringLiteral("Export Inventory"), QDir::home().filePath(name + suffix),
         zip ? QStringLiteral("ZIP archives (*.zip)") : QStringLiteral("CSV files (*.csv)"));
     if (file.isEmpty()) return;
-    if (!file.endsWith(suffix, Qt::CaseInsensitive)) file += suffix;
+    if (!file.endsWith(suffix, Qt::CaseInsensitive)) {
+        // The file dialog asked about the name as typed, not about this one.
+        file += suffix;
+        if (QFileInfo::exists(file) &&
+            ui::Modal::question(
+                QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(file),
+                QStringLiteral("Export"), QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
     ExportReport report;
     {
         WaitCursor wait;

@@ -4,6 +4,7 @@
 
 #include "exchange/csv.h"
 #include "exchange/zip_archive.h"
+#include "store/stored_text.h"
 
 using namespace exchange_test;
 
@@ -121,6 +122,11 @@ TEST(RoundTrip, AwkwardEntriesComeBackFromCsvAndZip) {
 
     inv.clear();
     EXPECT_EQ(inv.import(csv).entries, 5);
+    // Apostrophes and colons reach the table in their stored form only.
+    inv.q.open({QStringLiteral("SELECT Item_Name FROM Inventory WHERE ID_Number = 1")});
+    EXPECT_EQ(inv.q.text(0), store::ToStoredText(before[0].item));
+    EXPECT_FALSE(inv.q.text(0).contains(QLatin1Char('\'')));
+    inv.q.close();
     ExpectSameEntries(before, inv.rows(), false, inv.pictures());
     EXPECT_EQ(inv.counter, 5);
 

@@ -111,6 +111,19 @@ TEST(FileMenu, ExportDialogWritesASavedInventoryAsAnArchive) {
     EXPECT_EQ(
         run.modal->lastMessage(),
         QStringLiteral("3 entries exported to %1.\n0 photographs are in the archive.").arg(zip));
+    // Once more to the same name as typed: the file that now has it is not replaced unasked.
+    const QByteArray written = Bytes(zip);
+    run.modal->onNextDialog([&](QDialog& d) {
+        run.modal->nextFileName(chosen);
+        run.modal->answerNextQuestion(QMessageBox::No);
+        ClickButton(d, QStringLiteral("btnExport"));
+        ClickButton(d, QStringLiteral("btnCancel"));
+        return d.result();
+    });
+    run.main().ExportInventory1->trigger();
+    EXPECT_EQ(run.modal->lastMessage(),
+              QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(zip));
+    EXPECT_EQ(Bytes(zip), written);
     exchange::ZipReader reader(zip);
     EXPECT_EQ(reader.names(), QStringList{QStringLiteral("shed.csv")});
     const auto records = exchange::ParseCsv(
