@@ -114,6 +114,8 @@ TEST(FileMenu, ExportDialogWritesASavedInventoryAsAnArchive) {
     // Once more to the same name as typed: the file that now has it is not replaced unasked.
     const QByteArray written = Bytes(zip);
     run.modal->onNextDialog([&](QDialog& d) {
+        d.findChild<QComboBox*>(QStringLiteral("comFormat"))
+            ->setCurrentIndex(exchange::TdlgExport::ZipArchive);
         run.modal->nextFileName(chosen);
         run.modal->answerNextQuestion(QMessageBox::No);
         ClickButton(d, QStringLiteral("btnExport"));
