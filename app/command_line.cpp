@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/exchange_jobs.h"
+
 #include "ui/app_state.h"
 #include "backup/core/backup_core.h"
 #include "backup/core/disc_backup.h"
@@ -288,7 +290,7 @@ std::optional<int> RunInformationOption(const QStringList& arguments) {
 }
 
 bool NamesCommandLineJob(const QStringList& arguments) {
-    return jobAt(arguments) > 0;
+    return jobAt(arguments) > 0 || NamesExchangeJob(arguments);
 }
 
 bool CommandLineJobDraws(const QStringList& arguments) {
@@ -296,6 +298,7 @@ bool CommandLineJobDraws(const QStringList& arguments) {
 }
 
 std::optional<int> RunCommandLineJob(const QStringList& arguments) {
+    if (const std::optional<int> exchanged = RunExchangeJob(arguments)) return exchanged;
     const qsizetype at = jobAt(arguments);
     if (at < 0) return std::nullopt;
     if (CommandLineJobDraws(arguments)) {

@@ -7,6 +7,7 @@
 #include "ui/windows.h"
 #include "app/multi_row_tab_bar.h"
 #include "devtools/devtools_menu.h"
+#include "exchange/dialogs/export_dialog.h"
 #include "help/help_menu.h"
 #include "app/splash.h"
 #include "backup/backup_dialog.h"
@@ -232,6 +233,12 @@ void TfrmMain::buildMenu() {
     // The insurance report, with its dialog.
     report::ConnectReportMenu(
         this, action(File1, "InsuranceReport1", QStringLiteral("Insurance &Report ...")));
+    ExportInventory1 = action(File1, "ExportInventory1", QStringLiteral("E&xport ..."));
+    ImportInventory1 = action(File1, "ImportInventory1", QStringLiteral("&Import ..."));
+    ui::ConnectGuarded(ExportInventory1, &QAction::triggered, this,
+                       [this] { exchange::ExportInventory1Click(this); });
+    ui::ConnectGuarded(ImportInventory1, &QAction::triggered, this,
+                       [this] { exchange::ImportInventory1Click(this); });
     N4 = separator(File1, "N4");
     N4->setEnabled(false);
     for (int i = 0; i < 4; ++i) {

@@ -39,6 +39,8 @@ class TfrmMain : public QMainWindow {
     QAction* BackupInventory1;
     QAction* RestoreFromBackup1;
     QAction* PrintInventory1;
+    QAction* ExportInventory1;
+    QAction* ImportInventory1;
     QAction* N4;
     std::array<QAction*, 4> LastUsed{};
     QAction* LastUsedSeparator;

@@ -23,6 +23,21 @@ int EntryStore::add(const NewEntry& e) {
     return id;
 }
 
+void EntryStore::addAll(const std::vector<NewEntry>& entries,
+                        const std::function<void()>& alsoInTransaction) {
+    const int before = idCounter_;
+    try {
+        connection_.transaction([&] {
+            for (const NewEntry& e : entries)
+                add(e);
+            if (alsoInTransaction) alsoInTransaction();
+        });
+    } catch (...) {
+        idCounter_ = before;
+        throw;
+    }
+}
+
 bool EntryStore::remove(int id) {
     bool removed = false;
     // Both statements or neither: a deletion without the renumbering would leave a gap.

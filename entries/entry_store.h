@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace store {
 class Connection;
@@ -71,6 +73,11 @@ class EntryStore {
     // Inserts `entry` under nextNumber(); the counter is raised only once the row exists, so a
     // failed insert leaves no gap in the numbering. Returns the entry's number.
     int add(const NewEntry& entry);
+    // Appends the entries in order under the next numbers, in one transaction together with
+    // `alsoInTransaction`: all of it takes effect or, when a statement fails, none, and the
+    // counter stays where it was.
+    void addAll(const std::vector<NewEntry>& entries,
+                const std::function<void()>& alsoInTransaction = {});
     // Deletes entry `id` and closes the gap by renumbering its successors, both or neither.
     // When no row had that number nothing is renumbered and the counter stays: false.
     bool remove(int id);

@@ -40,7 +40,7 @@ ReportContent GroupByArea(std::vector<entries::EntryRecord> records, const QStri
     std::map<QString, std::size_t> unknownAt;
 
     for (entries::EntryRecord& r : records) {
-        content.total = content.total + r.value;
+        content.total = content.total + r.total;
         const int page = entries::PageOfSubInventory(r.subInventoryNumber);
         AreaSection* area = nullptr;
         if (page >= 0) {
@@ -52,7 +52,7 @@ ReportContent GroupByArea(std::vector<entries::EntryRecord> records, const QStri
             if (added) unknown.push_back({caption, {}, {}});
             area = &unknown[it->second];
         }
-        area->subtotal = area->subtotal + r.value;
+        area->subtotal = area->subtotal + r.total;
         area->entries.push_back(std::move(r));
     }
     for (AreaSection& a : known)
@@ -64,7 +64,7 @@ ReportContent GroupByArea(std::vector<entries::EntryRecord> records, const QStri
 
 ReportContent ReadWorkingInventory(store::Query& query, const QDate& date) {
     const QString name = inventories::FromTableName(inventories::CurrentTableName(query));
-    return GroupByArea(entries::ReadEntryRecords(query, QStringLiteral("Inventory")), name, date);
+    return GroupByArea(entries::ReadEntryTable(query, QStringLiteral("Inventory")), name, date);
 }
 
 ReportContent ReadSavedInventory(store::Query& query, const QString& displayName,
@@ -72,7 +72,7 @@ ReportContent ReadSavedInventory(store::Query& query, const QString& displayName
     const QString wanted = displayName.trimmed();
     for (const QString& saved : inventories::SavedInventories(query))
         if (saved.compare(wanted, Qt::CaseInsensitive) == 0)
-            return GroupByArea(entries::ReadEntryRecords(query, inventories::ToTableName(saved)),
+            return GroupByArea(entries::ReadEntryTable(query, inventories::ToTableName(saved)),
                                saved, date);
     throw std::runtime_error(
         QStringLiteral("There is no saved inventory named \"%1\".").arg(wanted).toStdString());

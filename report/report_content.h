@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entries/entry_records.h"
+#include "entries/entry_table.h"
 #include "store/money.h"
 
 #include <QDate>

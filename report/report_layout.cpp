@@ -222,7 +222,7 @@ class Layout {
         add(QStringLiteral("Category: ") + e.category, fonts_.body);
         add(QStringLiteral("Count: ") + QString::number(e.count), fonts_.body);
         add(QStringLiteral("Cost each: ") + MoneyText(e.cost), fonts_.body);
-        add(QStringLiteral("Total value: ") + MoneyText(e.value), fonts_.body);
+        add(QStringLiteral("Total value: ") + MoneyText(e.total), fonts_.body);
         const QStringList notes = store::NotesFromText(e.notes);
         if (!notes.isEmpty()) {
             add(QStringLiteral("Notes:"), fonts_.body);

@@ -7,7 +7,7 @@ set -euo pipefail
 # dependencies; the validators, man, lintian and xdotool check the installed program and package.
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev
+  qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libgtest-dev libzip-dev
   fonts-liberation fonts-liberation2 sqlite3
   xvfb xauth libxcb1-dev poppler-utils libjpeg-turbo-progs
   xorriso genisoimage p7zip-full udftools libcdio-utils python3 python3-pycdlib

@@ -170,10 +170,10 @@ struct Session : AppSession {
 
 TEST(ReportContent, AreasInTabOrderWithExactSums) {
     std::vector<entries::EntryRecord> records(4);
-    records[0] = {1, "Kitchen", 1, "Cookware", "Pan", 1, {}, {455000}, {}, {}};
-    records[1] = {2, "Art", 2, "Clocks", "Clock", 1, {}, {103333}, {}, {}};
-    records[2] = {3, "Shed", 40, "Garden", "Rake", 1, {}, {67}, {}, {}};
-    records[3] = {4, "Kitchen", 1, "Cutlery", "Knives", 1, {}, {67}, {}, {}};
+    records[0] = {1, "Kitchen", 1, "Cookware", 0, "Pan", 0, 1, {}, {455000}, {}, {}};
+    records[1] = {2, "Art", 2, "Clocks", 0, "Clock", 0, 1, {}, {103333}, {}, {}};
+    records[2] = {3, "Shed", 40, "Garden", 0, "Rake", 0, 1, {}, {67}, {}, {}};
+    records[3] = {4, "Kitchen", 1, "Cutlery", 0, "Knives", 0, 1, {}, {67}, {}, {}};
     const report::ReportContent c = report::GroupByArea(records, "Home", QDate(2004, 3, 5));
     ASSERT_EQ(c.areas.size(), 3u);
     EXPECT_EQ(c.areas[0].caption, "Art/Decoration");
@@ -371,9 +371,9 @@ TEST(ReportPdf, PaperFollowsThePrinter) {
 
     EnsureApplication();
     QTemporaryDir dir;
-    const report::ReportContent content =
-        report::GroupByArea({{1, "Kitchen", 1, "Cookware", "Pan", 1, {10000}, {10000}, {}, {}}}, {},
-                            QDate::currentDate());
+    const report::ReportContent content = report::GroupByArea(
+        {{1, "Kitchen", 1, "Cookware", 0, "Pan", 0, 1, {10000}, {10000}, {}, {}}}, {},
+        QDate::currentDate());
     for (auto [paper, size] : {std::pair{QPageSize::Letter, QString("612 x 792")},
                                std::pair{QPageSize::A4, QString("595 x 842")}}) {
         const QString file = dir.filePath("r.pdf");
@@ -396,11 +396,11 @@ TEST(ReportPdf, PaperFollowsThePrinter) {
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }();
-    const report::ReportContent three =
-        report::GroupByArea({{1, "Kitchen", 1, "Cookware", "Pan", 1, {10000}, {10000}, {}, {}},
-                             {2, "Kitchen", 1, "Cookware", "Pot", 1, {10000}, {10000}, {}, {}},
-                             {3, "Tools", 17, "Saws", "Saw", 1, {10000}, {10000}, {}, {}}},
-                            {}, QDate::currentDate());
+    const report::ReportContent three = report::GroupByArea(
+        {{1, "Kitchen", 1, "Cookware", 0, "Pan", 0, 1, {10000}, {10000}, {}, {}},
+         {2, "Kitchen", 1, "Cookware", 0, "Pot", 0, 1, {10000}, {10000}, {}, {}},
+         {3, "Tools", 17, "Saws", 0, "Saw", 0, 1, {10000}, {10000}, {}, {}}},
+        {}, QDate::currentDate());
     std::vector<int> told;
     report::ReportOptions stopping;
     stopping.progress = [&](int done, int total) {

@@ -65,7 +65,7 @@ ChildRun RunProgramJob(const QString& executable, const QString& programFolder,
     env.insert(QStringLiteral("QUIVERA_HOME"), programFolder);
     p.setProcessEnvironment(env);
     p.start();
-    const bool ended = p.waitForFinished(60000);
+    const bool ended = p.waitForFinished(120000);
     if (!ended) p.kill();
     return {ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromLocal8Bit(p.readAllStandardError())};

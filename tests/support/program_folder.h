@@ -34,7 +34,7 @@ void EnsureApplication();
 namespace testing_support {
 // What a run of the program as a child process ended with.
 struct ChildRun {
-    int status = -1; // -1 when it crashed or did not end within the minute
+    int status = -1; // -1 when it crashed or did not end within two minutes
     QString errors;  // its standard error
 };
 // Runs the program (its executable given) with these arguments on the given program folder, as a
