@@ -597,7 +597,7 @@ QString SubInventoryTab::composeNotes() const {
 void SubInventoryTab::btnAddClick() {
     auto& s = app::State();
     if (s.CurrentCategoryNumber == 0 || s.CurrentItemNumber == 0) return;
-    auto* numberMessage = ui::Win().dlgIncorrectNumber;
+    auto* numberMessage = ui::Win().dlgIncorrectNumber.get();
     bool refused = false;
     const auto refuse = [&](int mode) {
         refused = true;
@@ -688,7 +688,7 @@ void SubInventoryTab::btnEditClick() {
 }
 
 void SubInventoryTab::btnBrowseClick() {
-    auto* picker = ui::Win().dlgPhotograph;
+    auto* picker = ui::Win().dlgPhotograph.get();
     if (!picker) return;
     pictures::PhotoPath() = edtPhoto->text();
     picker->Execute();
