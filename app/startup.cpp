@@ -36,6 +36,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QTimer>
+#include <QWindow>
 
 namespace app {
 
@@ -56,6 +57,22 @@ template <typename W> void later(ui::Lazy<W>& slot, int place) {
         return window;
     });
 }
+
+// Makes the remaining windows once the window it watches is first on the screen.
+class AfterFirstExposure : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                ui::Guarded([] { CreateRemainingWindows(); });
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
 
 // The last safety net: an error that no handler caught is shown instead of ending the run.
 class Application : public QApplication {
@@ -175,11 +192,14 @@ int RunProgram(int argc, char** argv) {
             return 1;
         }
         ui::Win().frmMain->show();
-        // The windows not needed for the first frame are made once the main window is up: the
-        // item index is then taken from the catalogue as it is at start-up, before anything
-        // can change it.
-        QTimer::singleShot(0, ui::Win().frmMain,
-                           [] { ui::Guarded([] { CreateRemainingWindows(); }); });
+        // The windows not needed for the first frame are made once the main window is on the
+        // screen: the item index is then still taken from the catalogue as it is at start-up,
+        // before anything can change it.
+        if (QWindow* window = ui::Win().frmMain->windowHandle())
+            window->installEventFilter(new AfterFirstExposure(window));
+        else
+            QTimer::singleShot(0, ui::Win().frmMain,
+                               [] { ui::Guarded([] { CreateRemainingWindows(); }); });
         rc = QApplication::exec();
     } catch (const std::exception& e) {
         ui::ShowError(e);
