@@ -37,6 +37,8 @@
 #include <QGuiApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -45,11 +47,37 @@ namespace app {
 
 namespace {
 
-template <typename W, typename... Args> W* create(W*& slot, Args&&... args) {
+// Makes a window at once and keeps it for the run.
+template <typename W, typename... Args> W* create(W*& slot, int place, Args&&... args) {
     slot = new W(std::forward<Args>(args)...);
-    ui::Win().all << slot;
+    ui::Win().add(slot, place);
     return slot;
 }
+
+// Leaves a window to be made when it is first used.
+template <typename W> void later(ui::Lazy<W>& slot, int place) {
+    slot.setMaker([place] {
+        auto* window = new W;
+        ui::Win().add(window, place);
+        return window;
+    });
+}
+
+// Makes the remaining windows once the window it watches is first on the screen.
+class AfterFirstExposure : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                ui::Guarded([] { CreateRemainingWindows(); });
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
 
 // The last safety net: an error that no handler caught is shown instead of ending the run.
 class Application : public QApplication {
@@ -102,31 +130,62 @@ std::optional<int> EnterProgramFolder(bool window, std::unique_ptr<QLockFile>* r
 void CreateWindows() {
     auto& w = ui::Win();
     w = ui::Windows{};
-    create(w.frmMain);
-    create(w.frmSplash, State().programFolder);
-    create(w.dlgEdit);
-    create(w.dlgPhotograph);
-    create(w.dlgSessionInterrupted);
-    create(w.dlgContinueSession);
-    create(w.dlgSaveThisSession);
-    create(w.dlgLoad);
-    create(w.dlgSaveAs);
-    create(w.dlgOverwriteInventory);
-    create(w.dlgIncorrectNumber);
-    create(w.dlgHelp);
-    create(w.dlgInvalidName);
-    create(w.dlgDelete);
-    create(w.dlgAreYouSure);
-    create(w.frmIndex);
-    create(w.dlgBackup);
-    create(w.dlgSaveBeforeBackup);
-    create(w.dlgBackupExists);
-    create(w.dlgRestore);
-    create(w.QIVDBWriter);
-    create(w.frmPhotoView);
-    create(w.dlgRenamePhoto);
-    create(w.dlgQIVPrint);
-    create(w.frmAbout);
+    create(w.frmMain, 0);
+    create(w.frmSplash, 1, State().programFolder);
+    int place = 2;
+    later(w.dlgEdit, place++);
+    later(w.dlgPhotograph, place++);
+    later(w.dlgSessionInterrupted, place++);
+    later(w.dlgContinueSession, place++);
+    later(w.dlgSaveThisSession, place++);
+    later(w.dlgLoad, place++);
+    later(w.dlgSaveAs, place++);
+    later(w.dlgOverwriteInventory, place++);
+    later(w.dlgIncorrectNumber, place++);
+    later(w.dlgHelp, place++);
+    later(w.dlgInvalidName, place++);
+    later(w.dlgDelete, place++);
+    later(w.dlgAreYouSure, place++);
+    later(w.frmIndex, place++);
+    later(w.dlgBackup, place++);
+    later(w.dlgSaveBeforeBackup, place++);
+    later(w.dlgBackupExists, place++);
+    later(w.dlgRestore, place++);
+    later(w.QIVDBWriter, place++);
+    later(w.frmPhotoView, place++);
+    later(w.dlgRenamePhoto, place++);
+    later(w.dlgQIVPrint, place++);
+    later(w.frmAbout, place++);
+    // The print dialog answers printing for the help window too: it is there from the start.
+    w.dlgQIVPrint.get();
+}
+
+void CreateRemainingWindows() {
+    auto& w = ui::Win();
+    if (!w.frmMain) return;
+    w.dlgEdit.get();
+    w.dlgPhotograph.get();
+    w.dlgSessionInterrupted.get();
+    w.dlgContinueSession.get();
+    w.dlgSaveThisSession.get();
+    w.dlgLoad.get();
+    w.dlgSaveAs.get();
+    w.dlgOverwriteInventory.get();
+    w.dlgIncorrectNumber.get();
+    w.dlgHelp.get();
+    w.dlgInvalidName.get();
+    w.dlgDelete.get();
+    w.dlgAreYouSure.get();
+    w.frmIndex.get();
+    w.dlgBackup.get();
+    w.dlgSaveBeforeBackup.get();
+    w.dlgBackupExists.get();
+    w.dlgRestore.get();
+    w.QIVDBWriter.get();
+    w.frmPhotoView.get();
+    w.dlgRenamePhoto.get();
+    w.dlgQIVPrint.get();
+    w.frmAbout.get();
 }
 
 void DestroyWindows() {
@@ -174,6 +233,14 @@ int RunProgram(int argc, char** argv) {
             return 1;
         }
         ui::Win().frmMain->show();
+        // The windows not needed for the first frame are made once the main window is on the
+        // screen: the item index is then still taken from the catalogue as it is at start-up,
+        // before anything can change it.
+        if (QWindow* window = ui::Win().frmMain->windowHandle())
+            window->installEventFilter(new AfterFirstExposure(window));
+        else
+            QTimer::singleShot(0, ui::Win().frmMain,
+                               [] { ui::Guarded([] { CreateRemainingWindows(); }); });
         rc = QApplication::exec();
     } catch (const std::exception& e) {
         ui::ShowError(e);

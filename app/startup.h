@@ -2,8 +2,12 @@
 
 namespace app {
 
-// Creates every window once, the main window first, in the fixed order of the program.
+// Sets up every window of the program: the main window first, then the splash and the print
+// dialog; each other window is made when first used.
 void CreateWindows();
+// Makes, in the program's order, every window that is not made yet: a run does this once its
+// main window is on the screen.
+void CreateRemainingWindows();
 // Destroys them again (the main window last), as the end of a run does.
 void DestroyWindows();
 // The program entry: application title, windows, message loop.

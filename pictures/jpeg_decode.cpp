@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <jpeglib.h>
+#include <utility>
 
 namespace pictures {
 
@@ -54,6 +55,8 @@ bool transposes(int orientation) {
 }
 
 struct Job {
+    Job(const unsigned char* bytes, unsigned long length, bool reduce)
+        : data(bytes), size(length), thumbnail(reduce) {}
     const unsigned char* data;
     unsigned long size;
     bool thumbnail;
@@ -62,6 +65,14 @@ struct Job {
     QSize fit; // the fitted size (upright), when a box was given
     int orientation = 1;
     char message[JMSG_LENGTH_MAX] = {};
+    // Thumbnail only: stop after the headers when the EXIF block holds a thumbnail, and hand
+    // back its bytes instead of decoding the photograph.
+    bool lookForEmbedded = false;
+    QByteArray embedded;
+    // The photograph's own size and orientation, for judging an embedded thumbnail; an
+    // embedded thumbnail carries no orientation of its own and takes the photograph's.
+    unsigned width = 0, height = 0;
+    int givenOrientation = 0;
 };
 
 void cmykToRgb(const JSAMPLE* in, QRgb* out, JDIMENSION width, bool inverted) {
@@ -88,7 +99,9 @@ bool runDecode(Job& job) {
     jpeg_mem_src(&cinfo, job.data, job.size);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
-    job.orientation = orientationOf(cinfo);
+    job.orientation = job.givenOrientation ? job.givenOrientation : orientationOf(cinfo);
+    job.width = cinfo.image_width;
+    job.height = cinfo.image_height;
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -128,6 +141,17 @@ bool runDecode(Job& job) {
                       job.size, cinfo.image_width, cinfo.image_height);
         jpeg_destroy_decompress(&cinfo);
         return false;
+    }
+    if (job.lookForEmbedded) {
+        for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+            if (m->marker != JPEG_APP0 + 1) continue;
+            const ByteRange r = ExifThumbnail(m->data, m->data_length);
+            if (r.length == 0) continue;
+            job.embedded =
+                QByteArray(reinterpret_cast<const char*>(m->data + r.offset), qsizetype(r.length));
+            jpeg_destroy_decompress(&cinfo);
+            return true;
+        }
     }
     jpeg_start_decompress(&cinfo);
     job.image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
@@ -187,6 +211,57 @@ int ExifOrientation(const unsigned char* data, std::size_t size) {
     return 1;
 }
 
+ByteRange ExifThumbnail(const unsigned char* data, std::size_t size) {
+    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return {};
+    const unsigned char* tiff = data + 6;
+    const std::size_t n = size - 6;
+    bool little;
+    if (tiff[0] == 'I' && tiff[1] == 'I')
+        little = true;
+    else if (tiff[0] == 'M' && tiff[1] == 'M')
+        little = false;
+    else
+        return {};
+    if (read16(tiff + 2, little) != 42) return {};
+    // The second directory, after the first one's entries, describes the thumbnail.
+    const std::size_t ifd0 = read32(tiff + 4, little);
+    if (ifd0 > n || n - ifd0 < 2) return {};
+    const std::size_t next = ifd0 + 2 + std::size_t(read16(tiff + ifd0, little)) * 12;
+    if (next > n || n - next < 4) return {};
+    const std::size_t ifd1 = read32(tiff + next, little);
+    if (ifd1 == 0 || ifd1 > n || n - ifd1 < 2) return {};
+    const unsigned entries = read16(tiff + ifd1, little);
+    std::size_t offset = 0, length = 0;
+    bool jpeg = true;
+    for (unsigned i = 0; i < entries; ++i) {
+        const std::size_t at = ifd1 + 2 + std::size_t(i) * 12;
+        if (at + 12 > n) return {};
+        const unsigned tag = read16(tiff + at, little);
+        const unsigned type = read16(tiff + at + 2, little);
+        // A SHORT sits in the first two bytes of the value field, a LONG fills it.
+        const std::size_t value =
+            type == 3 ? read16(tiff + at + 8, little) : read32(tiff + at + 8, little);
+        if (type != 3 && type != 4) continue;
+        if (tag == 0x0103) jpeg = value == 6;
+        if (tag == 0x0201) offset = value;
+        if (tag == 0x0202) length = value;
+    }
+    if (!jpeg || length < 4 || offset > n || n - offset < length) return {};
+    const unsigned char* p = tiff + offset;
+    if (p[0] != 0xFF || p[1] != 0xD8) return {};
+    return {6 + offset, length};
+}
+
+bool ThumbnailStandsFor(int thumbWidth, int thumbHeight, int width, int height, bool transposed) {
+    if (thumbWidth <= 0 || thumbHeight <= 0 || width <= 0 || height <= 0) return false;
+    // Within 2 % of the photograph's shape: 4:3 thumbnails of 4:3 photographs, not the
+    // letterboxed 4:3 thumbnails of 3:2 ones.
+    const double shape = (double(thumbWidth) / thumbHeight) / (double(width) / height);
+    if (shape < 0.98 || shape > 1.02) return false;
+    if (transposed) std::swap(thumbWidth, thumbHeight);
+    return thumbWidth >= kThumbWidth && thumbHeight >= kThumbHeight;
+}
+
 QImage Upright(const QImage& stored, int orientation) {
     switch (orientation) {
     case 2:
@@ -239,17 +314,32 @@ Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box) {
         out.error = QStringLiteral("The file is empty.");
         return out;
     }
-    Job job{reinterpret_cast<const unsigned char*>(data.constData()),
-            static_cast<unsigned long>(data.size()),
-            thumbnail,
-            box,
-            {},
-            {},
-            1,
-            {}};
+    Job job(reinterpret_cast<const unsigned char*>(data.constData()),
+            static_cast<unsigned long>(data.size()), thumbnail);
+    job.box = box;
+    job.lookForEmbedded = thumbnail && !box.isValid();
     if (!runDecode(job)) {
         out.error = QString::fromLocal8Bit(job.message);
         return out;
+    }
+    if (!job.embedded.isEmpty()) {
+        // The camera's own thumbnail costs a fraction of reducing the photograph; when it does
+        // not decode or does not stand for the photograph, the photograph is decoded after all.
+        Job small(reinterpret_cast<const unsigned char*>(job.embedded.constData()),
+                  static_cast<unsigned long>(job.embedded.size()), true);
+        small.givenOrientation = job.orientation;
+        if (runDecode(small) &&
+            ThumbnailStandsFor(small.image.width(), small.image.height(), int(job.width),
+                               int(job.height), transposes(job.orientation))) {
+            job.image = std::move(small.image);
+        } else {
+            job.lookForEmbedded = false;
+            job.embedded.clear();
+            if (!runDecode(job)) {
+                out.error = QString::fromLocal8Bit(job.message);
+                return out;
+            }
+        }
     }
     out.decodedSize = job.image.size();
     QImage upright = Upright(job.image, job.orientation);

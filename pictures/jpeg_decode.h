@@ -15,6 +15,19 @@ inline constexpr int kThumbHeight = 120;
 // the data cannot be read.
 int ExifOrientation(const unsigned char* data, std::size_t size);
 
+// Where the JPEG thumbnail that a camera embeds in its EXIF block lies within the payload of an
+// APP1 marker; length 0 when there is none or the block does not hold together.
+struct ByteRange {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+};
+ByteRange ExifThumbnail(const unsigned char* data, std::size_t size);
+
+// Whether an embedded thumbnail of thumbWidth x thumbHeight (stored order) can stand for a
+// photograph of width x height: the same shape (a thumbnail with bars, or one left over from
+// before a crop, is not) and at least the size of a tile once upright.
+bool ThumbnailStandsFor(int thumbWidth, int thumbHeight, int width, int height, bool transposed);
+
 // Turns a picture decoded in stored order upright for the given EXIF orientation.
 QImage Upright(const QImage& stored, int orientation);
 
@@ -43,6 +56,7 @@ QSize FitInto(int width, int height, int boxWidth, int boxHeight);
 // The whole photograph at full size, upright.
 Decoded DecodeJpeg(const QString& path);
 // The photograph reduced by the decoder and stretched to kThumbWidth x kThumbHeight, upright.
+// The thumbnail a camera embedded is used instead when it stands for the photograph.
 Decoded DecodeJpegThumbnail(const QString& path);
 // The photograph upright and fitted into boxWidth x boxHeight, aspect kept (a smaller one keeps
 // its size). The decoder reduces it as far as it can while the result still covers the fitted

@@ -246,7 +246,7 @@ void TfrmPhotoView::Button2Click() {
 }
 
 void TfrmPhotoView::Button3Click() {
-    if (auto* rename = ui::Win().dlgRenamePhoto) rename->Execute();
+    if (auto* rename = ui::Win().dlgRenamePhoto.get()) rename->Execute();
     FormActivate();
 }
 

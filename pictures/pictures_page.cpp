@@ -134,7 +134,7 @@ bool PicturesPage::eventFilter(QObject* watched, QEvent* event) {
 
 void PicturesPage::btnViewPicClick() {
     PictureNode* selected = list_->Selected;
-    auto* viewer = ui::Win().frmPhotoView;
+    auto* viewer = ui::Win().frmPhotoView.get();
     if (!selected || !viewer) return;
     viewer->Execute(selected->EntryNumber);
 }

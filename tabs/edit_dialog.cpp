@@ -37,7 +37,7 @@ template <typename W> W* make(QWidget* parent, const char* name, const QString& 
 }
 
 void showRefusal(int mode) {
-    if (auto* dialog = ui::Win().dlgIncorrectNumber) dialog->Execute(mode);
+    if (auto* dialog = ui::Win().dlgIncorrectNumber.get()) dialog->Execute(mode);
 }
 
 } // namespace
@@ -260,7 +260,7 @@ void TdlgEdit::reject() {
 }
 
 void TdlgEdit::btnBrowseClick() {
-    auto* picker = ui::Win().dlgPhotograph;
+    auto* picker = ui::Win().dlgPhotograph.get();
     if (!picker) return;
     pictures::PhotoPath() = edtPhoto->text();
     picker->Execute();
@@ -268,5 +268,5 @@ void TdlgEdit::btnBrowseClick() {
 }
 
 void TdlgEdit::btnViewClick() {
-    if (auto* viewer = ui::Win().frmPhotoView) viewer->Execute(quint32(EditedID));
+    if (auto* viewer = ui::Win().frmPhotoView.get()) viewer->Execute(quint32(EditedID));
 }

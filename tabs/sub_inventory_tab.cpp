@@ -26,12 +26,14 @@
 #include <QKeyEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextEdit>
 #include <utility>
 
@@ -51,7 +53,17 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int x, 
     auto* l = make<QLabel>(parent, name);
     l->setText(text);
     l->move(x, y);
-    l->adjustSize();
+    // The seventeen pages carry the same captions in the same font: each is measured once.
+    static QHash<QString, QSize> measured;
+    const QString key =
+        text + QLatin1Char('\n') + l->font().key() + QLatin1Char('\n') + l->style()->name();
+    const auto known = measured.constFind(key);
+    if (known != measured.constEnd()) {
+        l->resize(*known);
+    } else {
+        l->adjustSize();
+        measured.insert(key, l->size());
+    }
     return l;
 }
 
@@ -597,7 +609,7 @@ QString SubInventoryTab::composeNotes() const {
 void SubInventoryTab::btnAddClick() {
     auto& s = app::State();
     if (s.CurrentCategoryNumber == 0 || s.CurrentItemNumber == 0) return;
-    auto* numberMessage = ui::Win().dlgIncorrectNumber;
+    auto* numberMessage = ui::Win().dlgIncorrectNumber.get();
     bool refused = false;
     const auto refuse = [&](int mode) {
         refused = true;
@@ -688,7 +700,7 @@ void SubInventoryTab::btnEditClick() {
 }
 
 void SubInventoryTab::btnBrowseClick() {
-    auto* picker = ui::Win().dlgPhotograph;
+    auto* picker = ui::Win().dlgPhotograph.get();
     if (!picker) return;
     pictures::PhotoPath() = edtPhoto->text();
     picker->Execute();

@@ -4,7 +4,10 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "ui/line_list.h"
+#include "inventories/are_you_sure_dialog.h"
 #include "inventories/file_commands.h"
+#include "help/index_window.h"
+#include "tabs/edit_dialog.h"
 #include "inventory/inventory_page.h"
 #include "store/database.h"
 #include "store/user_file.h"
@@ -41,6 +44,25 @@ struct Session : AppSession {
 
 TEST(Startup, WindowsExistInCreationOrderWithTheirClassNames) {
     Session run;
+    // The first frame needs the main window and the splash; printing is answered from the start.
+    const auto names = [] {
+        QStringList out;
+        for (const QWidget* w : ui::Win().all)
+            out << w->objectName();
+        return out;
+    };
+    EXPECT_EQ(names(), QStringList({"frmMain", "frmSplash", "dlgQIVPrint"}));
+    // A window made on first use takes its place in the order, and is made once.
+    TdlgAreYouSure* sure = ui::Win().dlgAreYouSure;
+    ASSERT_NE(sure, nullptr);
+    EXPECT_EQ(ui::Win().dlgAreYouSure.get(), sure);
+    EXPECT_NE(ui::Win().dlgEdit.get(), nullptr);
+    EXPECT_EQ(names(),
+              QStringList({"frmMain", "frmSplash", "dlgEdit", "dlgAreYouSure", "dlgQIVPrint"}));
+    EXPECT_EQ(ui::Win().frmIndex.ifMade(), nullptr);
+    app::CreateRemainingWindows();
+    app::CreateRemainingWindows();
+    EXPECT_EQ(ui::Win().dlgAreYouSure.get(), sure);
     const char* expected[][2] = {
         {"frmMain", "TfrmMain"},
         {"frmSplash", "TfrmSplash"},
@@ -199,8 +221,12 @@ TEST(Startup, MissingCatalogueGivesAMessageAndTheWindowStillComesUp) {
     ASSERT_FALSE(modal.messages.empty());
     EXPECT_EQ(modal.messages.front().caption, QStringLiteral("Error"));
     EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("QIVData.mdb")));
+    app::CreateRemainingWindows();
     EXPECT_EQ(ui::Win().all.size(), 25);
+    EXPECT_TRUE(ui::Win().frmIndex->entries().empty());
     app::DestroyWindows();
+    EXPECT_FALSE(ui::Win().dlgEdit);
+    EXPECT_EQ(ui::Win().dlgEdit.get(), nullptr);
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("QIVData.mdb"))));
 }
 
@@ -462,6 +488,7 @@ TEST(Startup, AccessibleNamesReadAsTheCaptionsDo) {
         return false;
     };
     int checked = 0;
+    app::CreateRemainingWindows();
     for (QWidget* window : ui::Win().all) {
         QList<QWidget*> widgets = window->findChildren<QWidget*>();
         widgets.prepend(window);

@@ -1,7 +1,7 @@
-// The JPEG reader: the EXIF orientation of any marker payload, and the full and thumbnail
-// decoders on any bytes. Nothing may crash or read out of bounds; a decoded picture has the size
-// its kind promises; a tiny file may not make the decoder claim a huge amount of memory (the
-// runner's allocation limit catches that).
+// The JPEG reader: the EXIF orientation and embedded thumbnail of any marker payload, and the full
+// and thumbnail decoders on any bytes. Nothing may crash or read out of bounds; a decoded picture
+// has the size its kind promises; a tiny file may not make the decoder claim a huge amount of
+// memory (the runner's allocation limit catches that).
 #include "fuzz_support.h"
 #include "pictures/jpeg_decode.h"
 
@@ -9,6 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 65536) return 0;
     const int orientation = pictures::ExifOrientation(data, size);
     fuzz::Check(orientation >= 1 && orientation <= 8, "EXIF orientation out of range");
+    const pictures::ByteRange embedded = pictures::ExifThumbnail(data, size);
+    fuzz::Check(embedded.length == 0 ||
+                    (embedded.offset <= size && size - embedded.offset >= embedded.length),
+                "embedded thumbnail beyond the block");
 
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));

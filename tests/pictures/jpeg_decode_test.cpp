@@ -161,3 +161,81 @@ TEST(DecodeJpeg, DamagedAndForeignFilesGiveAnErrorButATruncatedOneStillShows) {
     ASSERT_FALSE(truncated.image.isNull());
     EXPECT_EQ(truncated.image.size(), QSize(640, 320));
 }
+
+namespace {
+
+QImage filled(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The embedded thumbnails are blue, the photographs not: a tile shows which of the two it shows.
+const QRgb kBlue = qRgb(20, 20, 220);
+
+} // namespace
+
+TEST(ExifThumbnail, FindsTheCamerasThumbnailAndRefusesABlockThatDoesNotHoldTogether) {
+    const QByteArray thumb = encode(filled(160, 120, kBlue));
+    const QByteArray file = photos::WithExif(encode(marked()), 1, thumb);
+    // The APP1 payload starts after the marker and its length.
+    const auto* payload = reinterpret_cast<const unsigned char*>(file.constData()) + 6;
+    const std::size_t size = (std::size_t(uchar(file[4])) << 8 | uchar(file[5])) - 2;
+    const ByteRange r = ExifThumbnail(payload, size);
+    ASSERT_EQ(r.length, std::size_t(thumb.size()));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(payload + r.offset), qsizetype(r.length)),
+              thumb);
+    EXPECT_EQ(ExifThumbnail(payload, size - 1).length, 0u); // cut short inside the thumbnail
+    QByteArray other(reinterpret_cast<const char*>(payload), qsizetype(size));
+    other[6 + 26 + 2 + 9] = 1; // compression: uncompressed
+    EXPECT_EQ(ExifThumbnail(reinterpret_cast<const unsigned char*>(other.constData()), size).length,
+              0u);
+    const QByteArray plain = photos::WithOrientation(encode(marked()), 1);
+    EXPECT_EQ(ExifThumbnail(reinterpret_cast<const unsigned char*>(plain.constData()) + 6,
+                            std::size_t(uchar(plain[5])) - 2)
+                  .length,
+              0u);
+}
+
+TEST(ExifThumbnail, StandsForThePhotographOnlyInItsShapeAndAtLeastTileSize) {
+    EXPECT_TRUE(ThumbnailStandsFor(160, 120, 4000, 3000, false));
+    EXPECT_TRUE(ThumbnailStandsFor(512, 384, 4032, 3024, false));
+    EXPECT_FALSE(ThumbnailStandsFor(160, 120, 6000, 4000, false)); // 3:2 with bars
+    EXPECT_FALSE(ThumbnailStandsFor(160, 106, 6000, 4000, false)); // smaller than a tile
+    EXPECT_FALSE(ThumbnailStandsFor(160, 120, 3000, 4000, false)); // left from before a turn
+    // Stored on its side, the thumbnail must cover the tile once upright.
+    EXPECT_FALSE(ThumbnailStandsFor(160, 120, 4000, 3000, true));
+    EXPECT_TRUE(ThumbnailStandsFor(320, 240, 4000, 3000, true));
+    EXPECT_FALSE(ThumbnailStandsFor(0, 120, 4000, 3000, false));
+}
+
+TEST(DecodeJpeg, ATileUsesTheEmbeddedThumbnailOnlyWhenItStandsForThePhotograph) {
+    const QImage photo = filled(400, 300, qRgb(220, 20, 20));
+    const auto tileOf = [](const QByteArray& file) {
+        const Decoded d = DecodeJpegData(file, true);
+        EXPECT_TRUE(d.error.isEmpty()) << d.error.toStdString();
+        EXPECT_EQ(d.image.size(), QSize(kThumbWidth, kThumbHeight));
+        return d.image;
+    };
+    // Same shape, tile size: the camera's thumbnail is shown; full decoding ignores it.
+    const QByteArray withThumb =
+        photos::WithExif(encode(photo), 1, encode(filled(160, 120, kBlue)));
+    EXPECT_TRUE(near(tileOf(withThumb).pixel(80, 60), kBlue));
+    EXPECT_TRUE(near(DecodeJpegData(withThumb, false).image.pixel(200, 150), qRgb(220, 20, 20)));
+    // Too small, the wrong shape, or bytes that do not decode: the photograph itself is reduced.
+    for (const QByteArray& thumb : {encode(filled(80, 60, kBlue)), encode(filled(160, 90, kBlue)),
+                                    QByteArray("\xff\xd8\xff\xd9 not a picture", 18)}) {
+        const QImage tile = tileOf(photos::WithExif(encode(photo), 1, thumb));
+        EXPECT_TRUE(near(tile.pixel(80, 60), qRgb(220, 20, 20)));
+    }
+    // A thumbnail larger than a tile is reduced as the photograph would be, and turned upright
+    // with the photograph's orientation: stored top left (blue) ends top right.
+    QImage big = filled(320, 240, qRgb(255, 255, 255));
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x)
+            big.setPixel(x, y, kBlue);
+    const QImage turned = tileOf(photos::WithExif(encode(photo), 6, encode(big)));
+    EXPECT_TRUE(near(turned.pixel(150, 10), kBlue));
+    EXPECT_TRUE(near(turned.pixel(10, 10), qRgb(255, 255, 255)));
+    EXPECT_TRUE(near(turned.pixel(10, 110), qRgb(255, 255, 255)));
+}

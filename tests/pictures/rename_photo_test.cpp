@@ -5,6 +5,7 @@
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_list.h"
 #include "pictures/rename_photo_dialog.h"
+#include "tabs/edit_dialog.h"
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
 
@@ -84,6 +85,7 @@ struct Rename : AppSession {
 TEST(RenamePhoto, RenamesTheFileAndEveryInventoryAndSelectsTheThumbnailAgain) {
     Rename r;
     pictures::Pictures()->SelectPicture(3);
+    ui::Win().dlgEdit.get(); // the viewer may have been opened from the edit dialog
     const QString renamed = r.folder.file(QStringLiteral("front hall.jpg"));
     r.rename(QStringLiteral("front hall  "));
     EXPECT_TRUE(r.modal.messages.empty()) << r.modal.lastMessage().toStdString();
@@ -104,7 +106,7 @@ TEST(RenamePhoto, RenamesTheFileAndEveryInventoryAndSelectsTheThumbnailAgain) {
     EXPECT_EQ(list->Selected->FileName, renamed);
     EXPECT_EQ(list->count(), 3);
     // The edit dialog's photograph field follows, as the viewer may have been opened there.
-    auto* edtPhoto = ui::Win().all.at(2)->findChild<QLineEdit*>(QStringLiteral("edtPhoto"));
+    auto* edtPhoto = ui::Win().dlgEdit.ifMade()->findChild<QLineEdit*>(QStringLiteral("edtPhoto"));
     ASSERT_NE(edtPhoto, nullptr);
     EXPECT_EQ(edtPhoto->text(), renamed);
 }
