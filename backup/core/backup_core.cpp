@@ -1,5 +1,7 @@
 #include "backup/core/backup_core.h"
 
+#include "backup/core/content_hash.h"
+
 #include "store/database.h"
 #include "store/stored_text.h"
 
@@ -296,7 +298,20 @@ void CopyDatabase(const QString& source, const QString& target) {
     syncPath(QFileInfo(target).path(), true);
 }
 
-void CopyWholeFile(const QString& source, const QString& target) {
+namespace {
+
+// Big enough that a read or write costs little more than its copying, small enough to stay in
+// the processor's cache between the read, the hash and the write.
+constexpr qint64 kChunk = 256 * 1024;
+
+char* chunkBuffer() {
+    thread_local std::unique_ptr<char[]> buffer(new char[kChunk]);
+    return buffer.get();
+}
+
+} // namespace
+
+Fingerprint CopyWholeFile(const QString& source, const QString& target) {
     auto fail = [&](const QString& why) {
         throw BackupError(
             QStringLiteral("Could not copy %1 to %2: %3.").arg(source, target, why).toStdString());
@@ -306,6 +321,7 @@ void CopyWholeFile(const QString& source, const QString& target) {
     struct stat st {};
     if (::fstat(in.fd, &st) != 0) fail(errnoText());
     if (!S_ISREG(st.st_mode)) fail(QStringLiteral("not a file"));
+    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const QString part = partName(target);
     Fd out(::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.fd < 0) fail(errnoText());
@@ -314,33 +330,16 @@ void CopyWholeFile(const QString& source, const QString& target) {
         QFile::remove(part);
         fail(why);
     };
-    // In the kernel where it can (no copy through this process), by reading and writing where
-    // the file systems do not allow it.
-    bool kernelCopy = true;
-    qint64 left = st.st_size;
-    while (left > 0 && kernelCopy) {
-        const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr,
-                                            size_t(std::min<qint64>(left, 1 << 30)), 0);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                errno == EPERM) {
-                kernelCopy = false;
-                break;
-            }
-            failOut(errnoText());
-        }
-        if (n == 0) break; // the file got shorter meanwhile
-        left -= n;
-    }
-    if (!kernelCopy) {
-        std::vector<char> buffer(1 << 20);
-        for (;;) {
-            const qint64 n = readFull(in.fd, buffer.data(), qint64(buffer.size()));
-            if (n < 0) failOut(errnoText());
-            if (n == 0) break;
-            if (!writeAll(out.fd, buffer.data(), n)) failOut(errnoText());
-        }
+    // Through this process rather than in the kernel, so that the bytes written are hashed as
+    // they pass: the check then reads only the copy.
+    ContentHash hash;
+    char* buffer = chunkBuffer();
+    for (;;) {
+        const qint64 n = readFull(in.fd, buffer, kChunk);
+        if (n < 0) failOut(errnoText());
+        if (n == 0) break;
+        hash.add(buffer, size_t(n));
+        if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
     }
     ::fchmod(out.fd, 0644);
     if (!out.closeChecked()) {
@@ -352,30 +351,29 @@ void CopyWholeFile(const QString& source, const QString& target) {
         QFile::remove(part);
         fail(why);
     }
+    return {qint64(hash.length()), hash.value()};
 }
 
-bool SameContent(const QString& a, const QString& b) {
-    Fd fa(::open(native(a).constData(), O_RDONLY | O_CLOEXEC));
-    Fd fb(::open(native(b).constData(), O_RDONLY | O_CLOEXEC));
-    if (fa.fd < 0 || fb.fd < 0) return false;
-    struct stat sa {
-    }, sb{};
-    if (::fstat(fa.fd, &sa) != 0 || ::fstat(fb.fd, &sb) != 0) return false;
-    if (sa.st_size != sb.st_size) return false;
-    ::posix_fadvise(fa.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(fb.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    // Buffers kept from file to file: a check of many photographs is mostly reading.
-    const qint64 chunk = 1 << 20;
-    thread_local std::unique_ptr<char[]> bufferA(new char[chunk]), bufferB(new char[chunk]);
-    char* ba = bufferA.get();
-    char* bb = bufferB.get();
+Fingerprint FingerprintOf(const QString& path) {
+    auto fail = [&] {
+        throw BackupError(
+            QStringLiteral("Could not read %1: %2.").arg(path, errnoText()).toStdString());
+    };
+    Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (f.fd < 0) fail();
+    // What the system still holds of the file (once written out) is let go first, so the bytes
+    // hashed are the ones the medium gives back, not the ones that were handed to it.
+    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ContentHash hash;
+    char* buffer = chunkBuffer();
     for (;;) {
-        const qint64 na = readFull(fa.fd, ba, chunk);
-        const qint64 nb = readFull(fb.fd, bb, chunk);
-        if (na < 0 || nb < 0 || na != nb) return false;
-        if (na == 0) return true;
-        if (std::memcmp(ba, bb, size_t(na)) != 0) return false;
+        const qint64 n = readFull(f.fd, buffer, kChunk);
+        if (n < 0) fail();
+        if (n == 0) break;
+        hash.add(buffer, size_t(n));
     }
+    return {qint64(hash.length()), hash.value()};
 }
 
 QString CheckUserDatabase(const QString& path) {
@@ -431,12 +429,6 @@ void PrepareBackupFolder(const QString& backupFolder) {
 FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backupFolder,
                                   const FolderBackupOptions& options) {
     FolderBackupReport report;
-    struct Copied {
-        QString source;
-        QString target;
-        bool database;
-    };
-    std::vector<Copied> copied;
     const QString pictures = backupFolder + QLatin1Char('/') + kPicturesFolder + QLatin1Char('/');
     const int total = int(files.entries().size());
     int n = 0;
@@ -453,6 +445,7 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
             continue;
         }
         try {
+            WrittenFile written{target, f.database, {}};
             if (f.database) {
                 CopyDatabase(f.path(), target);
             } else {
@@ -460,34 +453,42 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
                     ++report.keptOld;
                     continue;
                 }
-                CopyWholeFile(f.path(), target);
+                written.expected = CopyWholeFile(f.path(), target);
             }
-            copied.push_back({f.path(), target, f.database});
+            report.written.push_back(std::move(written));
             ++report.copied;
         } catch (const BackupError& e) {
             report.failed << QString::fromUtf8(e.what());
         }
     }
-    if (!options.verify) return report;
-    // What was written, read back: the files' data first reach the medium.
+    // The backup is whole only once its files have reached the medium.
     {
         Fd dir(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.fd >= 0) ::syncfs(dir.fd);
+        if (dir.fd < 0 || ::syncfs(dir.fd) != 0)
+            report.failed << QStringLiteral("Could not write the backup in %1 to its medium: %2.")
+                                 .arg(backupFolder, errnoText());
     }
-    say(options.progress, QStringLiteral("Verifying %1 files").arg(copied.size()));
-    std::vector<char> same(copied.size(), 1);
-    for (size_t i = 0; i < copied.size(); ++i)
-        if (!copied[i].database) same[i] = SameContent(copied[i].source, copied[i].target);
-    for (size_t i = 0; i < copied.size(); ++i) {
-        const Copied& c = copied[i];
-        if (c.database) {
-            const QString why = CheckUserDatabase(c.target);
-            if (!why.isEmpty()) report.unverified << c.target + QStringLiteral(" (") + why + ')';
-        } else if (!same[i]) {
-            report.unverified << c.target;
+    if (!options.verify) return report;
+    say(options.progress, QStringLiteral("Verifying %1 files").arg(report.written.size()));
+    report.unverified = CheckWrittenFiles(report.written);
+    return report;
+}
+
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written) {
+    QStringList bad;
+    for (const WrittenFile& w : written) {
+        if (w.database) {
+            const QString why = CheckUserDatabase(w.target);
+            if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');
+            continue;
+        }
+        try {
+            if (FingerprintOf(w.target) != w.expected) bad << w.target;
+        } catch (const BackupError& e) {
+            bad << QString::fromUtf8(e.what()); // names the file
         }
     }
-    return report;
+    return bad;
 }
 
 QString VerificationMessage(const QStringList& files) {
