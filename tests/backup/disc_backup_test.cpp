@@ -304,3 +304,43 @@ TEST(DiscBackup, FailedWriteAndADiscThatDiffersFromItsSourcesAreReported) {
         << c.run.modal->messages[1].text.toStdString();
     EXPECT_FALSE(c.run.modal->messages[1].text.contains(QStringLiteral("Pan")));
 }
+
+TEST(DiscBackup, AStartGivenUpAfterTheWriterReportedItsEndEndsOnce) {
+    DiscCase c;
+    auto sim = std::make_shared<SimDrive>(SimMedium::DVDPlusR);
+    Attach(c.dialog(), sim);
+    bool closed = false;
+    c.run.modal->onNextDialog([&](QDialog& d) {
+        auto& b = dynamic_cast<TdlgBackup&>(d);
+        ChooseDisc(b);
+        // A picture disappears once the burn talks to the drive, after the disc was laid out:
+        // the writer cannot read it, gives the start up and reports its end from inside Burn.
+        bool removed = false;
+        sim->beforeCommand = [&](const dw::TScsiCommand& command) {
+            const bool lock = command.cdb[0] == 0x1E;
+            if (!removed && !lock) removed = QFile::remove(c.cup);
+        };
+        b.setResult(kOpen);
+        ClickButton(b, QStringLiteral("Button2"));
+        closed = b.result() != kOpen;
+        EXPECT_TRUE(removed);
+        return b.result();
+    });
+    c.run.main().BackupInventory1->trigger();
+    sim->beforeCommand = nullptr;
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(closed);
+    ASSERT_EQ(c.run.modal->messages.size(), 1u) << c.run.modal->lastMessage().toStdString();
+    EXPECT_EQ(c.run.modal->messages[0].text,
+              QStringLiteral("Errors occured.  Backup may not be valid."));
+    EXPECT_EQ(c.run.modal->messages[0].caption, QStringLiteral("Errors Occured"));
+    EXPECT_EQ(sim->blocksWritten, 0u);
+    EXPECT_FALSE(QFileInfo::exists(c.run.folder.file(QStringLiteral("TempQIVFolder"))));
+    // One clean-up: the medium was locked once and unlocked once.
+    int locks = 0, unlocks = 0;
+    for (const auto& command : sim->log)
+        if (command.opcode() == 0x1E) ++((command.cdb[4] & 1) ? locks : unlocks);
+    EXPECT_EQ(locks, 1);
+    EXPECT_EQ(unlocks, 1);
+}
