@@ -8,10 +8,17 @@
 //   --backup-disc DEVICE   the same onto a disc in DEVICE
 //   --restore FOLDER       a backup folder (FOLDER or FOLDER/QIVBackup) over the program folder
 // Progress goes to standard error; the exit status is 0 only for a whole, verified job.
+namespace dw {
+class TDiscWriter;
+}
+
 namespace app {
 
 bool NamesCommandLineJob(const QStringList& arguments);
 // The exit status of a job named on the command line; nothing when the arguments name none.
-std::optional<int> RunCommandLineJob(const QStringList& arguments);
+// A disc backup writes through `writer` when one is given: a drive it already knows by the name
+// on the command line is used as it is, any other is looked for on this system.
+std::optional<int> RunCommandLineJob(const QStringList& arguments,
+                                     dw::TDiscWriter* writer = nullptr);
 
 } // namespace app
