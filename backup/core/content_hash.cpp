@@ -27,6 +27,7 @@ inline std::uint64_t step(std::uint64_t lane, std::uint64_t w) {
 } // namespace
 
 void ContentHash::add(const void* data, std::size_t size) {
+    if (size == 0) return; // `data` may then be null
     const auto* p = static_cast<const unsigned char*>(data);
     length_ += size;
     if (pendingSize_ > 0) {
