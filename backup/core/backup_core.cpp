@@ -361,9 +361,6 @@ Fingerprint FingerprintOf(const QString& path) {
     };
     Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
     if (f.fd < 0) fail();
-    // What the system still holds of the file (once written out) is let go first, so the bytes
-    // hashed are the ones the medium gives back, not the ones that were handed to it.
-    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_DONTNEED);
     ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     ContentHash hash;
     char* buffer = chunkBuffer();
@@ -474,9 +471,27 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
     return report;
 }
 
+namespace {
+
+// Tells the system what to do with what it holds of a file in memory: let it go (once written
+// out), or read the file in ahead of its reader.
+void adviseWhole(const QString& path, int advice) {
+    Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (f.fd >= 0) ::posix_fadvise(f.fd, 0, 0, advice);
+}
+
+} // namespace
+
 QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written) {
+    // What the system still holds of the copies is let go first, so the bytes compared are the
+    // ones the medium gives back, not the ones that were handed to it.
+    for (const WrittenFile& w : written)
+        adviseWhole(w.target, POSIX_FADV_DONTNEED);
     QStringList bad;
-    for (const WrittenFile& w : written) {
+    for (size_t i = 0; i < written.size(); ++i) {
+        const WrittenFile& w = written[i];
+        // The medium reads the next copy while this one is hashed.
+        if (i + 1 < written.size()) adviseWhole(written[i + 1].target, POSIX_FADV_WILLNEED);
         if (w.database) {
             const QString why = CheckUserDatabase(w.target);
             if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');

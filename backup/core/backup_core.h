@@ -104,8 +104,7 @@ struct Fingerprint {
 // owner read-write, readable by others. The source is read once; the bytes written are hashed on
 // the way. Throws BackupError naming the file.
 Fingerprint CopyWholeFile(const QString& source, const QString& target);
-// Reads a file once, from its medium rather than from what the system still holds of it in
-// memory where it can. Throws BackupError naming the file when it cannot be read.
+// Reads a file once and hashes it. Throws BackupError naming the file when it cannot be read.
 Fingerprint FingerprintOf(const QString& path);
 
 // Opens a database read-only and defensively and checks that it is whole and holds the user
@@ -141,10 +140,10 @@ void PrepareBackupFolder(const QString& backupFolder);
 // CheckWrittenFiles). A failing file does not stop the others.
 FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backupFolder,
                                   const FolderBackupOptions& options);
-// The check of a backup once its files are on the medium: every copy read back once and its
-// length and hash compared with what was written (the sources are not read again), the database
-// opened and checked whole. Returns the files that fail, each with the reason where it is more
-// than a difference.
+// The check of a backup once its files are on the medium: every copy read back once from the
+// medium (not from what the system still holds in memory) and its length and hash compared with
+// what was written (the sources are not read again), the database opened and checked whole. Returns
+// the files that fail, each with the reason where it is more than a difference.
 QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written);
 // The message that names the files of a failed check.
 QString VerificationMessage(const QStringList& files);

@@ -100,16 +100,25 @@ int main(int argc, char** argv) {
     for (const auto& f : files.entries())
         copies << (f.database ? folder + QStringLiteral("/QIVUser.mdb")
                               : folder + QStringLiteral("/Pictures/") + f.name);
-    // The check's baseline: each copy read once, plainly, from the medium (what the system holds
-    // of it in memory let go first, as the check does), into a buffer of the check's own size.
-    auto readAll = [](const QStringList& paths) {
+    // The check's baseline: each copy read once from the medium (what the system holds of them
+    // in memory let go first, as the check does), the best plain way: into a buffer of the
+    // check's own size, the next file asked for ahead while one is read, as the check does.
+    auto advise = [](const QString& path, int advice) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        ::posix_fadvise(fd, 0, 0, advice);
+        ::close(fd);
+    };
+    auto readAll = [&](const QStringList& paths) {
         QElapsedTimer rt;
         rt.start();
+        for (const QString& path : paths)
+            advise(path, POSIX_FADV_DONTNEED);
         std::vector<char> buffer(256 * 1024);
-        for (const QString& path : paths) {
-            const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            if (i + 1 < paths.size()) advise(paths[i + 1], POSIX_FADV_WILLNEED);
+            const int fd = ::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC);
             if (fd < 0) continue;
-            ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
             ssize_t n;
             while ((n = ::read(fd, buffer.data(), buffer.size())) > 0)
