@@ -323,23 +323,65 @@ Fingerprint CopyWholeFile(const QString& source, const QString& target) {
     if (!S_ISREG(st.st_mode)) fail(QStringLiteral("not a file"));
     ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const QString part = partName(target);
-    Fd out(::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd out(::open(native(part).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.fd < 0) fail(errnoText());
     auto failOut = [&](const QString& why) {
         out.closeChecked();
         QFile::remove(part);
         fail(why);
     };
-    // Through this process rather than in the kernel, so that the bytes written are hashed as
-    // they pass: the check then reads only the copy.
     ContentHash hash;
     char* buffer = chunkBuffer();
-    for (;;) {
-        const qint64 n = readFull(in.fd, buffer, kChunk);
-        if (n < 0) failOut(errnoText());
-        if (n == 0) break;
-        hash.add(buffer, size_t(n));
-        if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
+    // In the kernel where it can (no copy through this process); the copy is then hashed from
+    // what was just written, still in memory. Writing from this process costs far more than
+    // reading into it on some systems, so that is only the way where the file systems allow
+    // no kernel copy: the bytes are then hashed as they pass.
+    bool kernelCopy = true;
+    qint64 left = st.st_size;
+    while (left > 0 && kernelCopy) {
+        const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr,
+                                            size_t(std::min<qint64>(left, 1 << 30)), 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                errno == EPERM) {
+                kernelCopy = false;
+                break;
+            }
+            failOut(errnoText());
+        }
+        if (n == 0) break; // the file got shorter meanwhile
+        left -= n;
+    }
+    if (kernelCopy) {
+        for (qint64 at = 0;;) {
+            const ssize_t n = ::pread(out.fd, buffer, size_t(kChunk), at);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                failOut(errnoText());
+            }
+            if (n == 0) break;
+            hash.add(buffer, size_t(n));
+            at += n;
+        }
+    } else {
+        // From where the kernel copy stopped (nothing was copied when it is refused at once).
+        const off_t done = ::lseek(out.fd, 0, SEEK_CUR);
+        if (done < 0 || ::lseek(in.fd, done, SEEK_SET) != done) failOut(errnoText());
+        for (qint64 at = 0; at < done;) {
+            const ssize_t n =
+                ::pread(out.fd, buffer, size_t(std::min<qint64>(kChunk, done - at)), at);
+            if (n <= 0) failOut(errnoText());
+            hash.add(buffer, size_t(n));
+            at += n;
+        }
+        for (;;) {
+            const qint64 n = readFull(in.fd, buffer, kChunk);
+            if (n < 0) failOut(errnoText());
+            if (n == 0) break;
+            hash.add(buffer, size_t(n));
+            if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
+        }
     }
     ::fchmod(out.fd, 0644);
     if (!out.closeChecked()) {

@@ -1,4 +1,5 @@
 // Backup and restore without windows: the file list, the space estimate, copies and checks.
+#include "backup/core/content_hash.h"
 #include "backup_support.h"
 
 #include <QDateTime>
@@ -295,6 +296,30 @@ TEST(FolderBackup, TheCheckReadsOnlyTheCopiesAndNamesEachDamagedOne) {
     for (const char* name : {"flip.jpg", "short.jpg", "other.jpg", "gone.jpg"})
         EXPECT_TRUE(message.contains(pictures + QString::fromLatin1(name))) << name;
     EXPECT_FALSE(message.contains(QStringLiteral("kept.jpg"))) << message.toStdString();
+}
+
+TEST(FolderBackup, ACopysFingerprintIsThatOfItsBytes) {
+    QTemporaryDir dest;
+    // Within one file system, and from another one where there is (memory-backed, where the
+    // kernel may refuse its own copy).
+    QStringList folders{dest.path()};
+    QTemporaryDir shm(QStringLiteral("/dev/shm/quivera-test-XXXXXX"));
+    if (shm.isValid()) folders << shm.path();
+    for (const QString& from : folders) {
+        for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(256 * 1024 * 3 + 7)}) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            for (qsizetype i = 0; i < size; ++i)
+                bytes[i] = char(i * 7 + (i >> 11));
+            const QString source = Write(from + QStringLiteral("/src.bin"), bytes);
+            const QString target = dest.filePath(QStringLiteral("copy.bin"));
+            const backup::Fingerprint f = backup::CopyWholeFile(source, target);
+            EXPECT_EQ(f.size, size) << from.toStdString();
+            EXPECT_EQ(f.hash, backup::HashOf(bytes.constData(), size_t(size)))
+                << from.toStdString() << " " << size;
+            EXPECT_EQ(backup::FingerprintOf(target), f);
+            EXPECT_EQ(Hash(target), Hash(source));
+        }
+    }
 }
 
 TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
