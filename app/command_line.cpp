@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace app {
@@ -102,8 +103,10 @@ int backUpToFolder(const QString& programFolder, const QString& target) {
                      QStringLiteral("Backup into %1 complete and verified.").arg(folder));
 }
 
-int backUpToDisc(const QString& programFolder, const QString& device) {
-    dw::TDiscWriter writer;
+int backUpToDisc(const QString& programFolder, const QString& device, dw::TDiscWriter* given) {
+    std::unique_ptr<dw::TDiscWriter> own;
+    if (!given) own = std::make_unique<dw::TDiscWriter>();
+    dw::TDiscWriter& writer = given ? *given : *own;
     backup::ConfigureForBackup(writer);
     // The writer's end is handed to this thread, which waits for it.
     std::mutex lock;
@@ -119,11 +122,21 @@ int backUpToDisc(const QString& programFolder, const QString& device) {
         ended = true;
         failed = writeFailed;
     });
-    writer.InitializeASPI({});
-    if (!writer.SelectDeviceByLetter(device.toStdString()) &&
-        writer.AddDevice(device.toStdString()) < 0) {
-        line(QStringLiteral("No disc drive %1").arg(device));
-        return 1;
+    // Both handlers hold this function's variables: a writer that outlives it forgets them.
+    struct Forget {
+        dw::TDiscWriter& w;
+        ~Forget() {
+            w.SetOnWriteDone(nullptr);
+            w.SetSynchronizer(nullptr);
+        }
+    } forget{writer};
+    const std::string name = device.toStdString();
+    if (!writer.SelectDeviceByLetter(name)) {
+        writer.InitializeASPI({});
+        if (!writer.SelectDeviceByLetter(name) && writer.AddDevice(name) < 0) {
+            line(QStringLiteral("No disc drive %1").arg(device));
+            return 1;
+        }
     }
     const backup::DiscDrive drive = backup::EvaluateDisc(writer, device);
     if (!drive.burner) {
@@ -167,7 +180,7 @@ int backUpToDisc(const QString& programFolder, const QString& device) {
             if (percent != shown) line(QStringLiteral("Writing: %1%").arg(percent));
             shown = percent;
         }
-        line(QStringLiteral("Reading the disc back"));
+        if (!failed) line(QStringLiteral("Reading the disc back"));
         report = disc.finish(failed);
     }
     return backupEnd(report.problems, report.unverified, report.ok(),
@@ -297,7 +310,7 @@ bool CommandLineJobDraws(const QStringList& arguments) {
     return arguments.size() > 1 && arguments[1] == QLatin1String("--report-pdf");
 }
 
-std::optional<int> RunCommandLineJob(const QStringList& arguments) {
+std::optional<int> RunCommandLineJob(const QStringList& arguments, dw::TDiscWriter* writer) {
     if (const std::optional<int> exchanged = RunExchangeJob(arguments)) return exchanged;
     const qsizetype at = jobAt(arguments);
     if (at < 0) return std::nullopt;
@@ -316,7 +329,7 @@ std::optional<int> RunCommandLineJob(const QStringList& arguments) {
     try {
         if (job == QLatin1String("--backup")) return backUpToFolder(programFolder, value);
         if (job == QLatin1String("--restore")) return restore(programFolder, value);
-        return backUpToDisc(programFolder, value);
+        return backUpToDisc(programFolder, value, writer);
     } catch (const std::exception& e) {
         line(QString::fromUtf8(e.what()));
         return 1;

@@ -1,5 +1,7 @@
 #include "backup/core/backup_core.h"
 
+#include "backup/core/content_hash.h"
+
 #include "store/database.h"
 #include "store/stored_text.h"
 
@@ -296,7 +298,20 @@ void CopyDatabase(const QString& source, const QString& target) {
     syncPath(QFileInfo(target).path(), true);
 }
 
-void CopyWholeFile(const QString& source, const QString& target) {
+namespace {
+
+// Big enough that a read or write costs little more than its copying, small enough to stay in
+// the processor's cache between the read, the hash and the write.
+constexpr qint64 kChunk = 256 * 1024;
+
+char* chunkBuffer() {
+    thread_local std::unique_ptr<char[]> buffer(new char[kChunk]);
+    return buffer.get();
+}
+
+} // namespace
+
+Fingerprint CopyWholeFile(const QString& source, const QString& target) {
     auto fail = [&](const QString& why) {
         throw BackupError(
             QStringLiteral("Could not copy %1 to %2: %3.").arg(source, target, why).toStdString());
@@ -306,16 +321,21 @@ void CopyWholeFile(const QString& source, const QString& target) {
     struct stat st {};
     if (::fstat(in.fd, &st) != 0) fail(errnoText());
     if (!S_ISREG(st.st_mode)) fail(QStringLiteral("not a file"));
+    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const QString part = partName(target);
-    Fd out(::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd out(::open(native(part).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.fd < 0) fail(errnoText());
     auto failOut = [&](const QString& why) {
         out.closeChecked();
         QFile::remove(part);
         fail(why);
     };
-    // In the kernel where it can (no copy through this process), by reading and writing where
-    // the file systems do not allow it.
+    ContentHash hash;
+    char* buffer = chunkBuffer();
+    // In the kernel where it can (no copy through this process); the copy is then hashed from
+    // what was just written, still in memory. Writing from this process costs far more than
+    // reading into it on some systems, so that is only the way where the file systems allow
+    // no kernel copy: the bytes are then hashed as they pass.
     bool kernelCopy = true;
     qint64 left = st.st_size;
     while (left > 0 && kernelCopy) {
@@ -333,15 +353,39 @@ void CopyWholeFile(const QString& source, const QString& target) {
         if (n == 0) break; // the file got shorter meanwhile
         left -= n;
     }
-    if (!kernelCopy) {
-        std::vector<char> buffer(1 << 20);
+    if (kernelCopy) {
+        for (qint64 at = 0;;) {
+            const ssize_t n = ::pread(out.fd, buffer, size_t(kChunk), at);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                failOut(errnoText());
+            }
+            if (n == 0) break;
+            hash.add(buffer, size_t(n));
+            at += n;
+        }
+    } else {
+        // From where the kernel copy stopped (nothing was copied when it is refused at once).
+        const off_t done = ::lseek(out.fd, 0, SEEK_CUR);
+        if (done < 0 || ::lseek(in.fd, done, SEEK_SET) != done) failOut(errnoText());
+        for (qint64 at = 0; at < done;) {
+            const ssize_t n =
+                ::pread(out.fd, buffer, size_t(std::min<qint64>(kChunk, done - at)), at);
+            if (n <= 0) failOut(errnoText());
+            hash.add(buffer, size_t(n));
+            at += n;
+        }
         for (;;) {
-            const qint64 n = readFull(in.fd, buffer.data(), qint64(buffer.size()));
+            const qint64 n = readFull(in.fd, buffer, kChunk);
             if (n < 0) failOut(errnoText());
             if (n == 0) break;
-            if (!writeAll(out.fd, buffer.data(), n)) failOut(errnoText());
+            hash.add(buffer, size_t(n));
+            if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
         }
     }
+    // The copy starts on its way to the medium now, while the next file is copied, rather than
+    // all at once at the backup's closing sync. Failures show at that sync.
+    ::sync_file_range(out.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     ::fchmod(out.fd, 0644);
     if (!out.closeChecked()) {
         QFile::remove(part);
@@ -352,30 +396,26 @@ void CopyWholeFile(const QString& source, const QString& target) {
         QFile::remove(part);
         fail(why);
     }
+    return {qint64(hash.length()), hash.value()};
 }
 
-bool SameContent(const QString& a, const QString& b) {
-    Fd fa(::open(native(a).constData(), O_RDONLY | O_CLOEXEC));
-    Fd fb(::open(native(b).constData(), O_RDONLY | O_CLOEXEC));
-    if (fa.fd < 0 || fb.fd < 0) return false;
-    struct stat sa {
-    }, sb{};
-    if (::fstat(fa.fd, &sa) != 0 || ::fstat(fb.fd, &sb) != 0) return false;
-    if (sa.st_size != sb.st_size) return false;
-    ::posix_fadvise(fa.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(fb.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    // Buffers kept from file to file: a check of many photographs is mostly reading.
-    const qint64 chunk = 1 << 20;
-    thread_local std::unique_ptr<char[]> bufferA(new char[chunk]), bufferB(new char[chunk]);
-    char* ba = bufferA.get();
-    char* bb = bufferB.get();
+Fingerprint FingerprintOf(const QString& path) {
+    auto fail = [&] {
+        throw BackupError(
+            QStringLiteral("Could not read %1: %2.").arg(path, errnoText()).toStdString());
+    };
+    Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (f.fd < 0) fail();
+    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ContentHash hash;
+    char* buffer = chunkBuffer();
     for (;;) {
-        const qint64 na = readFull(fa.fd, ba, chunk);
-        const qint64 nb = readFull(fb.fd, bb, chunk);
-        if (na < 0 || nb < 0 || na != nb) return false;
-        if (na == 0) return true;
-        if (std::memcmp(ba, bb, size_t(na)) != 0) return false;
+        const qint64 n = readFull(f.fd, buffer, kChunk);
+        if (n < 0) fail();
+        if (n == 0) break;
+        hash.add(buffer, size_t(n));
     }
+    return {qint64(hash.length()), hash.value()};
 }
 
 QString CheckUserDatabase(const QString& path) {
@@ -431,12 +471,6 @@ void PrepareBackupFolder(const QString& backupFolder) {
 FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backupFolder,
                                   const FolderBackupOptions& options) {
     FolderBackupReport report;
-    struct Copied {
-        QString source;
-        QString target;
-        bool database;
-    };
-    std::vector<Copied> copied;
     const QString pictures = backupFolder + QLatin1Char('/') + kPicturesFolder + QLatin1Char('/');
     const int total = int(files.entries().size());
     int n = 0;
@@ -453,6 +487,7 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
             continue;
         }
         try {
+            WrittenFile written{target, f.database, {}};
             if (f.database) {
                 CopyDatabase(f.path(), target);
             } else {
@@ -460,34 +495,60 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
                     ++report.keptOld;
                     continue;
                 }
-                CopyWholeFile(f.path(), target);
+                written.expected = CopyWholeFile(f.path(), target);
             }
-            copied.push_back({f.path(), target, f.database});
+            report.written.push_back(std::move(written));
             ++report.copied;
         } catch (const BackupError& e) {
             report.failed << QString::fromUtf8(e.what());
         }
     }
-    if (!options.verify) return report;
-    // What was written, read back: the files' data first reach the medium.
+    // The backup is whole only once its files have reached the medium.
     {
         Fd dir(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.fd >= 0) ::syncfs(dir.fd);
+        if (dir.fd < 0 || ::syncfs(dir.fd) != 0)
+            report.failed << QStringLiteral("Could not write the backup in %1 to its medium: %2.")
+                                 .arg(backupFolder, errnoText());
     }
-    say(options.progress, QStringLiteral("Verifying %1 files").arg(copied.size()));
-    std::vector<char> same(copied.size(), 1);
-    for (size_t i = 0; i < copied.size(); ++i)
-        if (!copied[i].database) same[i] = SameContent(copied[i].source, copied[i].target);
-    for (size_t i = 0; i < copied.size(); ++i) {
-        const Copied& c = copied[i];
-        if (c.database) {
-            const QString why = CheckUserDatabase(c.target);
-            if (!why.isEmpty()) report.unverified << c.target + QStringLiteral(" (") + why + ')';
-        } else if (!same[i]) {
-            report.unverified << c.target;
+    if (!options.verify) return report;
+    say(options.progress, QStringLiteral("Verifying %1 files").arg(report.written.size()));
+    report.unverified = CheckWrittenFiles(report.written);
+    return report;
+}
+
+namespace {
+
+// Tells the system what to do with what it holds of a file in memory: let it go (once written
+// out), or read the file in ahead of its reader.
+void adviseWhole(const QString& path, int advice) {
+    Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (f.fd >= 0) ::posix_fadvise(f.fd, 0, 0, advice);
+}
+
+} // namespace
+
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written) {
+    // What the system still holds of the copies is let go first, so the bytes compared are the
+    // ones the medium gives back, not the ones that were handed to it.
+    for (const WrittenFile& w : written)
+        adviseWhole(w.target, POSIX_FADV_DONTNEED);
+    QStringList bad;
+    for (size_t i = 0; i < written.size(); ++i) {
+        const WrittenFile& w = written[i];
+        // The medium reads the next copy while this one is hashed.
+        if (i + 1 < written.size()) adviseWhole(written[i + 1].target, POSIX_FADV_WILLNEED);
+        if (w.database) {
+            const QString why = CheckUserDatabase(w.target);
+            if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');
+            continue;
+        }
+        try {
+            if (FingerprintOf(w.target) != w.expected) bad << w.target;
+        } catch (const BackupError& e) {
+            bad << QString::fromUtf8(e.what()); // names the file
         }
     }
-    return report;
+    return bad;
 }
 
 QString VerificationMessage(const QStringList& files) {

@@ -92,11 +92,20 @@ using Progress = std::function<void(const QString& line)>;
 // over it at the end, so `target` is either the old file or the whole copy. Throws BackupError.
 void CopyDatabase(const QString& source, const QString& target);
 
+// What a copy's check expects to read back: the length and content hash (ContentHash) of the
+// bytes that were written.
+struct Fingerprint {
+    qint64 size = 0;
+    quint64 hash = 0;
+    bool operator==(const Fingerprint&) const = default;
+};
+
 // Copies a file through a temporary file beside `target` renamed at the end; the result is
-// owner read-write, readable by others. Throws BackupError naming the file.
-void CopyWholeFile(const QString& source, const QString& target);
-// True when both files can be read and hold the same bytes.
-bool SameContent(const QString& a, const QString& b);
+// owner read-write, readable by others. The source is read once; the bytes written are hashed on
+// the way. Throws BackupError naming the file.
+Fingerprint CopyWholeFile(const QString& source, const QString& target);
+// Reads a file once and hashes it. Throws BackupError naming the file when it cannot be read.
+Fingerprint FingerprintOf(const QString& path);
 
 // Opens a database read-only and defensively and checks that it is whole and holds the user
 // tables. Returns the reason it is unusable, empty when it is fine.
@@ -108,9 +117,17 @@ struct FolderBackupOptions {
     Progress progress;
 };
 
+// A file written into a backup folder, and what reading it back must give.
+struct WrittenFile {
+    QString target;
+    bool database = false; // checked by opening it, not by its bytes
+    Fingerprint expected;
+};
+
 struct FolderBackupReport {
     QStringList failed;     // files that could not be copied, with the reason
     QStringList unverified; // files whose copy does not match the source
+    std::vector<WrittenFile> written;
     int copied = 0;
     int keptOld = 0;
     bool ok() const { return failed.isEmpty() && unverified.isEmpty(); }
@@ -119,10 +136,15 @@ struct FolderBackupReport {
 // Makes backupFolder (the QIVBackup folder itself) and its Pictures folder as needed. Throws
 // BackupError when a folder cannot be made.
 void PrepareBackupFolder(const QString& backupFolder);
-// Copies every file of the list into a prepared backup folder, then compares the copies with
-// their sources. A failing file does not stop the others.
+// Copies every file of the list into a prepared backup folder, then checks the copies (see
+// CheckWrittenFiles). A failing file does not stop the others.
 FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backupFolder,
                                   const FolderBackupOptions& options);
+// The check of a backup once its files are on the medium: every copy read back once from the
+// medium (not from what the system still holds in memory) and its length and hash compared with
+// what was written (the sources are not read again), the database opened and checked whole. Returns
+// the files that fail, each with the reason where it is more than a difference.
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written);
 // The message that names the files of a failed check.
 QString VerificationMessage(const QStringList& files);
 

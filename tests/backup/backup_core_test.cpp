@@ -1,10 +1,13 @@
 // Backup and restore without windows: the file list, the space estimate, copies and checks.
+#include "backup/core/content_hash.h"
 #include "backup_support.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -236,6 +239,87 @@ TEST(FolderBackup, CopiesKeepsOldOnRequestReportsFailuresAndChecksTheCopies) {
                     .entryList(QDir::Hidden | QDir::Files)
                     .filter(QStringLiteral(".part"))
                     .isEmpty());
+}
+
+TEST(FolderBackup, TheCheckReadsOnlyTheCopiesAndNamesEachDamagedOne) {
+    UserFolder folder;
+    QTemporaryDir src, dest;
+    BackupFiles files;
+    files.add(folder.file(QStringLiteral("QIVUser.mdb")), true);
+    QStringList names;
+    for (const char* name : {"flip.jpg", "short.jpg", "other.jpg", "gone.jpg", "kept.jpg"}) {
+        const QString n = QString::fromLatin1(name);
+        names << n;
+        QByteArray bytes(300 * 1024 + names.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 131 + names.size()) >> 3);
+        files.add(Write(src.filePath(n), bytes));
+    }
+    const QString target = dest.filePath(QStringLiteral("QIVBackup"));
+    backup::PrepareBackupFolder(target);
+    backup::FolderBackupOptions quick;
+    quick.verify = false;
+    const auto report = backup::BackUpToFolder(files, target, quick);
+    ASSERT_TRUE(report.ok());
+    ASSERT_EQ(report.written.size(), 6u);
+    // The sources are gone: the check needs only the copies.
+    ASSERT_TRUE(QDir(src.path()).removeRecursively());
+    EXPECT_EQ(backup::CheckWrittenFiles(report.written), QStringList());
+
+    const QString pictures = target + QStringLiteral("/Pictures/");
+    auto edit = [&](const QString& name, const std::function<void(QByteArray&)>& change) {
+        QFile f(pictures + name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        f.close();
+        change(bytes);
+        // Written as a new file put in place, as another program saving it would.
+        Write(pictures + QStringLiteral("new"), bytes);
+        ASSERT_TRUE(QFile::remove(pictures + name));
+        ASSERT_TRUE(QFile::rename(pictures + QStringLiteral("new"), pictures + name));
+    };
+    edit(QStringLiteral("flip.jpg"),
+         [](QByteArray& b) { b[b.size() / 2] = char(b[b.size() / 2] ^ 4); });
+    edit(QStringLiteral("short.jpg"), [](QByteArray& b) { b.chop(1); });
+    // Another picture of the same size in its place.
+    edit(QStringLiteral("other.jpg"), [](QByteArray& b) { std::reverse(b.begin(), b.end()); });
+    ASSERT_TRUE(QFile::remove(pictures + QStringLiteral("gone.jpg")));
+    // The database copy cut short.
+    const QString database = target + QStringLiteral("/QIVUser.mdb");
+    ASSERT_TRUE(QFile::resize(database, QFileInfo(database).size() / 2));
+
+    const QStringList bad = backup::CheckWrittenFiles(report.written);
+    ASSERT_EQ(bad.size(), 5) << bad.join(QLatin1Char('\n')).toStdString();
+    // The database's line says why it failed its check.
+    EXPECT_EQ(bad.filter(database + QStringLiteral(" (")).size(), 1);
+    const QString message = backup::VerificationMessage(bad);
+    for (const char* name : {"flip.jpg", "short.jpg", "other.jpg", "gone.jpg"})
+        EXPECT_TRUE(message.contains(pictures + QString::fromLatin1(name))) << name;
+    EXPECT_FALSE(message.contains(QStringLiteral("kept.jpg"))) << message.toStdString();
+}
+
+TEST(FolderBackup, ACopysFingerprintIsThatOfItsBytes) {
+    QTemporaryDir dest;
+    // Within one file system, and from another one where there is (memory-backed, where the
+    // kernel may refuse its own copy).
+    QStringList folders{dest.path()};
+    QTemporaryDir shm(QStringLiteral("/dev/shm/quivera-test-XXXXXX"));
+    if (shm.isValid()) folders << shm.path();
+    for (const QString& from : folders) {
+        for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(256 * 1024 * 3 + 7)}) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            for (qsizetype i = 0; i < size; ++i)
+                bytes[i] = char(i * 7 + (i >> 11));
+            const QString source = Write(from + QStringLiteral("/src.bin"), bytes);
+            const QString target = dest.filePath(QStringLiteral("copy.bin"));
+            const backup::Fingerprint f = backup::CopyWholeFile(source, target);
+            EXPECT_EQ(f.size, size) << from.toStdString();
+            EXPECT_EQ(f.hash, backup::HashOf(bytes.constData(), size_t(size)))
+                << from.toStdString() << " " << size;
+            EXPECT_EQ(backup::FingerprintOf(target), f);
+            EXPECT_EQ(Hash(target), Hash(source));
+        }
+    }
 }
 
 TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
