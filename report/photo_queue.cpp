@@ -2,11 +2,17 @@
 
 #include "pictures/jpeg_decode.h"
 
+#include <algorithm>
+
 namespace report {
 
 PhotoQueue::PhotoQueue(std::vector<QString> files, QSize box)
-    : files_(std::move(files)), box_(box), ready_(files_.size()) {
-    if (!files_.empty()) worker_ = std::thread([this] { work(); });
+    : files_(std::move(files)), box_(box), ready_(files_.size()), done_(files_.size(), 0) {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t count = std::min({cores, std::size_t{4}, files_.size()});
+    ahead_ = std::max<std::size_t>(1, count);
+    for (std::size_t i = 0; i < count; ++i)
+        workers_.emplace_back([this] { work(); });
 }
 
 PhotoQueue::~PhotoQueue() {
@@ -15,16 +21,20 @@ PhotoQueue::~PhotoQueue() {
         stop_ = true;
     }
     changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    for (std::thread& t : workers_)
+        t.join();
 }
 
 void PhotoQueue::work() {
-    for (std::size_t i = 0; i < files_.size(); ++i) {
+    for (;;) {
+        std::size_t i = 0;
         {
-            // At most one picture waits beside the one being drawn.
             std::unique_lock<std::mutex> g(lock_);
-            changed_.wait(g, [&] { return stop_ || i <= taken_ + 1; });
-            if (stop_) return;
+            changed_.wait(g, [&] {
+                return stop_ || claimed_ >= files_.size() || claimed_ <= taken_ + ahead_;
+            });
+            if (stop_ || claimed_ >= files_.size()) return;
+            i = claimed_++;
         }
         QImage image;
         try {
@@ -35,7 +45,7 @@ void PhotoQueue::work() {
         {
             std::lock_guard<std::mutex> g(lock_);
             ready_[i] = std::move(image);
-            decoded_ = i + 1;
+            done_[i] = 1;
         }
         changed_.notify_all();
     }
@@ -45,7 +55,7 @@ QImage PhotoQueue::take() {
     std::unique_lock<std::mutex> g(lock_);
     if (taken_ >= files_.size()) return {};
     const std::size_t i = taken_;
-    changed_.wait(g, [&] { return decoded_ > i; });
+    changed_.wait(g, [&] { return done_[i] != 0; });
     QImage image = std::move(ready_[i]);
     ready_[i] = QImage();
     ++taken_;

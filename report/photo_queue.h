@@ -10,9 +10,10 @@
 
 namespace report {
 
-// Decodes the photographs of a report in the order they are drawn, one at a time on a thread of
-// its own, at most one ahead of the one being drawn: decoding the next photograph overlaps with
-// drawing the last, and no more than three pictures (at the drawn size) are ever held.
+// Decodes the photographs of a report in the order they are drawn, each at the drawn size, on
+// worker threads (one per core, at most four) beside the drawing thread. Each worker decodes one
+// photograph at a time and runs at most as many ahead of the one being drawn as there are workers,
+// so no more than twice that many pictures (at the drawn size) are ever held.
 class PhotoQueue {
   public:
     // Every file is fitted into `box` pixels.
@@ -33,10 +34,12 @@ class PhotoQueue {
     std::mutex lock_;
     std::condition_variable changed_;
     std::size_t taken_ = 0;   // pictures handed out
-    std::size_t decoded_ = 0; // pictures decoded (ready_ holds those not yet taken)
+    std::size_t claimed_ = 0; // pictures a worker has started on
     std::vector<QImage> ready_;
+    std::vector<char> done_; // ready_[i] holds picture i's outcome
     bool stop_ = false;
-    std::thread worker_;
+    std::size_t ahead_ = 1; // how far the workers may run ahead of the drawing
+    std::vector<std::thread> workers_;
 };
 
 } // namespace report

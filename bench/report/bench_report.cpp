@@ -109,6 +109,9 @@ int main(int argc, char** argv) {
     job.setProgram(QStringLiteral(QUIVERA_EXECUTABLE));
     job.setArguments({QStringLiteral("--report-pdf"), out});
     job.setWorkingDirectory(folder.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUIVERA_HOME"), folder.path());
+    job.setProcessEnvironment(env);
     job.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();

@@ -231,6 +231,20 @@ TEST(ReportPhotographs, QueueHandsThemOutInOrder) {
         EXPECT_EQ(queue.take().size(), QSize(50, 100));
         EXPECT_TRUE(queue.take().isNull()); // all taken
     }
+    {
+        // Several workers decode side by side; the pictures still come in the order given.
+        std::vector<QString> files;
+        for (int i = 0; i < 12; ++i)
+            files.push_back(i % 3 == 0 ? wide : i % 3 == 1 ? tall : dir.filePath("gone.jpg"));
+        report::PhotoQueue queue(files, QSize(100, 100));
+        for (int i = 0; i < 12; ++i) {
+            const QImage image = queue.take();
+            if (i % 3 == 2)
+                EXPECT_TRUE(image.isNull()) << i;
+            else
+                EXPECT_EQ(image.size(), i % 3 == 0 ? QSize(100, 50) : QSize(50, 100)) << i;
+        }
+    }
     // Left with pictures untaken (a report that failed halfway): it ends without waiting.
     report::PhotoQueue unfinished(std::vector<QString>(20, wide), QSize(100, 100));
     EXPECT_FALSE(unfinished.take().isNull());
