@@ -233,17 +233,15 @@ void TdlgEdit::btnSaveClick() {
     change.notes = store::NotesToText(tabs::NotesLines(rchNotes->toPlainText()));
     change.photo = photo;
     if (NameEdited) change.item = edtName->text();
+    change.subInventoryNumber = EntryTab;
     try {
-        s.Entries.update(EditedID, change);
+        s.Entries.update(EditedID, change); // the entry's tab and the Inventory page follow
     } catch (...) {
         // The thumbnail was already swapped; the pictures must show what the entry still holds.
-        s.picturesRemoveAll();
-        s.picturesLoad();
+        s.Changes.announcePicturesChanged();
         throw;
     }
 
-    if (auto* tab = tabs::TabOfSubInventory(EntryTab)) tab->FillSubInventoryList();
-    s.fillInventoryList(0);
     emptyNewValues();
     s.InventoryModified = true;
     accept();
@@ -262,9 +260,7 @@ void TdlgEdit::reject() {
 void TdlgEdit::btnBrowseClick() {
     auto* picker = ui::Win().dlgPhotograph;
     if (!picker) return;
-    pictures::PhotoPath() = edtPhoto->text();
-    picker->Execute();
-    edtPhoto->setText(pictures::PhotoPath());
+    edtPhoto->setText(picker->Execute(edtPhoto->text()));
 }
 
 void TdlgEdit::btnViewClick() {

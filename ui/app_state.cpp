@@ -28,6 +28,7 @@ void AppState::resetRunState() {
     SettingsChanged = false;
     DialogCancelled = false;
     SortKeys = {1, 0, 0, 0, 0, 0};
+    Cost.set(CostLevel::Low);
     WeekdayNames = {QStringLiteral("Sunday, "),   QStringLiteral("Monday, "),
                     QStringLiteral("Tuesday, "),  QStringLiteral("Wednesday, "),
                     QStringLiteral("Thursday, "), QStringLiteral("Friday, "),
