@@ -131,11 +131,12 @@ void InventoryPage::listenForChanges() {
     using entries::InventoryChanges;
     ui::ConnectGuarded(changes, &InventoryChanges::entryChanged, this,
                        [this] { FillInventoryList(0); });
-    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this, [this] {
-        // An opened inventory brings its own sort order.
-        ShowSortIndicators();
-        FillInventoryList(0);
-    });
+    // An opened inventory brings its own sort order; a missing indicator picture is reported
+    // and the listing is filled all the same.
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this,
+                       [this] { ShowSortIndicators(); });
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this,
+                       [this] { FillInventoryList(0); });
 }
 
 int InventoryPage::FillInventoryList(int selectId) {

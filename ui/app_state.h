@@ -5,6 +5,7 @@
 #include "entries/inventory_changes.h"
 #include "store/database.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -17,6 +18,8 @@ using CostLevel = entries::CostLevel;
 struct ChangeStamp {
     int minute = 0, hour = 0, day = 1, month = 1, year = 2000, weekday = 0;
     static ChangeStamp now();
+    static ChangeStamp fromDateTime(const QDateTime& localTime);
+    friend bool operator==(const ChangeStamp&, const ChangeStamp&) = default;
 };
 
 // The state one run of the program shares between its windows: the program folder, both
