@@ -16,7 +16,6 @@
 #include "tabs/incorrect_number_dialog.h"
 #include "entries/number_parsing.h"
 #include "entries/price_points.h"
-#include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_set.h"
 #include "entries/tab_table.h"
 
