@@ -122,12 +122,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     devtools::ConnectDevToolsMenu(this, DBWriter1, TestIndex1);
     ui::ConnectGuarded(PrintInventory1, &QAction::triggered, this,
                        [this] { tabInventory->btnPrintClick(); });
-    app::State().goToInventoryEntry = [this](int n) {
+    ui::ConnectGuarded(tabPictures, &pictures::PicturesPage::goToEntry, this, [this](int n) {
         tabMain->setCurrentWidget(tabInventory);
         raise();
         activateWindow();
         tabInventory->lstInventory->setCurrentRow(tabInventory->FillInventoryList(n));
-    };
+    });
     FormCreate();
     tabMain->setCurrentWidget(tabInventory);
     // Entering a page runs its entry handler, as focus entering the page would.
@@ -145,67 +145,32 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         });
 }
 
-TfrmMain::~TfrmMain() {
-    inventories::LinkMainWindow({});
-    FormDestroy();
-}
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::linkCommands() {
-    inventories::MainWindowLinks links;
-    links.inventoryPage = tabInventory;
-    links.checkCostLevel = [this](app::CostLevel level) {
-        LowCost1->setChecked(level == app::CostLevel::Low);
-        MediumCost1->setChecked(level == app::CostLevel::Medium);
-        HighCost1->setChecked(level == app::CostLevel::High);
-    };
-    links.fillRecentMenu = [this] { FillRecentMenu(); };
-    inventories::LinkMainWindow(std::move(links));
-    app::State().reloadWorkingInventory = [] { inventories::ReloadWorkingInventory(); };
+    // The caption and the recent list follow the working inventory's name and the saved ones.
+    const auto* changes = &app::State().Changes;
+    ui::ConnectGuarded(changes, &entries::InventoryChanges::inventoryNamed, this,
+                       [this] { inventories::ShowInventoryCaption(*tabInventory); });
+    ui::ConnectGuarded(changes, &entries::InventoryChanges::recentListChanged, this,
+                       [this] { FillRecentMenu(); });
 
-    ui::ConnectGuarded(New1, &QAction::triggered, this, [this] { New1Click(); });
+    ui::ConnectGuarded(New1, &QAction::triggered, this, [] { inventories::New1Click(); });
     ui::ConnectGuarded(LoadInventory1, &QAction::triggered, this,
-                       [this] { LoadInventory1Click(); });
+                       [] { inventories::LoadInventory1Click(); });
     ui::ConnectGuarded(SaveInventory1, &QAction::triggered, this,
-                       [this] { SaveInventory1Click(); });
+                       [] { inventories::SaveInventory1Click(); });
     ui::ConnectGuarded(SaveInventoryAs1, &QAction::triggered, this,
-                       [this] { SaveInventoryAs1Click(); });
+                       [] { inventories::SaveInventoryAs1Click(); });
     ui::ConnectGuarded(DeleteInventory1, &QAction::triggered, this,
-                       [this] { DeleteInventory1Click(); });
+                       [] { inventories::DeleteInventory1Click(); });
     for (int i = 0; i < 4; ++i)
         ui::ConnectGuarded(LastUsed[i], &QAction::triggered, this,
                            [this, i] { LastUsedClick(i + 1); });
     ui::ConnectGuarded(BackupInventory1, &QAction::triggered, this,
-                       [this] { BackupInventory1Click(); });
+                       [] { ui::Win().dlgBackup->Execute(); });
     ui::ConnectGuarded(RestoreFromBackup1, &QAction::triggered, this,
-                       [this] { RestoreFromBackup1Click(); });
-}
-
-void TfrmMain::BackupInventory1Click() {
-    ui::Win().dlgBackup->Execute();
-}
-
-void TfrmMain::RestoreFromBackup1Click() {
-    ui::Win().dlgRestore->Execute();
-}
-
-void TfrmMain::New1Click() {
-    inventories::New1Click();
-}
-
-void TfrmMain::LoadInventory1Click() {
-    inventories::LoadInventory1Click();
-}
-
-void TfrmMain::SaveInventory1Click() {
-    inventories::SaveInventory1Click();
-}
-
-void TfrmMain::SaveInventoryAs1Click() {
-    inventories::SaveInventoryAs1Click();
-}
-
-void TfrmMain::DeleteInventory1Click() {
-    inventories::DeleteInventory1Click();
+                       [] { ui::Win().dlgRestore->Execute(); });
 }
 
 void TfrmMain::LastUsedClick(int place) {
@@ -290,7 +255,7 @@ void TfrmMain::buildMenu() {
     HideDevTools1->setChecked(true);
     TestIndex1 = action(D1, "TestIndex1", QStringLiteral("Test Index"));
 
-    tabs::ConnectCostLevelItems(LowCost1, MediumCost1, HighCost1);
+    tabs::ConnectCostLevelItems(LowCost1, MediumCost1, HighCost1, app::State().Cost);
     ui::ConnectGuarded(Default1, &QAction::triggered, this, [this] { Default1Click(); });
     ui::ConnectGuarded(Watermarks1, &QAction::triggered, this, [this] { Watermarks1Click(); });
     D1->menuAction()->setVisible(false);
@@ -301,46 +266,33 @@ void TfrmMain::FormCreate() {
     auto& s = app::State();
     // A failing step is shown; the remaining steps are skipped and the window still comes up.
     try {
-        // Step 2: the program folder.
+        // The program folder is the current directory; both databases lie in it.
         s.programFolder = app::ProgramFolderFrom(QDir::currentPath());
-        // Step 3: both connection strings.
         s.ADOConnection1.setConnectionString(
             store::ConnectionString(store::DatabaseKind::Catalogue, s.programFolder));
         s.ADOConnection2.setConnectionString(
             store::ConnectionString(store::DatabaseKind::User, s.programFolder));
         if (!UserDatabaseUsable()) return;
-        // Step 4.
         move(10, 10);
-        // Step 5.
+        // Counters, flags, sort keys, cost level and the names of days and months as at start.
         s.resetRunState();
-        s.costLevel = [this] {
-            if (HighCost1->isChecked()) return app::CostLevel::High;
-            if (MediumCost1->isChecked()) return app::CostLevel::Medium;
-            return app::CostLevel::Low;
-        };
-        // Step 6.
-        WriteInventoryHeader();
-        // Step 8: Qt widgets are double-buffered already.
-        // Steps 9 and 10: headings over the listings' character columns.
+        // The working inventory's header row takes this run's time and settings.
+        inventories::WriteInventoryHeader(s.ADOQuery2, inventories::CurrentHeaderWrite());
+        // Headings over the listings' character columns.
         for (auto* tab : subTabs)
             tab->PlaceListingHeadings();
         tabInventory->LayOutSortButtons();
-        // Step 11 happened in resetRunState. Step 12: the notes format is applied when the
-        // notes boxes are read and written.
-        // Step 13.
+        // Each tab's categories from the catalogue, its extra fields hidden, its background.
         for (auto* tab : subTabs)
             tab->FillCategoryList();
-        // Step 14.
         for (auto* tab : subTabs)
             tab->HideExtraFields();
-        // Step 15.
         for (int i = 0; i < entries::kTabCount; ++i)
             subTabs[i]->LoadBackground(s.programFolder + QStringLiteral("Content/") +
                                        QString::fromLatin1(kAppearance[i].background));
-        // Step 16.
         FillRecentMenu();
-        ShowSortIndicators();
-        // Step 17.
+        tabInventory->ShowSortIndicators();
+        // Window position, developer tools and appearance from the settings file.
         ReadSettings();
         createOk_ = true;
     } catch (const std::exception& e) {
@@ -409,10 +361,6 @@ bool TfrmMain::UserDatabaseUsable() {
     return true;
 }
 
-void TfrmMain::WriteInventoryHeader() {
-    inventories::WriteInventoryHeader(app::State().ADOQuery2, inventories::CurrentHeaderWrite());
-}
-
 void TfrmMain::FillRecentMenu() {
     const auto recent = inventories::RecentInventories(app::State().ADOQuery2);
     bool any = false;
@@ -431,10 +379,6 @@ void TfrmMain::FillRecentMenu() {
     }
     LastUsedSeparator->setVisible(any);
     LastUsedSeparator->setEnabled(any);
-}
-
-void TfrmMain::ShowSortIndicators() {
-    tabInventory->ShowSortIndicators();
 }
 
 void TfrmMain::ReadSettings() {
@@ -481,7 +425,6 @@ void TfrmMain::Watermarks1Click() {
     Default1->setChecked(false);
     for (int i = 0; i < entries::kTabCount; ++i)
         subTabs[i]->ShowWatermarkAppearance(app::State().programFolder,
-                                            QString::fromLatin1(kAppearance[i].background),
                                             QString::fromLatin1(kAppearance[i].buttonPrefix));
 }
 
@@ -499,16 +442,8 @@ void TfrmMain::FormShow() {
     // Closed before the first showing came round: nothing to check any more.
     if (!isVisible()) return;
     if (ui::Win().frmSplash) ui::Modal::exec(*ui::Win().frmSplash);
-    StartupCheck();
-}
-
-void TfrmMain::StartupCheck() {
     inventories::StartupCheck();
     sessionSettled_ = true;
-}
-
-bool TfrmMain::ClosingSteps() {
-    return inventories::ClosingSteps();
 }
 
 bool TfrmMain::FormClose() {
@@ -521,7 +456,7 @@ bool TfrmMain::FormClose() {
         // Anything going wrong before the question is settled keeps the program, and the
         // entries, where they are.
         bool accepted = false;
-        ui::Guarded([&] { accepted = ClosingSteps(); });
+        ui::Guarded([&] { accepted = inventories::ClosingSteps(); });
         if (!accepted) return false;
     }
     ui::Guarded([&] { WriteSettings(); });
@@ -538,8 +473,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
     }
 }
-
-void TfrmMain::FormDestroy() {}
 
 void TfrmMain::Exit1Click() {
     close();

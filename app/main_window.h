@@ -67,15 +67,6 @@ class TfrmMain : public QMainWindow {
     QAction* TestIndex1;
 
     void Exit1Click();
-    // File menu: the named-inventory commands.
-    void New1Click();
-    void LoadInventory1Click();
-    void SaveInventory1Click();
-    void SaveInventoryAs1Click();
-    void DeleteInventory1Click();
-    // File menu: backup and restore.
-    void BackupInventory1Click();
-    void RestoreFromBackup1Click();
     // The recent item at place 1..4 opens its inventory at once.
     void LastUsedClick(int place);
     // The first showing: splash, then the check for an interrupted run.
@@ -85,9 +76,7 @@ class TfrmMain : public QMainWindow {
     bool quitRequested() const { return quitRequested_; }
 
     // Steps that the start-up and close sequences share with other windows.
-    void WriteInventoryHeader();
     void FillRecentMenu();
-    void ShowSortIndicators();
     void ReadSettings();
     void WriteSettings();
     void Default1Click();
@@ -102,12 +91,9 @@ class TfrmMain : public QMainWindow {
     void linkCommands();
     void FormCreate();
     bool FormClose(); // false: the close is refused
-    void FormDestroy();
-    void StartupCheck();
     // Looks at the user database before anything relies on it; when it cannot be used, asks
     // whether to quit or to start with a new file, the old one kept under another name.
     bool UserDatabaseUsable();
-    bool ClosingSteps(); // false: the user kept the program running
 
     bool createOk_ = false;
     bool quitRequested_ = false;

@@ -100,7 +100,6 @@ void TdlgRestore::Button2Click() {
     accept();
     inventories::ReloadWorkingInventory();
     // The restored database brings its own open inventory and recent list.
-    inventories::ShowInventoryCaption();
-    inventories::MainWindow().fillRecentMenu();
-    s.fillAllInventoryLists();
+    s.Changes.announceNamed();
+    s.Changes.announceRecentList();
 }

@@ -50,7 +50,7 @@ void TdlgSaveBeforeBackup::Button2Click() {
     auto& s = app::State();
     s.DialogCancelled = false;
     ui::Win().dlgSaveAs->Execute();
-    inventories::ShowInventoryCaption();
+    app::State().Changes.announceNamed();
     // A cancelled Save As leaves this question open for another choice.
     if (!s.DialogCancelled) accept();
 }

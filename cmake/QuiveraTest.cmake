@@ -10,10 +10,18 @@ function(quivera_add_test name)
     TIMEOUT 300)
 endfunction()
 
-# quivera_test_folder(<name> LIBS <targets...>): every .cpp of the calling folder is one test program.
+# quivera_test_folder(<name> LIBS <targets...> [WINDOWLESS <files...> WINDOWLESS_LIBS <targets...>])
+# Every .cpp of the calling folder is one test program. Files named under WINDOWLESS (tests that
+# open no window, which the sanitizer run also builds) form a second program, <name>_windowless,
+# linked with WINDOWLESS_LIBS only.
 function(quivera_test_folder name)
-  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "" "LIBS;WINDOWLESS;WINDOWLESS_LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(F_WINDOWLESS)
+    list(TRANSFORM F_WINDOWLESS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+    list(REMOVE_ITEM srcs ${F_WINDOWLESS})
+    quivera_add_test(${name}_windowless SOURCES ${F_WINDOWLESS} LIBS ${F_WINDOWLESS_LIBS})
+  endif()
   if(srcs)
     quivera_add_test(${name} SOURCES ${srcs} LIBS ${F_LIBS})
   endif()

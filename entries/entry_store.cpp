@@ -1,5 +1,7 @@
 #include "entries/entry_store.h"
 
+#include "entries/inventory_changes.h"
+
 #include "store/database.h"
 #include "store/stored_text.h"
 
@@ -20,6 +22,7 @@ int EntryStore::add(const NewEntry& e) {
              QStringLiteral(", '") + store::ToStoredText(e.notes) + QStringLiteral("', '") +
              store::ToStoredText(e.photo) + QStringLiteral("')")});
     idCounter_ = id;
+    if (changes_) emit changes_->entryAdded(id, e.subInventoryNumber);
     return id;
 }
 
@@ -51,8 +54,10 @@ bool EntryStore::remove(int id) {
                         QStringLiteral("SET ID_Number = ID_Number - 1"),
                         QStringLiteral("WHERE ID_Number > ") + QString::number(id)});
     });
-    if (removed) --idCounter_;
-    return removed;
+    if (!removed) return false;
+    --idCounter_;
+    if (changes_) emit changes_->entryRemoved(id);
+    return true;
 }
 
 void EntryStore::swap(int n, int other) {
@@ -69,6 +74,7 @@ void EntryStore::swap(int n, int other) {
         query_.execute({QStringLiteral("UPDATE Inventory"), set(n), where(other)});
         query_.execute({QStringLiteral("UPDATE Inventory"), set(other), where(spare)});
     });
+    if (changes_) emit changes_->entriesSwapped(n, other);
 }
 
 void EntryStore::update(int id, const EntryChange& c) {
@@ -85,6 +91,7 @@ void EntryStore::update(int id, const EntryChange& c) {
                    QStringLiteral("'");
     sql << QStringLiteral("WHERE ID_Number = ") + QString::number(id);
     query_.execute(sql);
+    if (changes_) emit changes_->entryChanged(id, c.subInventoryNumber);
 }
 
 StoredEntry EntryStore::read(int id) {

@@ -16,6 +16,8 @@ class Query;
 
 namespace entries {
 
+class InventoryChanges;
+
 // Most items one entry may count; a larger count is refused.
 inline constexpr quint32 kMaxCount = 99999;
 // An entry's total value must stay below this.
@@ -56,15 +58,19 @@ struct EntryChange {
     QString notes;
     QString photo;
     std::optional<QString> item;
+    // The tab of the entry: not written, told to those who listen for changes.
+    int subInventoryNumber = 0;
 };
 
 // The entries of the working inventory. Every statement on the Inventory table that adds,
 // removes, moves, changes or lists entries is here, on the user connection and its shared query;
-// `idCounter` is the highest entry number in use and follows every change.
+// `idCounter` is the highest entry number in use and follows every change. Each change that took
+// place is announced through `changes`, when given, once its statements are through.
 class EntryStore {
   public:
-    EntryStore(store::Connection& connection, store::Query& query, int& idCounter)
-        : connection_(connection), query_(query), idCounter_(idCounter) {}
+    EntryStore(store::Connection& connection, store::Query& query, int& idCounter,
+               InventoryChanges* changes = nullptr)
+        : connection_(connection), query_(query), idCounter_(idCounter), changes_(changes) {}
 
     // The number the next added entry gets.
     int nextNumber() const { return idCounter_ + 1; }
@@ -98,6 +104,7 @@ class EntryStore {
     store::Connection& connection_;
     store::Query& query_;
     int& idCounter_;
+    InventoryChanges* changes_;
 };
 
 } // namespace entries

@@ -3,6 +3,8 @@
 #include "ui/app_state.h"
 #include "ui/guard.h"
 #include "help/help_text.h"
+#include "inventory/print_dialog.h"
+#include "ui/windows.h"
 
 #include <QEvent>
 #include <QPushButton>
@@ -78,8 +80,9 @@ void TdlgHelp::Button1Click() {
 void TdlgHelp::Button2Click() {
     // In licence mode this prints the topic last chosen, as the menu left it.
     const help::HelpTopic t = help::ReadHelpTopic(app::State().ADOQuery1, Topic);
-    app::State().printLines(help::HelpPrintLines(t.text), help::kHelpLinesPerPage,
-                            QStringLiteral("Arial"), 12, true);
+    if (auto* print = ui::Win().dlgQIVPrint)
+        print->PrintText(help::HelpPrintLines(t.text), help::kHelpLinesPerPage,
+                         {QStringLiteral("Arial"), 12, QPageLayout::Portrait});
 }
 
 bool TdlgHelp::event(QEvent* e) {

@@ -1,6 +1,5 @@
 #include "help/help_text.h"
 
-#include "inventory/report.h"
 #include "store/database.h"
 
 #include <QFile>
@@ -82,14 +81,6 @@ QStringList WrapText(const QString& text, const QFontMetrics& metrics, int width
 
 QStringList HelpPrintLines(const QString& text) {
     return WrapText(text, QFontMetrics(HelpScreenFont()), kHelpWrapWidth);
-}
-
-std::vector<QStringList> HelpPrintPages(const QStringList& lines, int copies) {
-    std::vector<QStringList> pages;
-    inventory::PrintCopies(
-        lines, kHelpLinesPerPage, copies, [&](const QStringList& page) { pages.push_back(page); },
-        [] {});
-    return pages;
 }
 
 HelpTopic ReadHelpTopic(store::Query& q, int topic) {

@@ -5,7 +5,6 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <vector>
 
 class QFontMetrics;
 
@@ -31,9 +30,6 @@ QFont HelpScreenFont();
 QStringList WrapText(const QString& text, const QFontMetrics& metrics, int width);
 // The topic's text broken as it prints.
 QStringList HelpPrintLines(const QString& text);
-
-// What a print job of `lines` draws: for every copy, pages of "Page n" and up to 51 lines.
-std::vector<QStringList> HelpPrintPages(const QStringList& lines, int copies);
 
 struct HelpTopic {
     QString text;

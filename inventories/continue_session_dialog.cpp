@@ -45,8 +45,7 @@ void TdlgContinueSession::btnContinueClick() {
 void TdlgContinueSession::btnNewClick() {
     inventories::BeginNewAfterInterruption(app::State().ADOConnection2);
     // Listings and pictures may already show the interrupted run's entries.
-    app::State().fillAllInventoryLists();
-    app::State().picturesRemoveAll();
+    app::State().Changes.announceReloaded();
     accept();
 }
 

@@ -61,7 +61,7 @@ void TdlgDelete::OKBtnClick() {
     if (!s.DialogCancelled) {
         s.ADOQuery2.close(); // an open statement would keep the table locked
         if (inventories::DeleteInventory(s.ADOConnection2, name))
-            inventories::MainWindow().fillRecentMenu();
+            app::State().Changes.announceRecentList();
     }
     ListBox1->clearSelection();
     OKBtn->setEnabled(false);

@@ -44,20 +44,11 @@ bool mayReplaceWorkingInventory() {
 
 } // namespace
 
-MainWindowLinks& MainWindow() {
-    static MainWindowLinks links;
-    return links;
-}
-
-void LinkMainWindow(MainWindowLinks links) {
-    MainWindow() = std::move(links);
-}
-
 HeaderWrite CurrentHeaderWrite() {
     const auto& s = app::State();
     HeaderWrite w;
     w.now = ChangeStamp::now();
-    w.current = {s.SortKeys, s.costLevel()};
+    w.current = {s.SortKeys, s.Cost.level()};
     w.inventoryModified = s.InventoryModified;
     w.settingsChanged = s.SettingsChanged;
     return w;
@@ -75,22 +66,20 @@ void New1Click() {
     if (mayReplaceWorkingInventory()) {
         s.Stamp = ChangeStamp::now();
         releaseSharedQuery();
-        NewInventory(s.ADOConnection2, s.Stamp, {s.SortKeys, s.costLevel()});
-        s.picturesRemoveAll();
+        NewInventory(s.ADOConnection2, s.Stamp, {s.SortKeys, s.Cost.level()});
         s.IDCounter = 0;
         s.InventoryModified = false;
         s.SettingsChanged = false;
         forgetPendingEntry();
-        s.fillAllInventoryLists();
+        s.Changes.announceReloaded();
         tabs::ResetAllEntryForms(tabs::RegisteredTabs());
-        s.updateAddButtons();
     }
-    ShowInventoryCaption();
+    s.Changes.announceNamed();
 }
 
 void LoadInventory1Click() {
     if (mayReplaceWorkingInventory()) ui::Win().dlgLoad->Execute();
-    ShowInventoryCaption();
+    app::State().Changes.announceNamed();
 }
 
 void SaveInventory1Click() {
@@ -113,7 +102,7 @@ void SaveInventory1Click() {
     }
     if (result != SaveResult::Saved) {
         ui::Win().dlgSaveAs->Execute();
-        ShowInventoryCaption();
+        s.Changes.announceNamed();
         return;
     }
     if (stamped) s.Stamp = header.now;
@@ -123,7 +112,7 @@ void SaveInventory1Click() {
 
 void SaveInventoryAs1Click() {
     ui::Win().dlgSaveAs->Execute();
-    ShowInventoryCaption();
+    app::State().Changes.announceNamed();
 }
 
 void DeleteInventory1Click() {
@@ -137,8 +126,8 @@ void OpenInventory(const QString& displayName) {
     inventories::OpenInventory(s.ADOConnection2, displayName);
     ReloadWorkingInventory();
     tabs::ResetAllEntryForms(tabs::RegisteredTabs());
-    MainWindow().fillRecentMenu();
-    ShowInventoryCaption();
+    s.Changes.announceRecentList();
+    s.Changes.announceNamed();
 }
 
 void ReloadWorkingInventory() {
@@ -152,29 +141,23 @@ void ReloadWorkingInventory() {
     if (w.header) {
         s.Stamp = w.header->stamp;
         s.SortKeys = w.header->settings.sortKeys;
-        MainWindow().checkCostLevel(w.header->settings.cost);
+        s.Cost.set(w.header->settings.cost);
     }
-    if (MainWindow().inventoryPage) MainWindow().inventoryPage->ShowSortIndicators();
-    s.fillAllInventoryLists();
-    s.picturesRemoveAll();
-    s.picturesLoad();
-    s.updateAddButtons();
+    s.Changes.announceReloaded();
 }
 
 int CentredLeft(int pageWidth, int labelWidth) {
     return (pageWidth + 1) / 2 - (labelWidth - 1) / 2;
 }
 
-void ShowInventoryCaption() {
+void ShowInventoryCaption(inventory::InventoryPage& page) {
     const InventoryTitles titles =
         TitlesFor(FromTableName(CurrentTableName(app::State().ADOQuery2)));
-    inventory::InventoryPage* page = MainWindow().inventoryPage;
-    if (!page) return;
-    QLabel* label = page->lblInventory;
+    QLabel* label = page.lblInventory;
     label->setText(titles.label);
     label->resize(label->sizeHint().width(), label->height());
-    label->move(CentredLeft(page->width(), label->width()), label->y());
-    page->window()->setWindowTitle(titles.caption);
+    label->move(CentredLeft(page.width(), label->width()), label->y());
+    page.window()->setWindowTitle(titles.caption);
 }
 
 void StartupCheck() {
@@ -183,7 +166,7 @@ void StartupCheck() {
         ui::Win().dlgSessionInterrupted->Execute();
         ui::Win().dlgContinueSession->Execute();
     }
-    ShowInventoryCaption();
+    s.Changes.announceNamed();
 }
 
 bool ClosingSteps() {

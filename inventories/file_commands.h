@@ -4,26 +4,15 @@
 #include "inventories/header_row.h"
 
 #include <QString>
-#include <functional>
 
 namespace inventory {
 class InventoryPage;
 }
 
-// The File menu's inventory commands, the refresh after the working table was replaced, and the
-// start and end of a run. They ask their questions through the named-inventory dialogs, keep the
+// The File menu's inventory commands, the take-over of a replaced working table, and the start and
+// end of a run. They ask their questions through the named-inventory dialogs, keep the
 // shared flags, and leave the statements to inventory_store.
 namespace inventories {
-
-// What the commands need from the main window, which lives a layer above them.
-struct MainWindowLinks {
-    // Holds lblInventory; its top-level window carries the caption.
-    inventory::InventoryPage* inventoryPage = nullptr;
-    std::function<void(CostLevel)> checkCostLevel = [](CostLevel) {};
-    std::function<void()> fillRecentMenu = [] {};
-};
-void LinkMainWindow(MainWindowLinks links);
-MainWindowLinks& MainWindow();
 
 // A header write for this moment: the current time, sort keys, cost level and flags.
 HeaderWrite CurrentHeaderWrite();
@@ -41,11 +30,12 @@ void DeleteInventory1Click();
 // Replaces the working inventory by a saved one and shows it; the recent items call this
 // directly, without the save question.
 void OpenInventory(const QString& displayName);
-// Takes over ID counter, sort, cost level and stamp from the working table and rebuilds every
-// listing and the pictures.
+// Takes over ID counter, sort, cost level and stamp from the working table and announces that the
+// working inventory was replaced, so that every listing and the pictures are rebuilt.
 void ReloadWorkingInventory();
-// The window caption and the Inventory page's title for the open inventory.
-void ShowInventoryCaption();
+// The window caption and the Inventory page's title for the open inventory. The commands
+// announce a possible change of name through app::State().Changes.announceNamed().
+void ShowInventoryCaption(inventory::InventoryPage& page);
 // Left edge that centres a label of labelWidth on a page of pageWidth.
 int CentredLeft(int pageWidth, int labelWidth);
 

@@ -47,17 +47,6 @@ QString storedHeader(store::Query& query) {
 
 } // namespace
 
-ChangeStamp StampFromDateTime(const QDateTime& localTime) {
-    const QDate d = localTime.date();
-    const QTime t = localTime.time();
-    return {t.minute(), t.hour(), d.day(), d.month(), d.year(), d.dayOfWeek() % 7};
-}
-
-bool SameStamp(const ChangeStamp& a, const ChangeStamp& b) {
-    return a.minute == b.minute && a.hour == b.hour && a.day == b.day && a.month == b.month &&
-           a.year == b.year && a.weekday == b.weekday;
-}
-
 QString StampText(const ChangeStamp& s) {
     const int hour = ((s.hour % 24) + 24) % 24;
     const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
@@ -75,10 +64,6 @@ QString SettingsText(const InventorySettings& settings) {
                         : settings.cost == CostLevel::Medium ? 'M'
                                                              : 'H');
     return text;
-}
-
-QString HeaderText(const InventoryHeader& header) {
-    return StampText(header.stamp) + SettingsText(header.settings);
 }
 
 std::optional<InventoryHeader> ParseHeaderText(const QString& text) {

@@ -13,9 +13,6 @@ namespace inventories {
 using app::ChangeStamp;
 using app::CostLevel;
 
-ChangeStamp StampFromDateTime(const QDateTime& localTime);
-bool SameStamp(const ChangeStamp& a, const ChangeStamp& b);
-
 // The six signed slots of the master listing's sort order, slot 1 first.
 using SortSlots = std::array<int, 6>;
 
@@ -40,7 +37,6 @@ inline constexpr int kShortHeaderLength = 26;
 QString StampText(const ChangeStamp& stamp);
 // " ssssss c": a blank, one character per slot (48 + value), a blank and L, M or H.
 QString SettingsText(const InventorySettings& settings);
-QString HeaderText(const InventoryHeader& header);
 
 // Reads both the full (27) and the short (26) form. Any other length, a stamp field that is not
 // digits, or one out of its range reads as nothing: such a header must not change any state.

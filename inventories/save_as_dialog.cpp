@@ -104,7 +104,7 @@ void TdlgSaveAs::OKBtnClick() {
     s.SettingsChanged = false;
     s.DialogCancelled = false;
     ListBox1->clearSelection();
-    inventories::MainWindow().fillRecentMenu();
+    app::State().Changes.announceRecentList();
     accept();
 }
 

@@ -10,6 +10,7 @@
 #include "entries/sort_keys.h"
 #include "store/database.h"
 #include "tabs/edit_dialog.h"
+#include "entries/inventory_changes.h"
 #include "entries/listing_lines.h"
 
 #include <QFile>
@@ -118,11 +119,24 @@ InventoryPage::InventoryPage(QWidget* parent) : QWidget(parent) {
     ui::ConnectGuarded(btnMoveUp, &QPushButton::clicked, this, [this] { btnMoveUpClick(); });
     ui::ConnectGuarded(btnMoveDown, &QPushButton::clicked, this, [this] { btnMoveDownClick(); });
     ui::ConnectGuarded(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    app::State().fillInventoryList = [this](int id) { FillInventoryList(id); };
+    listenForChanges();
 }
 
-InventoryPage::~InventoryPage() {
-    app::State().fillInventoryList = [](int) {};
+InventoryPage::~InventoryPage() = default;
+
+void InventoryPage::listenForChanges() {
+    // A change made elsewhere shows at once; removals and moves made here refill the listing
+    // themselves, keeping the line to select.
+    const auto* changes = &app::State().Changes;
+    using entries::InventoryChanges;
+    ui::ConnectGuarded(changes, &InventoryChanges::entryChanged, this,
+                       [this] { FillInventoryList(0); });
+    // An opened inventory brings its own sort order; a missing indicator picture is reported
+    // and the listing is filled all the same.
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this,
+                       [this] { ShowSortIndicators(); });
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this,
+                       [this] { FillInventoryList(0); });
 }
 
 int InventoryPage::FillInventoryList(int selectId) {
@@ -198,13 +212,10 @@ void InventoryPage::btnRemoveClick() {
     const int n = SelectedEntryId();
     if (n <= 0) return;
     auto& s = app::State();
+    // The pictures and the Add buttons follow a removal that took place.
     const bool removed = s.Entries.remove(n);
     FillInventoryList(0);
-    if (!removed) return;
-    s.picturesRemoveAll();
-    s.picturesLoad();
-    s.InventoryModified = true;
-    s.updateAddButtons();
+    if (removed) s.InventoryModified = true;
 }
 
 void InventoryPage::btnMoveUpClick() {
@@ -222,12 +233,7 @@ void InventoryPage::btnMoveDownClick() {
 void InventoryPage::MoveEntry(int n, int other) {
     auto& s = app::State();
     if (ui::Win().dlgEdit) ui::Win().dlgEdit->EditedID = n;
-    s.Entries.swap(n, other);
-    // The picture list follows only a swap that took place.
-    if (other < n)
-        s.picturesNumberUp(n);
-    else
-        s.picturesNumberDown(n);
+    s.Entries.swap(n, other); // the pictures follow a swap that took place
     lstInventory->setCurrentRow(FillInventoryList(other));
     s.InventoryModified = true;
 }

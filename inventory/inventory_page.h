@@ -63,6 +63,7 @@ class InventoryPage : public QWidget {
     QPushButton* btnPrint;
 
   private:
+    void listenForChanges();
     // Swaps entries n and `other` (n - 1 or n + 1) and keeps n's entry selected.
     void MoveEntry(int n, int other);
 };

@@ -89,20 +89,15 @@ TdlgQIVPrint::TdlgQIVPrint(QWidget* parent) : QDialog(parent) {
     setFixedSize(width, 128);
     ui::ConnectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     ui::ConnectGuarded(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-
-    // Other windows print through here (the help topics).
-    app::State().printLines = [this](const QStringList& lines, int linesPerPage,
-                                     const QString& fontFamily, int pointSize, bool portrait) {
-        QPrinter& printer = SystemPrinter();
-        if (!Execute(printer)) return;
-        inventory::PrintLines(
-            printer, lines, linesPerPage, Copies,
-            {fontFamily, pointSize, portrait ? QPageLayout::Portrait : QPageLayout::Landscape});
-    };
 }
 
-TdlgQIVPrint::~TdlgQIVPrint() {
-    app::State().printLines = [](const QStringList&, int, const QString&, int, bool) {};
+TdlgQIVPrint::~TdlgQIVPrint() = default;
+
+void TdlgQIVPrint::PrintText(const QStringList& lines, int linesPerPage,
+                             const inventory::PrintStyle& style) {
+    QPrinter& printer = SystemPrinter();
+    if (!Execute(printer)) return;
+    inventory::PrintLines(printer, lines, linesPerPage, Copies, style);
 }
 
 QPrinter& TdlgQIVPrint::SystemPrinter() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inventory/report_printer.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <memory>
@@ -32,6 +34,10 @@ class TdlgQIVPrint : public QDialog {
   public:
     explicit TdlgQIVPrint(QWidget* parent = nullptr);
     ~TdlgQIVPrint() override;
+
+    // Asks for printer and copies, then prints the lines in pages of a page line and up to
+    // `linesPerPage` lines; other windows print their texts through here (the help topics).
+    void PrintText(const QStringList& lines, int linesPerPage, const inventory::PrintStyle& style);
 
     // Shows the dialog for `printer`; true when the user confirmed. The printer is then set up
     // for the choice and Copies holds the number of copies.

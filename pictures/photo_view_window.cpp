@@ -98,13 +98,15 @@ TfrmPhotoView::TfrmPhotoView(QWidget* parent) : QDialog(parent) {
     FormResize();
 }
 
-void TfrmPhotoView::Execute(quint32 entryNumber) {
+quint32 TfrmPhotoView::Execute(quint32 entryNumber) {
     EntryNumber = entryNumber;
+    goTo_ = 0;
     FormResize();
     FormActivate();
     ui::Modal::exec(*this);
     // A picture still on its way when the viewer closes is not wanted any more.
     dropPendingPhoto();
+    return goTo_;
 }
 
 void TfrmPhotoView::FormActivate() {
@@ -241,7 +243,7 @@ void TfrmPhotoView::Button1Click() {
 void TfrmPhotoView::Button2Click() {
     const pictures::PictureDList* list = pictures::Pictures();
     if (!list || !list->Selected) return;
-    app::State().goToInventoryEntry(int(list->Selected->EntryNumber));
+    goTo_ = list->Selected->EntryNumber;
     accept();
 }
 

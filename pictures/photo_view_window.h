@@ -16,8 +16,9 @@ class TfrmPhotoView : public QDialog {
   public:
     explicit TfrmPhotoView(QWidget* parent = nullptr);
 
-    // Shows the viewer modally for the entry numbered `entryNumber`.
-    void Execute(quint32 entryNumber);
+    // Shows the viewer modally for the entry numbered `entryNumber`. Returns the entry to show on
+    // the Inventory page when the user chose Go To Item, else 0.
+    quint32 Execute(quint32 entryNumber);
 
     // Looks the entry's photograph up again and shows it.
     void FormActivate();
@@ -57,6 +58,7 @@ class TfrmPhotoView : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    quint32 goTo_ = 0; // the entry Go To Item chose
     struct DecodedPhoto {
         quint64 request = 0;
         QImage image; // null when the file cannot be shown

@@ -21,11 +21,6 @@
 
 namespace pictures {
 
-QString& PhotoPath() {
-    static QString path;
-    return path;
-}
-
 QStringList FilterMasks(const QString& filter) {
     QStringList masks;
     for (const QString& m : filter.section(QLatin1Char('|'), 1).split(QLatin1Char(';')))
@@ -118,9 +113,11 @@ void TdlgPhotograph::FormCreate() {
     setDirectory(QDir::homePath());
 }
 
-void TdlgPhotograph::Execute() {
+QString TdlgPhotograph::Execute(const QString& current) {
+    chosen_ = current;
     app::State().DialogCancelled = true;
     if (ui::Modal::exec(*this) == QDialog::Accepted) app::State().DialogCancelled = false;
+    return chosen_;
 }
 
 void TdlgPhotograph::fillDrives() {
@@ -178,5 +175,5 @@ void TdlgPhotograph::Edit1Change() {
 
 void TdlgPhotograph::OKBtnClick() {
     if (DirectoryListBox1->currentRow() < 0 || FileListBox1->currentRow() < 0) return;
-    pictures::PhotoPath() = pictures::JoinFolder(directory_, Edit1->text());
+    chosen_ = pictures::JoinFolder(directory_, Edit1->text());
 }

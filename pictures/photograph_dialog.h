@@ -11,8 +11,6 @@ class QFrame;
 class QPushButton;
 
 namespace pictures {
-// The path the Browse buttons hand to the photograph picker and take back from it.
-QString& PhotoPath();
 
 // The file masks of a filter text "description|mask; mask".
 QStringList FilterMasks(const QString& filter);
@@ -30,8 +28,8 @@ class TdlgPhotograph : public QDialog {
   public:
     explicit TdlgPhotograph(QWidget* parent = nullptr);
 
-    // Shows the picker; PhotoPath() changes only when a file was chosen.
-    void Execute();
+    // Shows the picker. Returns the chosen photograph's path, or `current` when none was chosen.
+    QString Execute(const QString& current);
 
     void FormCreate();
     void Edit1Change();
@@ -58,5 +56,6 @@ class TdlgPhotograph : public QDialog {
     void fillFiles();
 
     QString directory_;
+    QString chosen_;          // what Execute returns
     QStringList folderPaths_; // the path of each line of the folder list
 };

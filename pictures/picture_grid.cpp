@@ -25,15 +25,6 @@ QPoint SlotBack(QPoint tile) {
     return QPoint(tile.x() - kColumnStep, tile.y());
 }
 
-int ScrollMaxForRows(int rows, int rowsInView) {
-    return rows > rowsInView ? kRowStep * (rows - rowsInView) : 0;
-}
-
-QPoint TileAt(int index, int position) {
-    return QPoint(kFirstLeft + (index % 4) * kColumnStep,
-                  kFirstTop + (index / 4) * kRowStep - position);
-}
-
 AfterRemoval RangeAfterRemoval(bool listEmpty, int lastLeft, int max, int position) {
     if (listEmpty || lastLeft != kLastColumnLeft) return {max, position, false};
     if (max > 0) max -= kRowStep;

@@ -30,10 +30,6 @@ struct TilePlace {
 TilePlace NextTilePlace(std::optional<QPoint> last, int rowsInView);
 // A tile's place after the tile before it was removed: one slot back.
 QPoint SlotBack(QPoint tile);
-// The scroll range for a number of rows: at its end the last row shows whole.
-int ScrollMaxForRows(int rows, int rowsInView);
-// A tile's top left from its index in the list and the scroll position.
-QPoint TileAt(int index, int position);
 
 // The scroll range and position after a removal; `relayout` when the rows must be placed again.
 struct AfterRemoval {

@@ -1,5 +1,6 @@
 #include "pictures/pictures_page.h"
 
+#include "entries/inventory_changes.h"
 #include "ui/app_state.h"
 #include "ui/guard.h"
 #include "ui/windows.h"
@@ -88,23 +89,31 @@ PicturesPage::PicturesPage(QWidget* parent) : QWidget(parent) {
     ui::ConnectGuarded(btnGoTo, &QPushButton::clicked, this, [this] { btnGoToClick(); });
     pnlPictures->installEventFilter(this);
 
-    auto& s = app::State();
-    s.picturesNumberUp = [this](int n) { list_->NumberUp(quint32(n)); };
-    s.picturesNumberDown = [this](int n) { list_->NumberDown(quint32(n)); };
-    s.picturesRemove = [this](int n) { list_->RemovePicture(quint32(n)); };
-    s.picturesRemoveAll = [this] { list_->RemoveAllPictures(); };
-    s.picturesLoad = [] { LoadPictures(); };
+    listenForChanges();
 }
 
 PicturesPage::~PicturesPage() {
-    auto& s = app::State();
-    s.picturesNumberUp = [](int) {};
-    s.picturesNumberDown = [](int) {};
-    s.picturesRemove = [](int) {};
-    s.picturesRemoveAll = [] {};
-    s.picturesLoad = [] {};
     if (Pictures() == list_.get()) SetPictures(nullptr);
     list_.reset(); // the tiles go while the panel still exists
+}
+
+void PicturesPage::listenForChanges() {
+    // A move swaps the numbers shown; anything else rebuilds the pictures from the database.
+    const auto* changes = &app::State().Changes;
+    using entries::InventoryChanges;
+    const auto rebuild = [this] {
+        list_->RemoveAllPictures();
+        LoadPictures();
+    };
+    ui::ConnectGuarded(changes, &InventoryChanges::entriesSwapped, this, [this](int n, int other) {
+        if (other < n)
+            list_->NumberUp(quint32(n));
+        else
+            list_->NumberDown(quint32(n));
+    });
+    ui::ConnectGuarded(changes, &InventoryChanges::entryRemoved, this, rebuild);
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this, rebuild);
+    ui::ConnectGuarded(changes, &InventoryChanges::picturesChanged, this, rebuild);
 }
 
 void PicturesPage::MyImageClick(MyImage* sender) {
@@ -136,12 +145,11 @@ void PicturesPage::btnViewPicClick() {
     PictureNode* selected = list_->Selected;
     auto* viewer = ui::Win().frmPhotoView.get();
     if (!selected || !viewer) return;
-    viewer->Execute(selected->EntryNumber);
+    if (const quint32 chosen = viewer->Execute(selected->EntryNumber)) emit goToEntry(int(chosen));
 }
 
 void PicturesPage::btnGoToClick() {
-    if (PictureNode* selected = list_->Selected)
-        app::State().goToInventoryEntry(int(selected->EntryNumber));
+    if (PictureNode* selected = list_->Selected) emit goToEntry(int(selected->EntryNumber));
 }
 
 } // namespace pictures

@@ -32,10 +32,16 @@ class PicturesPage : public QWidget {
     void btnViewPicClick();
     void btnGoToClick();
 
+  signals:
+    // Go To Item, here or in the photo viewer: show entry n on the Inventory page.
+    void goToEntry(int n);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void listenForChanges();
+
     std::unique_ptr<PictureDList> list_;
 };
 

@@ -28,9 +28,7 @@ QLineEdit* editDialogPhotoField() {
 // while unsaved entries, sort order and cost level stay as they are (a full reload of the working
 // inventory would mark it saved, and closing would then drop the unsaved entries unasked).
 void RefreshPictures() {
-    auto& s = app::State();
-    s.picturesRemoveAll();
-    s.picturesLoad();
+    app::State().Changes.announcePicturesChanged();
 }
 
 } // namespace

@@ -16,7 +16,6 @@
 #include "tabs/incorrect_number_dialog.h"
 #include "entries/number_parsing.h"
 #include "entries/price_points.h"
-#include "tabs/sub_inventory_tab.h"
 #include "tabs/tab_set.h"
 #include "entries/tab_table.h"
 
@@ -233,17 +232,15 @@ void TdlgEdit::btnSaveClick() {
     change.notes = store::NotesToText(tabs::NotesLines(rchNotes->toPlainText()));
     change.photo = photo;
     if (NameEdited) change.item = edtName->text();
+    change.subInventoryNumber = EntryTab;
     try {
-        s.Entries.update(EditedID, change);
+        s.Entries.update(EditedID, change); // the entry's tab and the Inventory page follow
     } catch (...) {
         // The thumbnail was already swapped; the pictures must show what the entry still holds.
-        s.picturesRemoveAll();
-        s.picturesLoad();
+        s.Changes.announcePicturesChanged();
         throw;
     }
 
-    if (auto* tab = tabs::TabOfSubInventory(EntryTab)) tab->FillSubInventoryList();
-    s.fillInventoryList(0);
     emptyNewValues();
     s.InventoryModified = true;
     accept();
@@ -262,9 +259,7 @@ void TdlgEdit::reject() {
 void TdlgEdit::btnBrowseClick() {
     auto* picker = ui::Win().dlgPhotograph.get();
     if (!picker) return;
-    pictures::PhotoPath() = edtPhoto->text();
-    picker->Execute();
-    edtPhoto->setText(pictures::PhotoPath());
+    edtPhoto->setText(picker->Execute(edtPhoto->text()));
 }
 
 void TdlgEdit::btnViewClick() {

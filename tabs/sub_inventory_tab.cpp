@@ -116,7 +116,7 @@ const std::array<SubInventoryTab*, entries::kTabCount>& RegisteredTabs() {
 double PreselectedCost(int subInventoryNumber) {
     const SubInventoryTab* tab = TabOfSubInventory(subInventoryNumber);
     if (!tab) return 0;
-    return entries::PickPricePoint(tab->costLines(), app::State().costLevel());
+    return entries::PickPricePoint(tab->costLines(), app::State().Cost.level());
 }
 
 int TextWidth(const QWidget* widget, const QString& text) {
@@ -232,15 +232,37 @@ SubInventoryTab::SubInventoryTab(const entries::TabInfo& info, QWidget* parent)
     setBoxColour(lst2, QPalette::Button);
     const int page = entries::PageOfKey(info_.keyText());
     if (page >= 0) registry()[page] = this;
-    auto& s = app::State();
-    s.updateAddButtons = [] { UpdateAddButtons(RegisteredTabs()); };
-    s.fillAllInventoryLists = [] { FillAllInventoryLists(RegisteredTabs()); };
     connectHandlers();
+    listenForChanges();
 }
 
 SubInventoryTab::~SubInventoryTab() {
     const int page = entries::PageOfKey(info_.keyText());
     if (page >= 0 && registry()[page] == this) registry()[page] = nullptr;
+}
+
+void SubInventoryTab::updateAddButton() {
+    btnAdd->setEnabled(app::State().Entries.hasRoom());
+}
+
+void SubInventoryTab::listenForChanges() {
+    // The tab's listing follows the changes of its own entries; a removal renumbers entries of
+    // every tab, which the listings show when their tab is entered again.
+    const auto* changes = &app::State().Changes;
+    using entries::InventoryChanges;
+    ui::ConnectGuarded(changes, &InventoryChanges::entryAdded, this, [this](int, int tab) {
+        if (tab == info_.number) FillSubInventoryList();
+        updateAddButton();
+    });
+    ui::ConnectGuarded(changes, &InventoryChanges::entryRemoved, this,
+                       [this] { updateAddButton(); });
+    ui::ConnectGuarded(changes, &InventoryChanges::entryChanged, this, [this](int, int tab) {
+        if (tab == info_.number) FillSubInventoryList();
+    });
+    ui::ConnectGuarded(changes, &InventoryChanges::inventoryReloaded, this, [this] {
+        FillSubInventoryList();
+        updateAddButton();
+    });
 }
 
 void SubInventoryTab::connectHandlers() {
@@ -650,18 +672,17 @@ void SubInventoryTab::btnAddClick() {
     entry.notes = composeNotes();
     entry.photo = photo;
     try {
-        s.Entries.add(entry);
+        s.Entries.add(entry); // the listing and the Add buttons follow
     } catch (...) {
         // The thumbnail already carries the number the next Add will use again.
-        if (!photo.isEmpty()) s.picturesRemove(id);
+        if (auto* list = pictures::Pictures(); list && !photo.isEmpty())
+            list->RemovePicture(quint32(id));
         throw;
     }
 
-    FillSubInventoryList();
     s.InventoryModified = true;
     ResetEntryForm(ResetItem);
     if (lstInventory->count() > kVisibleListingLines) lstInventory->scrollToBottom();
-    s.updateAddButtons();
 }
 
 int SubInventoryTab::selectedEntryId() const {
@@ -675,11 +696,10 @@ void SubInventoryTab::btnRemoveClick() {
     if (id <= 0) return;
     auto& s = app::State();
     int top = lstInventory->indexAt(QPoint(1, 1)).row();
+    // The pictures and the Add buttons follow a removal that took place.
     const bool removed = s.Entries.remove(id);
     FillSubInventoryList();
     if (!removed) return;
-    s.picturesRemoveAll();
-    s.picturesLoad();
     s.InventoryModified = true;
 
     while (top > 0) {
@@ -690,7 +710,6 @@ void SubInventoryTab::btnRemoveClick() {
         }
         --top;
     }
-    s.updateAddButtons();
 }
 
 void SubInventoryTab::btnEditClick() {
@@ -702,9 +721,7 @@ void SubInventoryTab::btnEditClick() {
 void SubInventoryTab::btnBrowseClick() {
     auto* picker = ui::Win().dlgPhotograph.get();
     if (!picker) return;
-    pictures::PhotoPath() = edtPhoto->text();
-    picker->Execute();
-    edtPhoto->setText(pictures::PhotoPath());
+    edtPhoto->setText(picker->Execute(edtPhoto->text()));
 }
 
 void SubInventoryTab::setExtent(QListWidget* list, int pixels) {
@@ -804,10 +821,8 @@ void SubInventoryTab::ShowStandardAppearance(const QString& programFolder) {
 }
 
 void SubInventoryTab::ShowWatermarkAppearance(const QString& programFolder,
-                                              const QString& backgroundFile,
                                               const QString& buttonPrefix) {
     imgBack->show();
-    (void)backgroundFile;
     const char* actions[] = {"Browse", "Add", "Remove", "Edit"};
     QPushButton* buttons[] = {btnBrowse, btnAdd, btnRemove, btnEdit};
     for (int i = 0; i < 4; ++i) {

@@ -36,8 +36,7 @@ class SubInventoryTab : public QWidget {
     void PlaceListingHeadings();
     // Appearance: the watermark background and the four button pictures.
     void ShowStandardAppearance(const QString& programFolder);
-    void ShowWatermarkAppearance(const QString& programFolder, const QString& backgroundFile,
-                                 const QString& buttonPrefix);
+    void ShowWatermarkAppearance(const QString& programFolder, const QString& buttonPrefix);
     // The background picture: its file is checked now (it exists and is a JPEG or a picture
     // Qt reads) and decoded when the tab is first shown. Throws when the file is unusable.
     void LoadBackground(const QString& path);
@@ -124,6 +123,10 @@ class SubInventoryTab : public QWidget {
     void showBackground();
     void setExtent(QListWidget* list, int pixels);
     void connectHandlers();
+    // Connects the tab to the announcements of inventory changes.
+    void listenForChanges();
+    // Add is usable while the entry numbers have room left.
+    void updateAddButton();
     QList<QWidget*> entryFields() const;
     void setEntryFieldsEnabled(bool enabled);
     void clearEntryFields();

@@ -21,31 +21,28 @@ std::array<int, entries::kTabCount> RefreshOrder() {
     return order;
 }
 
-void FillAllInventoryLists(const TabSet& tabs) {
-    app::State().fillInventoryList(0);
-    for (int page : RefreshOrder())
-        if (tabs[page]) tabs[page]->FillSubInventoryList();
-}
-
 void ResetAllEntryForms(const TabSet& tabs) {
     for (int page : RefreshOrder())
         if (tabs[page]) tabs[page]->ResetEntryForm(SubInventoryTab::ResetCategory);
 }
 
-void UpdateAddButtons(const TabSet& tabs) {
-    const bool room = app::State().Entries.hasRoom();
-    for (SubInventoryTab* tab : tabs)
-        if (tab) tab->btnAdd->setEnabled(room);
-}
-
-void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high) {
-    for (QAction* chosen : {low, medium, high}) {
-        ui::ConnectGuarded(chosen, &QAction::triggered, chosen, [=] {
-            for (QAction* a : {low, medium, high})
-                a->setChecked(a == chosen);
+void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high,
+                           entries::CostLevelSetting& cost) {
+    using entries::CostLevel;
+    const std::pair<QAction*, CostLevel> items[] = {
+        {low, CostLevel::Low}, {medium, CostLevel::Medium}, {high, CostLevel::High}};
+    for (auto [item, level] : items) {
+        ui::ConnectGuarded(item, &QAction::triggered, item, [&cost, level = level] {
+            cost.set(level);
             app::State().SettingsChanged = true;
         });
     }
+    // The items show the level however it was chosen: by a click, or by an opened inventory.
+    QObject::connect(&cost, &entries::CostLevelSetting::changed, low, [=](CostLevel level) {
+        low->setChecked(level == CostLevel::Low);
+        medium->setChecked(level == CostLevel::Medium);
+        high->setChecked(level == CostLevel::High);
+    });
 }
 
 bool StorableTexts(std::initializer_list<TypedText> texts) {

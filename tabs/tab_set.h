@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entries/cost_level.h"
 #include "entries/tab_table.h"
 
 #include <QString>
@@ -17,17 +18,12 @@ using TabSet = std::array<SubInventoryTab*, entries::kTabCount>;
 // Page order, except that Outdoors comes before Music.
 std::array<int, entries::kTabCount> RefreshOrder();
 
-// The master listing (through its hook), then every tab's listing in refresh order.
-void FillAllInventoryLists(const TabSet& tabs);
 // Every tab's entry area back to nothing chosen, in refresh order.
 void ResetAllEntryForms(const TabSet& tabs);
-// The Add buttons are usable while the entry numbers have room left (below
-// entries::kLastEntryNumber).
-void UpdateAddButtons(const TabSet& tabs);
-
-// Makes the three cost-level items of the Defaults menu act as one choice; a change marks the
-// settings as changed.
-void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high);
+// Makes the three cost-level items of the Defaults menu choose `cost` and show its level; a
+// choice marks the settings as changed.
+void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high,
+                           entries::CostLevelSetting& cost);
 
 // The lines of a notes box; an empty box has none, and a final line break adds none.
 QStringList NotesLines(const QString& plainText);

@@ -5,15 +5,14 @@
 namespace app {
 
 ChangeStamp ChangeStamp::now() {
-    const QDateTime t = QDateTime::currentDateTime();
-    ChangeStamp s;
-    s.minute = t.time().minute();
-    s.hour = t.time().hour();
-    s.day = t.date().day();
-    s.month = t.date().month();
-    s.year = t.date().year();
-    s.weekday = t.date().dayOfWeek() % 7; // Qt: Monday 1 .. Sunday 7
-    return s;
+    return fromDateTime(QDateTime::currentDateTime());
+}
+
+ChangeStamp ChangeStamp::fromDateTime(const QDateTime& localTime) {
+    const QDate d = localTime.date();
+    const QTime t = localTime.time();
+    // Qt counts weekdays Monday 1 .. Sunday 7.
+    return {t.minute(), t.hour(), d.day(), d.month(), d.year(), d.dayOfWeek() % 7};
 }
 
 void AppState::resetRunState() {
@@ -28,6 +27,7 @@ void AppState::resetRunState() {
     SettingsChanged = false;
     DialogCancelled = false;
     SortKeys = {1, 0, 0, 0, 0, 0};
+    Cost.set(CostLevel::Low);
     WeekdayNames = {QStringLiteral("Sunday, "),   QStringLiteral("Monday, "),
                     QStringLiteral("Tuesday, "),  QStringLiteral("Wednesday, "),
                     QStringLiteral("Thursday, "), QStringLiteral("Friday, "),

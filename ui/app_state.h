@@ -2,12 +2,13 @@
 
 #include "entries/cost_level.h"
 #include "entries/entry_store.h"
+#include "entries/inventory_changes.h"
 #include "store/database.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <functional>
 
 namespace app {
 
@@ -17,11 +18,14 @@ using CostLevel = entries::CostLevel;
 struct ChangeStamp {
     int minute = 0, hour = 0, day = 1, month = 1, year = 2000, weekday = 0;
     static ChangeStamp now();
+    static ChangeStamp fromDateTime(const QDateTime& localTime);
+    friend bool operator==(const ChangeStamp&, const ChangeStamp&) = default;
 };
 
 // The state one run of the program shares between its windows: the program folder, both
-// database connections with their query objects, the browsing state of the tab in use, the
-// process-wide flags and the sort keys. There is one instance per run.
+// database connections with their query objects, the announcements of inventory changes, the
+// browsing state of the tab in use, the process-wide flags, the cost level and the sort keys.
+// There is one instance per run.
 struct AppState {
     QString programFolder; // always ends in '/'
 
@@ -30,9 +34,13 @@ struct AppState {
     store::Query ADOQuery1{ADOConnection1};
     store::Query ADOQuery2{ADOConnection2};
 
+    // Tells the windows of every change of the working inventory.
+    entries::InventoryChanges Changes;
     int IDCounter = 0;
-    // The entries of the working inventory, on the user connection.
-    entries::EntryStore Entries{ADOConnection2, ADOQuery2, IDCounter};
+    // The entries of the working inventory, on the user connection; announces its changes.
+    entries::EntryStore Entries{ADOConnection2, ADOQuery2, IDCounter, &Changes};
+    // The Defaults menu's cost level; Low at every start.
+    entries::CostLevelSetting Cost;
     int CurrentCategoryNumber = 0;
     int CurrentItemNumber = 0;
     quint32 EntryCount = 0;
@@ -49,33 +57,6 @@ struct AppState {
 
     QStringList WeekdayNames;
     QStringList MonthNames;
-
-    // Hooks filled by the main window so that lower layers can reach higher ones.
-    std::function<CostLevel()> costLevel = [] { return CostLevel::Low; };
-    std::function<void(int)> fillInventoryList = [](int) {};
-    std::function<void()> fillAllInventoryLists = [] {};
-    std::function<void()> updateAddButtons = [] {};
-    // The picture list of the Pictures page, filled when the page is created: entry moves swap
-    // the numbers shown, removals and whole-inventory changes rebuild it from the database.
-    std::function<void(int)> picturesNumberUp = [](int) {};
-    std::function<void(int)> picturesNumberDown = [](int) {};
-    std::function<void(int)> picturesRemove = [](int) {};
-    std::function<void()> picturesRemoveAll = [] {};
-    std::function<void()> picturesLoad = [] {};
-    // The refresh after the working table was replaced as a whole: listings and pictures.
-    std::function<void()> reloadWorkingInventory = [this] {
-        fillAllInventoryLists();
-        picturesRemoveAll();
-        picturesLoad();
-    };
-    // Shows the Inventory page with entry n's line selected (the window that owns it fills it).
-    std::function<void(int)> goToInventoryEntry = [this](int n) { fillInventoryList(n); };
-    // Prints text lines through the print options dialog: for each copy, pages of a page line
-    // and up to linesPerPage lines, in the given printer font and orientation. Filled by the
-    // owner of the print dialog; until then nothing is printed.
-    std::function<void(const QStringList& lines, int linesPerPage, const QString& fontFamily,
-                       int pointSize, bool portrait)>
-        printLines = [](const QStringList&, int, const QString&, int, bool) {};
 
     // Resets counters, flags and sort keys as at start-up and fills the name tables.
     void resetRunState();

@@ -144,7 +144,7 @@ void ImportInventory1Click(QWidget* parent) {
         ui::Modal::message(e.text(), QStringLiteral("Import"));
         return;
     }
-    s.reloadWorkingInventory();
+    s.Changes.announceReloaded();
     s.InventoryModified = true;
     QString text = QStringLiteral("%1 imported from %2.")
                        .arg(Counted(report.entries, "entry", "entries"), file);

@@ -3,7 +3,7 @@
 #include "backup/core/backup_core.h"
 #include "store/stored_text.h"
 #include "tests/pictures/photos.h"
-#include "tests/sessions/session_support.h"
+#include "tests/inventories/session_support.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -3,6 +3,7 @@
 // catalogue look-ups the tabs make.
 #include "entries/catalogue_lookup.h"
 #include "entries/entry_store.h"
+#include "entries/inventory_changes.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "tests/support/program_folder.h"
@@ -18,7 +19,24 @@ struct WorkingInventory {
     store::Connection connection{store::ConnectionString(store::DatabaseKind::User, folder.path())};
     store::Query q{connection};
     int counter = 0;
-    EntryStore entries{connection, q, counter};
+    InventoryChanges changes;
+    EntryStore entries{connection, q, counter, &changes};
+    // What `changes` announced, one line per signal.
+    QStringList announced;
+
+    void listen() {
+        const auto put = [this](const char* what, int a, int b) {
+            announced << QStringLiteral("%1 %2 %3").arg(QLatin1String(what)).arg(a).arg(b);
+        };
+        QObject::connect(&changes, &InventoryChanges::entryAdded,
+                         [=](int id, int tab) { put("added", id, tab); });
+        QObject::connect(&changes, &InventoryChanges::entryRemoved,
+                         [=](int id) { put("removed", id, 0); });
+        QObject::connect(&changes, &InventoryChanges::entryChanged,
+                         [=](int id, int tab) { put("changed", id, tab); });
+        QObject::connect(&changes, &InventoryChanges::entriesSwapped,
+                         [=](int n, int other) { put("swapped", n, other); });
+    }
 
     WorkingInventory() { q.execute({QStringLiteral("DELETE FROM Inventory WHERE ID_Number > 0")}); }
 
@@ -185,4 +203,36 @@ TEST(CatalogueLookup, NamesNumbersAndPricePoints) {
     EXPECT_EQ(
         PricePoints(q, key, 70),
         (QStringList{QStringLiteral("$3.00"), QStringLiteral("$7.125"), QStringLiteral("$12.50")}));
+}
+
+TEST(EntryStore, AnnouncesEachChangeThatTookPlaceAndNothingElse) {
+    WorkingInventory w;
+    w.listen();
+    w.add(QStringLiteral("A"), 4);
+    w.add(QStringLiteral("B"), 9);
+    w.add(QStringLiteral("C"), 9);
+    EXPECT_TRUE(w.entries.remove(1));
+    EXPECT_FALSE(w.entries.remove(8)); // no such entry: nothing to tell
+    w.entries.swap(2, 1);
+    EntryChange change;
+    change.count = 2;
+    change.cost = 1;
+    change.subInventoryNumber = 9;
+    w.entries.update(2, change);
+    w.entries.read(1);
+    w.entries.openTab(9);
+    w.q.close();
+    EXPECT_EQ(w.announced, (QStringList{"added 1 4", "added 2 9", "added 3 9", "removed 1 0",
+                                        "swapped 2 1", "changed 2 9"}));
+
+    // A change that fails is not announced: the listeners would show what is not there.
+    w.announced.clear();
+    w.q.execute({QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Inventory "
+                                "BEGIN SELECT RAISE(ABORT, 'locked'); END")});
+    EXPECT_THROW(w.entries.swap(1, 2), store::DatabaseError);
+    EXPECT_THROW(w.entries.update(1, change), store::DatabaseError);
+    EXPECT_THROW(w.entries.remove(1), store::DatabaseError);
+    w.q.execute({QStringLiteral("DROP TABLE Inventory")});
+    EXPECT_THROW(w.add(QStringLiteral("D")), store::DatabaseError);
+    EXPECT_TRUE(w.announced.isEmpty()) << w.announced.join(", ").toStdString();
 }

@@ -8,7 +8,7 @@
 #include "exchange/zip_archive.h"
 #include "exchange/csv.h"
 #include "app/main_window.h"
-#include "tests/sessions/session_support.h"
+#include "tests/inventories/session_support.h"
 #include "tests/support/program_folder.h"
 
 #include <QComboBox>

@@ -7,17 +7,6 @@
 
 using namespace testing_support;
 
-namespace {
-
-QStringList numbered(int n) {
-    QStringList lines;
-    for (int i = 1; i <= n; ++i)
-        lines << QStringLiteral("line ") + QString::number(i);
-    return lines;
-}
-
-} // namespace
-
 TEST(HelpWrap, LinesFitAndNoWordCouldHaveStayedOnThePreviousLine) {
     EnsureApplication();
     const QFontMetrics fm(help::HelpScreenFont());
@@ -55,23 +44,4 @@ TEST(HelpWrap, ParagraphsEmptyLinesAndOverlongWords) {
         EXPECT_LE(fm.horizontalAdvance(p), 300);
     // A width narrower than one character still makes progress.
     EXPECT_EQ(help::WrapText(QStringLiteral("mm"), fm, 1), (QStringList{"m", "m"}));
-}
-
-TEST(HelpPages, FiftyOneLinesPerPageNumberedAgainForEveryCopy) {
-    const auto one = help::HelpPrintPages(numbered(51), 1);
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0].size(), 52);
-    EXPECT_EQ(one[0].first(), QStringLiteral("Page 1"));
-    EXPECT_EQ(one[0].last(), QStringLiteral("line 51"));
-
-    const auto two = help::HelpPrintPages(numbered(52), 2);
-    ASSERT_EQ(two.size(), 4u);
-    QStringList heads;
-    for (const QStringList& page : two)
-        heads << page.first();
-    EXPECT_EQ(heads, (QStringList{"Page 1", "Page 2", "Page 1", "Page 2"}));
-    EXPECT_EQ(two[1], (QStringList{"Page 2", "line 52"}));
-    EXPECT_EQ(two[2].at(1), QStringLiteral("line 1"));
-
-    EXPECT_TRUE(help::HelpPrintPages(numbered(5), 0).empty());
 }

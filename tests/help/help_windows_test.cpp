@@ -7,6 +7,7 @@
 #include "help/help_dialog.h"
 #include "help/help_menu.h"
 #include "help/index_window.h"
+#include "inventory/print_dialog.h"
 #include "tabs/sub_inventory_tab.h"
 #include "tests/support/app_session.h"
 
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -126,22 +129,30 @@ TEST(HelpWindow, LicenceFromTheAboutBoxStaysUntilATopicIsChosenAndPrintKeepsTheT
     QApplication::sendEvent(&s.help(), &activate);
     EXPECT_EQ(s.help().windowTitle(), QStringLiteral("End User License Agreement"));
 
-    // Print hands the chosen topic, broken as the screen font breaks it, to the print dialog.
-    int calls = 0;
-    QStringList printed;
-    QString font;
-    app::State().printLines = [&](const QStringList& lines, int perPage, const QString& family,
-                                  int points, bool portrait) {
-        ++calls;
-        printed = lines;
-        font = family + QString::number(points) + (portrait ? "portrait" : "landscape") +
-               QString::number(perPage);
-    };
+    // Print hands the chosen topic, broken as the screen font breaks it, to the print dialog:
+    // printed into a PDF, it comes out in pages of 51 lines under their page line.
+    const QStringList printed = help::HelpPrintLines(s.topic(1).text);
+    ASSERT_GT(printed.size(), 10);
+    const QString pdf = s.folder.file(QStringLiteral("help.pdf"));
+    s.modal.nextFileName(pdf);
+    s.modal.onNextDialog([](QDialog& d) {
+        auto* box = d.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        box->setCurrentIndex(box->findText(inventory::PdfPrinterName()));
+        ClickButton(d, QStringLiteral("Button1"));
+        return d.result();
+    });
     ClickButton(s.help(), QStringLiteral("Button2"));
-    ASSERT_EQ(calls, 1);
-    EXPECT_EQ(printed, help::HelpPrintLines(s.topic(1).text));
-    EXPECT_GT(printed.size(), 10);
-    EXPECT_EQ(font, QStringLiteral("Arial12portrait51"));
+    EXPECT_EQ(s.modal.dialogsShown.last(), QStringLiteral("dlgQIVPrint"));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(text.readAllStandardOutput()).split('\n'))
+        if (!line.simplified().remove('\f').isEmpty()) lines << line.simplified().remove('\f');
+    const qsizetype pages = (printed.size() + 50) / 51;
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Page \\d+$"))).size(), pages);
+    ASSERT_GT(lines.size(), 1);
+    EXPECT_EQ(lines[1], printed.first().simplified());
 
     help::ShowHelpTopic(2, &s.main());
     EXPECT_EQ(s.help().windowTitle(), s.topic(2).caption);

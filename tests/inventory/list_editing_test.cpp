@@ -18,14 +18,21 @@ using namespace testing_support;
 namespace {
 
 struct Session : AppSession {
-    QStringList pictureCalls;
+    // The changes announced to the other windows (the pictures follow these).
+    QStringList announced;
+    QObject listener;
 
     Session() {
-        auto& s = app::State();
-        s.picturesNumberUp = [this](int n) { pictureCalls << "up " + QString::number(n); };
-        s.picturesNumberDown = [this](int n) { pictureCalls << "down " + QString::number(n); };
-        s.picturesRemoveAll = [this] { pictureCalls << "removeAll"; };
-        s.picturesLoad = [this] { pictureCalls << "load"; };
+        const auto* changes = &app::State().Changes;
+        using entries::InventoryChanges;
+        QObject::connect(
+            changes, &InventoryChanges::entriesSwapped, &listener, [this](int n, int other) {
+                announced << "swap " + QString::number(n) + " " + QString::number(other);
+            });
+        QObject::connect(changes, &InventoryChanges::entryRemoved, &listener,
+                         [this](int n) { announced << "removed " + QString::number(n); });
+        QObject::connect(changes, &InventoryChanges::inventoryReloaded, &listener,
+                         [this] { announced << "reloaded"; });
         AddEntry(1, "Kitchen", "Cookware", "Pan", 2, "45.5");
         AddEntry(2, "Art", "Clocks", "Wall clock", 1, "10");
         AddEntry(3, "Tools", "Power", "Drill", 1, "1241");
@@ -74,7 +81,7 @@ TEST(ListEditing, NothingHappensWithoutAnEntryToActOn) {
     EXPECT_EQ(s.itemsById(), kStart);
     EXPECT_FALSE(app::State().InventoryModified);
     EXPECT_TRUE(s.modal.dialogsShown.isEmpty());
-    EXPECT_TRUE(s.pictureCalls.isEmpty());
+    EXPECT_TRUE(s.announced.isEmpty());
 }
 
 TEST(ListEditing, MovesSwapNumbersAndKeepTheEntrySelected) {
@@ -98,7 +105,7 @@ TEST(ListEditing, MovesSwapNumbersAndKeepTheEntrySelected) {
     s.page().btnMoveDown->click();
     EXPECT_EQ(s.itemsById(), (QStringList{"Pan", "Drill", "Wall clock"}));
     EXPECT_TRUE(s.selectedLine().startsWith("2     Tools"));
-    EXPECT_EQ(s.pictureCalls, (QStringList{"up 3", "up 2", "down 1"}));
+    EXPECT_EQ(s.announced, (QStringList{"swap 3 2", "swap 2 1", "swap 1 2"}));
     EXPECT_EQ(s.userValue("SELECT COUNT(*) FROM Inventory WHERE ID_Number = 0"), 1);
 }
 
@@ -115,7 +122,7 @@ TEST(ListEditing, AFailingSwapChangesNothing) {
     EXPECT_TRUE(s.modal.lastMessage().contains("entry locked"));
     EXPECT_EQ(s.itemsById(), kStart);
     EXPECT_FALSE(app::State().InventoryModified);
-    EXPECT_TRUE(s.pictureCalls.isEmpty());
+    EXPECT_TRUE(s.announced.isEmpty());
 }
 
 TEST(ListEditing, RemoveRenumbersTheLaterEntries) {
@@ -130,7 +137,7 @@ TEST(ListEditing, RemoveRenumbersTheLaterEntries) {
     EXPECT_TRUE(s.page().lstInventory->line(1).startsWith("2     Tools"));
     EXPECT_EQ(s.page().lstInventory->currentRow(), -1);
     EXPECT_TRUE(app::State().InventoryModified);
-    EXPECT_EQ(s.pictureCalls, (QStringList{"removeAll", "load"}));
+    EXPECT_EQ(s.announced, (QStringList{"removed 2"}));
     // The sub-inventory tabs show the new numbers the next time they are listed.
     // (The test entries all carry sub-inventory number 1.)
     tabs::SubInventoryTab* tab = tabs::TabOfSubInventory(1);
@@ -140,7 +147,7 @@ TEST(ListEditing, RemoveRenumbersTheLaterEntries) {
 
     // Removing from a full inventory makes room for adding again.
     app::State().IDCounter = 99999;
-    app::State().updateAddButtons();
+    app::State().Changes.announceReloaded();
     ASSERT_FALSE(tab->btnAdd->isEnabled());
     s.select(2);
     s.page().btnRemove->click();

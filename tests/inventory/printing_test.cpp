@@ -243,7 +243,7 @@ TEST(InventoryPrint, OtherTextsPrintThroughTheSameDialog) {
     for (int i = 1; i <= 52; ++i)
         text << "Help line " + QString::number(i);
     s.printToPdf("2");
-    app::State().printLines(text, 51, "Arial", 12, true);
+    s.dialog().PrintText(text, 51, {"Arial", 12, QPageLayout::Portrait});
     s.noErrors();
     const PdfInfo info = Info(s.pdf);
     EXPECT_EQ(info.pages, 4);
@@ -253,6 +253,6 @@ TEST(InventoryPrint, OtherTextsPrintThroughTheSameDialog) {
 
     // Refused in the dialog: nothing is written.
     QFile::remove(s.pdf);
-    app::State().printLines(text, 51, "Arial", 12, true);
+    s.dialog().PrintText(text, 51, {"Arial", 12, QPageLayout::Portrait});
     EXPECT_FALSE(QFile::exists(s.pdf));
 }

@@ -1,6 +1,9 @@
 // The photo viewer: where the picture and its scroll bars go, and what it shows for an entry.
 #include "ui/app_state.h"
 #include "ui/windows.h"
+#include "app/main_window.h"
+#include "inventory/inventory_page.h"
+#include "pictures/pictures_page.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_list.h"
 #include "pictures/viewer_layout.h"
@@ -13,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QThreadPool>
 #include <gtest/gtest.h>
@@ -84,14 +88,15 @@ namespace {
 struct Viewer : AppSession {
     TfrmPhotoView& view() { return *ui::Win().frmPhotoView; }
     // Shows entry n and runs `check` while the viewer is up.
-    void show(quint32 n, const std::function<void(TfrmPhotoView&)>& check) {
+    // Returns what the viewer hands back: the entry Go To Item chose, or 0.
+    quint32 show(quint32 n, const std::function<void(TfrmPhotoView&)>& check) {
         modal.onNextDialog([&](QDialog& d) {
             auto& w = static_cast<TfrmPhotoView&>(d);
             EXPECT_TRUE(QTest::qWaitFor([&] { return !w.PhotoPending(); }, 10000));
             check(w);
             return int(QDialog::Accepted);
         });
-        view().Execute(n);
+        return view().Execute(n);
     }
 };
 
@@ -176,14 +181,23 @@ TEST(PhotoViewer, GoToItemJumpsToTheSelectedEntry) {
     Viewer v;
     photos::AddEntry(1, photos::Make(v.folder.file(QStringLiteral("a.jpg")), 100, 80));
     photos::AddEntry(2, photos::Make(v.folder.file(QStringLiteral("b.jpg")), 100, 80));
-    app::State().picturesLoad();
+    app::State().IDCounter = 2;
+    app::State().Changes.announcePicturesChanged();
     pictures::Pictures()->SelectPicture(2);
-    int wentTo = 0;
-    app::State().goToInventoryEntry = [&](int n) { wentTo = n; };
-    v.show(2, [](TfrmPhotoView& w) {
+    // Closed with OK, the viewer goes nowhere.
+    EXPECT_EQ(v.show(2, [](TfrmPhotoView& w) { w.Button1->click(); }), 0u);
+
+    // Opened from the Pictures page, Go To Item shows the entry's line on the Inventory page.
+    TfrmMain& main = *ui::Win().frmMain;
+    main.tabMain->setCurrentWidget(main.tabPictures);
+    v.modal.onNextDialog([](QDialog& d) {
+        auto& w = static_cast<TfrmPhotoView&>(d);
         EXPECT_TRUE(w.Button2->isEnabled());
         w.Button2->click();
+        return d.result();
     });
-    EXPECT_EQ(wentTo, 2);
-    app::State().goToInventoryEntry = [](int) {};
+    main.tabPictures->btnViewPic->click();
+    EXPECT_EQ(v.modal.dialogsShown.last(), QStringLiteral("frmPhotoView"));
+    EXPECT_EQ(main.tabMain->currentWidget(), main.tabInventory);
+    EXPECT_EQ(main.tabInventory->SelectedEntryId(), 2);
 }

@@ -29,13 +29,11 @@ namespace {
 struct Picker : AppSession {
     TdlgPhotograph& dialog() { return *ui::Win().dlgPhotograph; }
     QString chosen(const std::function<void(TdlgPhotograph&)>& step) {
-        pictures::PhotoPath() = QStringLiteral("/old/photo.jpg");
         modal.onNextDialog([&](QDialog& d) {
             step(static_cast<TdlgPhotograph&>(d));
             return d.result();
         });
-        dialog().Execute();
-        return pictures::PhotoPath();
+        return dialog().Execute(QStringLiteral("/old/photo.jpg"));
     }
 };
 
@@ -94,7 +92,7 @@ TEST(EditDialogPictures, SelectionIsClearedWhileOpenAndSavingReplacesTheThumbnai
     photos::AddEntry(1, photos::Make(s.folder.file(QStringLiteral("one.jpg")), 100, 80));
     photos::AddEntry(2, photos::Make(s.folder.file(QStringLiteral("two.jpg")), 100, 80));
     app::State().IDCounter = 2;
-    app::State().picturesLoad();
+    app::State().Changes.announcePicturesChanged();
     pictures::PictureDList& list = *pictures::Pictures();
     list.SelectPicture(1);
     auto& edit = *ui::Win().dlgEdit;

@@ -24,9 +24,6 @@ TEST(PictureGrid, RowsInViewAndRange) {
     EXPECT_EQ(RowsInView(8 + 2 * 144 + 140), 3);
     EXPECT_EQ(RowsInView(8 + 2 * 144 + 139), 2);
     EXPECT_EQ(RowsInView(100), 1);
-    EXPECT_EQ(ScrollMaxForRows(2, 2), 0);
-    EXPECT_EQ(ScrollMaxForRows(3, 2), 144);
-    EXPECT_EQ(ScrollMaxForRows(4, 2), 288);
 }
 
 TEST(PictureGrid, ScrollCodes) {

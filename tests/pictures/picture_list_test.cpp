@@ -3,6 +3,7 @@
 #include "ui/app_state.h"
 #include "ui/windows.h"
 #include "app/main_window.h"
+#include "inventory/inventory_page.h"
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_grid.h"
 #include "pictures/picture_list.h"
@@ -37,6 +38,11 @@ const QString kCannotFind =
                    "and that the name is spelled correctly.");
 const QString kSummary =
     QStringLiteral("Errors occured while loading.  Not all pictures were loaded.");
+
+// Where tile `index` stands at scroll `position`: four to a row, 8 from the panel's edges.
+QPoint TileAt(int index, int position) {
+    return QPoint(8 + (index % 4) * 168, 8 + (index / 4) * 144 - position);
+}
 
 struct Session : AppSession {
     pictures::PicturesPage& page() { return *ui::Win().frmMain->tabPictures; }
@@ -135,7 +141,7 @@ TEST(PictureList, TheThirdRowOpensTheRangeAndAnyRemovalClosesIt) {
     const auto tiles = s.tiles();
     ASSERT_EQ(tiles.size(), 8u);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(tiles[i], pictures::TileAt(i, 0)) << i;
+        EXPECT_EQ(tiles[i], TileAt(i, 0)) << i;
     EXPECT_EQ(s.numbers().mid(4, 3), (QStringList{"5", "7", "8"}));
 }
 
@@ -176,7 +182,7 @@ TEST(PictureList, SeventeenScrolledToTheBottomShowTheirLastRow) {
     const auto tiles = s.tiles();
     ASSERT_EQ(tiles.size(), 16u);
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(tiles[i], pictures::TileAt(i, 288)) << i;
+        EXPECT_EQ(tiles[i], TileAt(i, 288)) << i;
 
     s.list().RemoveAllPictures();
     EXPECT_EQ(s.list().First, nullptr);
@@ -217,7 +223,7 @@ TEST(PictureList, ClickSelectsAClickAgainDeselectsRemovalDeselects) {
     s.list().SelectPicture(3);
     EXPECT_EQ(s.list().Selected, s.list().Last);
     EXPECT_TRUE(s.page().btnGoTo->isEnabled());
-    app::State().picturesRemove(3);
+    s.list().RemovePicture(3);
     EXPECT_EQ(s.list().Selected, nullptr);
     EXPECT_FALSE(s.page().btnViewPic->isEnabled());
     s.list().SelectPicture(1);
@@ -231,12 +237,14 @@ TEST(PictureList, MovesSwapTheNumbersShownButNotTheTiles) {
     Session s;
     s.addMany(6);
     const auto before = s.tiles();
-    app::State().picturesNumberUp(5);
+    // The page follows the swaps the entry store announces.
+    auto& changes = app::State().Changes;
+    emit changes.entriesSwapped(5, 4);
     EXPECT_EQ(s.numbers(), (QStringList{"1", "2", "3", "5", "4", "6"}));
-    app::State().picturesNumberDown(6); // no entry 7: only the one number changes
+    emit changes.entriesSwapped(6, 7); // no entry 7: only the one number changes
     EXPECT_EQ(s.numbers(), (QStringList{"1", "2", "3", "5", "4", "7"}));
-    app::State().picturesNumberUp(0);
-    app::State().picturesNumberUp(1);
+    emit changes.entriesSwapped(0, -1);
+    emit changes.entriesSwapped(1, 0);
     EXPECT_EQ(s.numbers(), (QStringList{"0", "2", "3", "5", "4", "7"}));
     EXPECT_EQ(s.tiles(), before);
     // The number stays right-aligned when it gets wider.
@@ -267,7 +275,7 @@ TEST(PictureList, LoadPicturesRebuildsInOrderWithOneSummaryMessage) {
                           QChar(0xF0D9) + QStringLiteral("s%'")),
               0);
 
-    app::State().picturesLoad();
+    app::State().Changes.announcePicturesChanged();
     EXPECT_EQ(s.numbers(), (QStringList{"1", "5", "7"}));
     EXPECT_EQ(s.list().First->Next->FileName, odd + QStringLiteral("five.jpg"));
     ASSERT_EQ(s.modal.messages.size(), 1u);
@@ -279,10 +287,9 @@ TEST(PictureList, LoadPicturesRebuildsInOrderWithOneSummaryMessage) {
     EXPECT_EQ(s.modal.messages.size(), 2u);
 
     s.modal.messages.clear();
-    app::State().picturesRemoveAll();
     app::State().ADOQuery2.execute(
         {QStringLiteral("DELETE FROM Inventory"), QStringLiteral("WHERE ID_Number IN (2, 4, 6)")});
-    app::State().picturesLoad();
+    app::State().Changes.announcePicturesChanged();
     EXPECT_EQ(s.numbers(), (QStringList{"1", "5", "7"}));
     EXPECT_TRUE(s.modal.messages.empty());
 }
@@ -291,9 +298,8 @@ TEST(PictureList, ViewAndGoToActOnTheSelectedEntry) {
     Session s;
     photos::AddEntry(1, s.photo(QStringLiteral("one.jpg")));
     photos::AddEntry(2, s.photo(QStringLiteral("two.jpg")));
-    app::State().picturesLoad();
-    int wentTo = 0;
-    app::State().goToInventoryEntry = [&](int n) { wentTo = n; };
+    app::State().IDCounter = 2;
+    app::State().Changes.announcePicturesChanged();
     s.list().SelectPicture(2);
     QString shown;
     s.modal.onNextDialog([&](QDialog& d) {
@@ -303,9 +309,10 @@ TEST(PictureList, ViewAndGoToActOnTheSelectedEntry) {
     s.page().btnViewPic->click();
     EXPECT_EQ(s.modal.dialogsShown, QStringList{QStringLiteral("frmPhotoView")});
     EXPECT_EQ(shown, QStringLiteral("two.jpg"));
+    s.main().tabMain->setCurrentWidget(&s.page());
     s.page().btnGoTo->click();
-    EXPECT_EQ(wentTo, 2);
-    app::State().goToInventoryEntry = [](int) {};
+    EXPECT_EQ(s.main().tabMain->currentWidget(), s.main().tabInventory);
+    EXPECT_EQ(s.main().tabInventory->SelectedEntryId(), 2);
 }
 
 // The page as a user sees it after an inventory with six photographs was opened and one of them
@@ -324,7 +331,7 @@ TEST(PicturesPage, SixPhotographsOneSelected) {
     for (int i = 0; i < 6; ++i)
         photos::AddEntry(i + 1, photos::Make(s.folder.file(QString::fromLatin1(names[i])), 640, 480,
                                              colours[i]));
-    app::State().picturesLoad();
+    app::State().Changes.announcePicturesChanged();
     auto& main = s.main();
     main.tabMain->setCurrentWidget(&s.page());
     QTest::mouseClick(s.list().First->Next->Next->Image, Qt::LeftButton);

@@ -53,7 +53,7 @@ struct Rename : AppSession {
             q.execute({QStringLiteral("INSERT INTO Master_Table"),
                        QStringLiteral("VALUES ('") + t + QStringLiteral("')")});
         }
-        app::State().picturesLoad();
+        app::State().Changes.announcePicturesChanged();
     }
     TfrmPhotoView& view() { return *ui::Win().frmPhotoView; }
     TdlgRenamePhoto& dialog() { return *ui::Win().dlgRenamePhoto; }
@@ -151,7 +151,7 @@ TEST(RenamePhoto, KeepsUnsavedWorkAndOnlyTheExactPath) {
     // Another entry names a different file whose name differs only in case.
     const QString lower = r.folder.file(QStringLiteral("bob's hall.jpg"));
     photos::AddEntry(4, photos::Make(lower, 120, 90));
-    app::State().picturesLoad();
+    app::State().Changes.announcePicturesChanged();
     auto& s = app::State();
     s.InventoryModified = true;
     s.SettingsChanged = true;

@@ -114,10 +114,7 @@ int main(int argc, char** argv) {
     splash->hide();
 
     addEntries(run.folder.path(), 13);
-    auto& s = app::State();
-    s.picturesRemoveAll();
-    s.picturesLoad();
-    s.fillAllInventoryLists();
+    app::State().Changes.announceReloaded();
 
     // The Inventory tab, sorted by item and then by ID, so one indicator shows each state.
     main.tabMain->setCurrentWidget(main.tabInventory);

@@ -4,6 +4,8 @@
 #include "ui/windows.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "entries/listing_lines.h"
+#include "inventory/inventory_page.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_list.h"
 #include "store/stored_text.h"
@@ -808,10 +810,12 @@ TEST(TabSets, ResetAndRefillEveryTab) {
 
     auto& q = app::State().ADOQuery2;
     q.execute({"UPDATE Inventory SET Sub_Inventory_Number = 17 WHERE ID_Number = 1"});
-    int masterFills = 0;
-    app::State().fillInventoryList = [&](int) { ++masterFills; };
-    app::State().fillAllInventoryLists();
-    EXPECT_EQ(masterFills, 1);
+    // A replaced working inventory refills the Inventory page and every tab.
+    ui::LineList* master = run.main().tabInventory->lstInventory;
+    master->clear();
+    app::State().Changes.announceReloaded();
+    ASSERT_EQ(master->count(), 2);
+    EXPECT_EQ(entries::ListingLineId(master->line(0)), 1);
     EXPECT_EQ(run.find<ui::LineList>(art, "lst", "Inventory")->count(), 1);
     EXPECT_EQ(run.find<ui::LineList>(tools, "lst", "Inventory")->count(), 2);
 }

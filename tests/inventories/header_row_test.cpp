@@ -11,16 +11,21 @@ namespace {
 const ChangeStamp kFriday{5, 14, 5, 3, 2004, 5};
 const InventorySettings kItemDescThenId{{-3, 1, 0, 0, 0, 0}, CostLevel::Low};
 
+// A whole header row as the program writes it.
+QString Header(const InventoryHeader& h) {
+    return StampText(h.stamp) + SettingsText(h.settings);
+}
+
 } // namespace
 
 TEST(HeaderText, ExampleStateAndReadBack) {
-    EXPECT_TRUE(SameStamp(StampFromDateTime(QDateTime(QDate(2004, 3, 5), QTime(14, 5))), kFriday));
-    const QString text = HeaderText({kFriday, kItemDescThenId});
+    EXPECT_TRUE(ChangeStamp::fromDateTime(QDateTime(QDate(2004, 3, 5), QTime(14, 5))) == kFriday);
+    const QString text = Header({kFriday, kItemDescThenId});
     EXPECT_EQ(text, QStringLiteral("0205P 03/05/2004 5 -10000 L"));
     ASSERT_EQ(text.size(), kHeaderLength);
     const auto back = ParseHeaderText(text);
     ASSERT_TRUE(back);
-    EXPECT_TRUE(SameStamp(back->stamp, kFriday));
+    EXPECT_TRUE(back->stamp == kFriday);
     EXPECT_EQ(back->settings, kItemDescThenId);
 }
 
@@ -32,9 +37,9 @@ TEST(HeaderText, TwelveHourClockAndDescendingSlots) {
     const InventorySettings desc{{-1, -2, -3, -4, -5, -6}, CostLevel::High};
     EXPECT_EQ(SettingsText(desc), QStringLiteral(" /.-,+* H"));
     for (const ChangeStamp& s : {midnight, noon}) {
-        const auto back = ParseHeaderText(HeaderText({s, desc}));
+        const auto back = ParseHeaderText(Header({s, desc}));
         ASSERT_TRUE(back);
-        EXPECT_TRUE(SameStamp(back->stamp, s));
+        EXPECT_TRUE(back->stamp == s);
         EXPECT_EQ(back->settings, desc);
     }
 }
@@ -42,7 +47,7 @@ TEST(HeaderText, TwelveHourClockAndDescendingSlots) {
 TEST(HeaderText, ShortFormAndCostLetters) {
     const auto shortForm = ParseHeaderText(QStringLiteral("0205P 03/05/2004 5 -1000 M"));
     ASSERT_TRUE(shortForm);
-    EXPECT_TRUE(SameStamp(shortForm->stamp, kFriday));
+    EXPECT_TRUE(shortForm->stamp == kFriday);
     EXPECT_EQ(shortForm->settings.sortKeys, (SortSlots{-3, 1, 0, 0, 0, kShortHeaderSlot}));
     EXPECT_EQ(shortForm->settings.cost, CostLevel::Medium);
     const auto other = ParseHeaderText(QStringLiteral("0205P 03/05/2004 5 -10000 x"));
@@ -80,9 +85,9 @@ TEST(HeaderText, ComposedWriteKeepsWhatIsStillTrue) {
     EXPECT_EQ(ParseHeaderText(widened)->settings.sortKeys[5], kShortHeaderSlot);
 
     // Anything malformed is replaced as a whole, flags or not.
-    EXPECT_EQ(ComposeHeaderWrite(QStringLiteral("garbage"), w), HeaderText({later, now}));
+    EXPECT_EQ(ComposeHeaderWrite(QStringLiteral("garbage"), w), Header({later, now}));
     EXPECT_EQ(ComposeHeaderWrite(QStringLiteral("0205P 13/05/2004 5 -10000 L"), w),
-              HeaderText({later, now}));
+              Header({later, now}));
 }
 
 using HeaderRowDb = UserDatabaseTest;

@@ -213,7 +213,7 @@ TEST_F(InventoryStore, NewKeepsAWellFormedHeaderAndRepairsABadOne) {
 
     q->execute({QStringLiteral("UPDATE Inventory SET Item_Notes = 'x' WHERE ID_Number = 0")});
     NewInventory(*db, later, high);
-    EXPECT_EQ(headerText(), HeaderText({later, high}));
+    EXPECT_EQ(headerText(), StampText(later) + SettingsText(high));
     EXPECT_EQ(ReadWorkingInventory(*q).idCounter, 0);
 }
 

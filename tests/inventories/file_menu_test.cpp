@@ -155,19 +155,19 @@ TEST(SaveCommand, SavingChangesMovesTheRunsStampToTheSaveTime) {
     run.addEntries(1, QStringLiteral("Chair"));
     SaveAs(run, QStringLiteral("Den"));
     const app::ChangeStamp afterSaveAs = headerStamp(QStringLiteral("Den"));
-    EXPECT_FALSE(inventories::SameStamp(afterSaveAs, started));
-    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, afterSaveAs));
+    EXPECT_FALSE(afterSaveAs == started);
+    EXPECT_TRUE(run.state().Stamp == afterSaveAs);
 
     run.state().Stamp = started;
     run.addEntries(1, QStringLiteral("Desk"));
     run.main().SaveInventory1->trigger();
-    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, headerStamp(QStringLiteral("Den"))));
-    EXPECT_FALSE(inventories::SameStamp(run.state().Stamp, started));
+    EXPECT_TRUE(run.state().Stamp == headerStamp(QStringLiteral("Den")));
+    EXPECT_FALSE(run.state().Stamp == started);
 
     // Saving without changes leaves the header's stamp, and the run's own, as they were.
     run.state().Stamp = started;
     run.main().SaveInventory1->trigger();
-    EXPECT_TRUE(inventories::SameStamp(run.state().Stamp, started));
+    EXPECT_TRUE(run.state().Stamp == started);
 }
 
 namespace {
