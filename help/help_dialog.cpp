@@ -80,7 +80,7 @@ void TdlgHelp::Button1Click() {
 void TdlgHelp::Button2Click() {
     // In licence mode this prints the topic last chosen, as the menu left it.
     const help::HelpTopic t = help::ReadHelpTopic(app::State().ADOQuery1, Topic);
-    if (auto* print = ui::Win().dlgQIVPrint)
+    if (TdlgQIVPrint* print = ui::Win().dlgQIVPrint.get())
         print->PrintText(help::HelpPrintLines(t.text), help::kHelpLinesPerPage,
                          {QStringLiteral("Arial"), 12, QPageLayout::Portrait});
 }

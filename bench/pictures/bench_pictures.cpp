@@ -38,21 +38,6 @@ namespace {
 constexpr double kDjpegGoal = 1.2;
 constexpr double kFullGoal = 5.0;
 
-// A photograph-like picture: smooth colour gradients with fine grain.
-QImage photograph(int width, int height, quint32 seed) {
-    QImage image(width, height, QImage::Format_RGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int grain = int(random.bounded(24));
-            line[x] = qRgb((x * 255 / width + grain + int(seed) * 40) & 255,
-                           (y * 255 / height + grain) & 255, ((x + y) / 40 + grain) & 255);
-        }
-    }
-    return image;
-}
-
 long residentBytes() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -216,7 +201,7 @@ int main(int argc, char** argv) {
     std::printf("writing %d photographs of 4000 x 3000 in each set ...\n", count);
     QStringList plain, camera;
     for (int i = 0; i < 4 && i < count; ++i) {
-        const QImage image = photograph(4000, 3000, quint32(i));
+        const QImage image = bench::Photograph(4000, 3000, quint32(i));
         const QByteArray bytes = encode(image, 90);
         const QByteArray thumb =
             encode(image.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 90);

@@ -5,6 +5,8 @@
 //
 //   bench_report [entries [photographs [width height]]]
 //   (default 2000 entries over 20 photographs of 2048 x 1536)
+#include "bench/bench_support.h"
+
 #include "entries/entry_store.h"
 #include "entries/tab_table.h"
 #include "store/database.h"
@@ -27,21 +29,6 @@ namespace {
 
 constexpr double kTimeGoalSeconds = 30;
 constexpr double kMemoryGoalMb = 300;
-
-// A photograph-like picture: smooth colour gradients with fine grain.
-QImage Photograph(int width, int height, quint32 seed) {
-    QImage image(width, height, QImage::Format_RGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int grain = int(random.bounded(24));
-            line[x] = qRgb((x * 255 / width + grain + int(seed) * 40) & 255,
-                           (y * 255 / height + grain) & 255, ((x + y) / 40 + grain) & 255);
-        }
-    }
-    return image;
-}
 
 QString Tool(const QString& program, const QStringList& args) {
     QProcess p;
@@ -66,7 +53,7 @@ int main(int argc, char** argv) {
     qint64 bytes = 0;
     for (int i = 0; i < distinct; ++i) {
         const QString f = folder.file(QStringLiteral("Pictures/photo%1.jpg").arg(i));
-        Photograph(width, height, quint32(i)).save(f, "JPG", 90);
+        bench::Photograph(width, height, quint32(i)).save(f, "JPG", 90);
         bytes += QFile(f).size();
         photos << f;
     }

@@ -6,6 +6,7 @@
 #include "inventory/inventory_page.h"
 #include "inventory/print_dialog.h"
 #include "store/stored_text.h"
+#include "tests/support/pdf_text.h"
 #include "tests/inventory/entries.h"
 #include "tests/support/app_session.h"
 
@@ -24,37 +25,12 @@ using namespace testing_support;
 
 namespace {
 
-QString Run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString()
-                      << " failed: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The text of a PDF (or of one page of it), one string per non-empty line, its blanks simplified:
-// the extraction guesses the spacing between words, so only the words are compared.
-QStringList PdfLines(const QString& file, int page = 0) {
-    QStringList args{"-layout", "-enc", "UTF-8"};
-    if (page > 0) args << "-f" << QString::number(page) << "-l" << QString::number(page);
-    args << file << "-";
-    QStringList lines;
-    for (QString line : Run("pdftotext", args).split('\n')) {
-        line = line.remove('\f').simplified();
-        if (!line.isEmpty()) lines << line;
-    }
-    return lines;
-}
-
 struct PdfInfo {
     int pages = 0;
     bool landscape = false;
 };
 PdfInfo Info(const QString& file) {
-    const QString text = Run("pdfinfo", {file});
+    const QString text = RunTool("pdfinfo", {file});
     PdfInfo info;
     info.pages = QRegularExpression("Pages:\\s+(\\d+)").match(text).captured(1).toInt();
     const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(text);

@@ -9,6 +9,7 @@
 #include "report/report_dialog.h"
 #include "report/report_layout.h"
 #include "store/stored_text.h"
+#include "tests/support/pdf_text.h"
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
 #include "ui/app_state.h"
@@ -32,30 +33,6 @@
 using namespace testing_support;
 
 namespace {
-
-QString RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString()
-                      << " failed: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The PDF's words, one string per non-empty line, blanks simplified.
-QStringList PdfLines(const QString& file, int page = 0) {
-    QStringList args{"-layout", "-enc", "UTF-8"};
-    if (page > 0) args << "-f" << QString::number(page) << "-l" << QString::number(page);
-    args << file << "-";
-    QStringList lines;
-    for (QString line : RunTool("pdftotext", args).split('\n')) {
-        line = line.remove('\f').simplified();
-        if (!line.isEmpty()) lines << line;
-    }
-    return lines;
-}
 
 struct PdfImage {
     int page = 0;
