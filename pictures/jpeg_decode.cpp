@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <jpeglib.h>
 #include <utility>
 
@@ -183,19 +184,32 @@ bool runDecode(Job& job) {
 
 } // namespace
 
+namespace {
+// The TIFF structure inside an APP1 "Exif" block: where it starts, its length and byte order.
+struct ExifTiff {
+    const unsigned char* tiff = nullptr;
+    std::size_t n = 0;
+    bool little = false;
+};
+std::optional<ExifTiff> OpenExifTiff(const unsigned char* data, std::size_t size) {
+    // "Exif\0\0", then a TIFF header with its byte order and the number 42.
+    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return std::nullopt;
+    ExifTiff t{data + 6, size - 6, false};
+    if (t.tiff[0] == 'I' && t.tiff[1] == 'I')
+        t.little = true;
+    else if (!(t.tiff[0] == 'M' && t.tiff[1] == 'M'))
+        return std::nullopt;
+    if (read16(t.tiff + 2, t.little) != 42) return std::nullopt;
+    return t;
+}
+} // namespace
+
 int ExifOrientation(const unsigned char* data, std::size_t size) {
-    // "Exif\0\0", then a TIFF header and the first directory.
-    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return 1;
-    const unsigned char* tiff = data + 6;
-    const std::size_t n = size - 6;
-    bool little;
-    if (tiff[0] == 'I' && tiff[1] == 'I')
-        little = true;
-    else if (tiff[0] == 'M' && tiff[1] == 'M')
-        little = false;
-    else
-        return 1;
-    if (read16(tiff + 2, little) != 42) return 1;
+    const std::optional<ExifTiff> t = OpenExifTiff(data, size);
+    if (!t) return 1;
+    const unsigned char* tiff = t->tiff;
+    const std::size_t n = t->n;
+    const bool little = t->little;
     const std::size_t ifd = read32(tiff + 4, little);
     if (ifd > n || n - ifd < 2) return 1;
     const unsigned entries = read16(tiff + ifd, little);
@@ -212,17 +226,11 @@ int ExifOrientation(const unsigned char* data, std::size_t size) {
 }
 
 ByteRange ExifThumbnail(const unsigned char* data, std::size_t size) {
-    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return {};
-    const unsigned char* tiff = data + 6;
-    const std::size_t n = size - 6;
-    bool little;
-    if (tiff[0] == 'I' && tiff[1] == 'I')
-        little = true;
-    else if (tiff[0] == 'M' && tiff[1] == 'M')
-        little = false;
-    else
-        return {};
-    if (read16(tiff + 2, little) != 42) return {};
+    const std::optional<ExifTiff> t = OpenExifTiff(data, size);
+    if (!t) return {};
+    const unsigned char* tiff = t->tiff;
+    const std::size_t n = t->n;
+    const bool little = t->little;
     // The second directory, after the first one's entries, describes the thumbnail.
     const std::size_t ifd0 = read32(tiff + 4, little);
     if (ifd0 > n || n - ifd0 < 2) return {};
