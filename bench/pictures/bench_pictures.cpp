@@ -8,6 +8,7 @@
 // APP1 block.
 //
 //   bench_pictures [count]      (default 40 photographs of 4000 x 3000 in each set)
+#include "bench/bench_photographs.h"
 #include "bench/bench_support.h"
 #include "ui/app_state.h"
 #include "ui/windows.h"

@@ -5,6 +5,7 @@
 //
 //   bench_report [entries [photographs [width height]]]
 //   (default 2000 entries over 20 photographs of 2048 x 1536)
+#include "bench/bench_photographs.h"
 #include "bench/bench_support.h"
 
 #include "entries/entry_store.h"
