@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 #ifndef QUIVERA_SHARE_FROM_BIN
 #define QUIVERA_SHARE_FROM_BIN "../share/quivera"
@@ -21,7 +22,9 @@ namespace {
 
 const QString kUserDatabase = QStringLiteral("QIVUser.mdb");
 const QString kCatalogue = QStringLiteral("QIVData.mdb");
-// What was copied last time, one SHA-256 per shipped file (the layout of earlier launchers).
+// What was copied last time, one record per shipped file: its SHA-256 (the layout of earlier
+// launchers), then the size and modification time the shipped file had, so that a start with
+// nothing new to copy reads no shipped file whole.
 const QString kRecords = QStringLiteral(".shipped");
 
 QString absoluteFromEnvironment(const char* name) {
@@ -67,6 +70,17 @@ QString writeWhole(const QString& target, const QByteArray& bytes) {
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return cannotWrite(target, out.errorString());
     return QString();
+}
+
+// The shipped file's size, modification time to the nanosecond and file number: a new build or
+// package writes new files, so any change shows here. Empty when it cannot be read.
+QByteArray stamp(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QByteArray();
+    return QByteArray::number(qint64(st.st_size)) + ' ' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' ' +
+           QByteArray::number(quint64(st.st_ino));
 }
 
 QString makeFolder(const QString& path) {
@@ -120,23 +134,34 @@ QString PrepareProgramFolder(const QString& shipped, const QString& home) {
     for (const QString& name : shippedFiles(shipped)) {
         const QString target = to.filePath(name);
         if (name == kUserDatabase && QFileInfo::exists(target)) continue;
-        const QByteArray sum = digest(QDir(shipped).filePath(name));
-        if (sum.isEmpty())
-            return QStringLiteral("Quivera cannot read %1.")
-                .arg(QDir::toNativeSeparators(QDir(shipped).filePath(name)));
+        const QString source = QDir(shipped).filePath(name);
         const QString record = to.filePath(kRecords + QLatin1Char('/') + name + ".sha256");
-        QFile recorded(record);
         const bool present = QFileInfo::exists(target);
-        if (present && recorded.open(QIODevice::ReadOnly) && recorded.readAll().trimmed() == sum)
+        QList<QByteArray> recorded;
+        if (QFile f(record); present && f.open(QIODevice::ReadOnly))
+            recorded = f.readAll().trimmed().split('\n');
+        const QByteArray shippedStamp = stamp(source);
+        if (recorded.size() >= 2 && !shippedStamp.isEmpty() &&
+            recorded[1].trimmed() == shippedStamp)
             continue;
+        const QByteArray sum = digest(source);
+        if (sum.isEmpty())
+            return QStringLiteral("Quivera cannot read %1.").arg(QDir::toNativeSeparators(source));
+        if (!recorded.isEmpty() && recorded[0].trimmed() == sum) {
+            // The same content under a new stamp (a reinstall): only the record changes.
+            if (QString e = writeWhole(record, sum + '\n' + shippedStamp + '\n'); !e.isEmpty())
+                return e;
+            continue;
+        }
         for (const QString& folder :
              {QFileInfo(target).absolutePath(), QFileInfo(record).absolutePath()})
             if (QString e = makeFolder(folder); !e.isEmpty()) return e;
         if (present && digest(target) != sum)
             if (QString e = copyWhole(target, target + QStringLiteral(".old")); !e.isEmpty())
                 return e;
-        if (QString e = copyWhole(QDir(shipped).filePath(name), target); !e.isEmpty()) return e;
-        if (QString e = writeWhole(record, sum + '\n'); !e.isEmpty()) return e;
+        if (QString e = copyWhole(source, target); !e.isEmpty()) return e;
+        if (QString e = writeWhole(record, sum + '\n' + shippedStamp + '\n'); !e.isEmpty())
+            return e;
     }
     return QString();
 }

@@ -11,6 +11,7 @@
 #include "ui/app_state.h"
 #include "ui/windows.h"
 #include "app/main_window.h"
+#include "app/program_folder.h"
 #include "app/startup.h"
 #include "entries/item_index.h"
 #include "entries/tab_table.h"
@@ -223,12 +224,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_startup needs an X server: run it under xvfb-run -a\n");
         return 2;
     }
-    // The shipped program folder, copied afresh for every start: a run that was ended early
-    // must not leave the next one an interrupted session.
+    // A program folder set up from the shipped files as on a first start, copied afresh for
+    // every start measured: a run that was ended early must not leave the next one an
+    // interrupted session, and each measured start is an ordinary later one.
     QTemporaryDir work;
     const QString shipped = work.filePath(QStringLiteral("shipped"));
     QDir().mkpath(shipped);
-    testing_support::CopyTree(QStringLiteral(QUIVERA_DIST_DIR), shipped);
+    if (const QString e = app::PrepareProgramFolder(QStringLiteral(QUIVERA_DIST_DIR), shipped);
+        !e.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(e));
+        return 2;
+    }
     int run = 0;
     QString programTitle, bareTitle;
     bool failed = false;

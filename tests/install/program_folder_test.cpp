@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +115,23 @@ TEST(ProgramFolderSetup, ADifferentShippedFileReplacesTheCopyAndKeepsAChangedOne
     ASSERT_EQ(f.prepare(), QString());
     EXPECT_EQ(Read(f.at(QStringLiteral("QIVData.mdb"))), "catalogue 2 with the user's records");
     EXPECT_EQ(Read(f.at(QStringLiteral("QIVData.mdb.old"))), "catalogue with the user's records");
+
+    // A reinstall of the same files (new times, same content) copies nothing; a shipped file of
+    // the same size but other content still replaces the copy, though its size did not change.
+    Write(f.at(QStringLiteral("Eula.txt")), "licence as the user left it");
+    f.ship(QStringLiteral("Eula.txt"), "licence 1");
+    ASSERT_EQ(f.prepare(), QString());
+    EXPECT_EQ(Read(f.at(QStringLiteral("Eula.txt"))), "licence as the user left it");
+    EXPECT_FALSE(QFileInfo::exists(f.at(QStringLiteral("Eula.txt.old"))));
+    const QDateTime shippedAt = QFileInfo(f.shipped + QStringLiteral("/Eula.txt")).lastModified();
+    f.ship(QStringLiteral("Eula.txt"), "licence 2");
+    QFile shippedAgain(f.shipped + QStringLiteral("/Eula.txt"));
+    ASSERT_TRUE(shippedAgain.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(shippedAgain.setFileTime(shippedAt.addSecs(1), QFileDevice::FileModificationTime));
+    shippedAgain.close();
+    ASSERT_EQ(f.prepare(), QString());
+    EXPECT_EQ(Read(f.at(QStringLiteral("Eula.txt"))), "licence 2");
+    EXPECT_EQ(Read(f.at(QStringLiteral("Eula.txt.old"))), "licence as the user left it");
 }
 
 TEST(ProgramFolderSetup, FoldersThatCannotBeMadeAreNamedInOneMessage) {

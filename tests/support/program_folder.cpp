@@ -11,7 +11,8 @@
 namespace testing_support {
 
 void CopyTree(const QString& from, const QString& to) {
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    // Hidden files too: a set-up program folder keeps its records of the shipped files in one.
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);

@@ -21,7 +21,7 @@ class ProgramFolder {
     QString previous_;
 };
 
-// Copies a folder tree (the shipped files) into another folder.
+// Copies a folder tree (the shipped files, or a program folder) into another folder.
 void CopyTree(const QString& from, const QString& to);
 
 } // namespace testing_support
