@@ -113,11 +113,7 @@ void CheckWithReaders(const std::string& iso, const std::string& src, const std:
     EXPECT_NE(out.find("Volume id: QIV BACKUP\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Joliet with UCS level 1 found"), std::string::npos) << out;
     const auto source = Snapshot(src);
-    ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) + " -extract / " +
-                        Quote(tmp + "/x"),
-                    &out),
-              0)
-        << out;
+    ASSERT_EQ(ExtractWithXorriso(iso, tmp + "/x", &out), 0) << out;
     EXPECT_TRUE(Snapshot(tmp + "/x") == source) << "Joliet tree differs";
     ASSERT_EQ(Shell("udfinfo " + Quote(iso), &out), 0) << out;
     EXPECT_NE(out.find("udfrev=1.50\n"), std::string::npos) << out;
@@ -456,11 +452,7 @@ TEST(Erase, BurntDiscIsBlankAgainAndTakesANewBurn) {
         EXPECT_EQ(Writes(*sim).front().first, 0u);
         std::string out;
         WriteFile(tmp / "disc.iso", sim->Image(0, b.w.GetImageSize()));
-        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(tmp / "disc.iso") +
-                            " -extract / " + Quote(tmp / "x"),
-                        &out),
-                  0)
-            << out;
+        ASSERT_EQ(ExtractWithXorriso(tmp / "disc.iso", tmp / "x", &out), 0) << out;
         EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "new")) << out;
     }
 }
@@ -498,12 +490,7 @@ TEST(ImportSession, BurntDiscGivesBackItsTreeAndASecondSessionKeepsIt) {
     std::string iso = tmp / "disc.iso";
     WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
     std::string out;
-    ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
-                        " -load sbsector " + std::to_string(base) + " -extract / " +
-                        Quote(tmp / "x"),
-                    &out),
-              0)
-        << out;
+    ASSERT_EQ(ExtractWithXorriso(iso, tmp / "x", &out, long(base)), 0) << out;
     WriteFile(tmp / "src/added.txt", Bytes(5000, 7));
     EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "src")) << out;
 }
@@ -544,12 +531,7 @@ TEST(UDFBridge, SecondSessionAtANonZeroBase) {
                   0)
             << out;
         EXPECT_TRUE(Snapshot(tmp / "u") == Snapshot(tmp / "second")) << "UDF tree differs";
-        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
-                            (rw ? "" : " -load sbsector " + std::to_string(base)) + " -extract / " +
-                            Quote(tmp / "x"),
-                        &out),
-                  0)
-            << out;
+        ASSERT_EQ(ExtractWithXorriso(iso, tmp / "x", &out, rw ? -1 : long(base)), 0) << out;
         EXPECT_TRUE(Snapshot(tmp / "x") == Snapshot(tmp / "second")) << out;
     }
 }
@@ -587,12 +569,7 @@ TEST(UDFBridge, ImportedAndNewFilesOfALaterSessionReadBackByContent) {
         std::string iso = tmp / "disc.iso";
         WriteFile(iso, sim->Image(0, sim->WrittenEnd()));
         std::string out;
-        ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
-                            " -load sbsector " + std::to_string(base) + " -extract / " +
-                            Quote(tmp / "x"),
-                        &out),
-                  0)
-            << out;
+        ASSERT_EQ(ExtractWithXorriso(iso, tmp / "x", &out, long(base)), 0) << out;
         EXPECT_TRUE(Snapshot(tmp / "x") == expected) << "Joliet tree differs";
         ASSERT_EQ(Shell("/usr/bin/python3 " + Quote(kUdfSessionReader) + " " + Quote(iso) + " " +
                             std::to_string(base) + " " + Quote(tmp / "u"),

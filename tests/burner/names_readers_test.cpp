@@ -72,11 +72,7 @@ TEST_P(NameTrees, EveryFileComesBackFromEveryReader) {
 
     // osirrox: every file (Joliet names, or the primary ones without Joliet).
     size_t count = 0;
-    ASSERT_EQ(Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) + " -extract / " +
-                        Quote(tmp_ / "osirrox"),
-                    &out),
-              0)
-        << out;
+    ASSERT_EQ(ExtractWithXorriso(iso, tmp_ / "osirrox", &out), 0) << out;
     EXPECT_EQ(Contents(tmp_ / "osirrox", &count), tree.contents);
     EXPECT_EQ(count, tree.files);
 

@@ -98,6 +98,16 @@ inline std::string Quote(const std::string& s) {
     return q + "'";
 }
 
+// Extracts the Joliet tree (else the primary one) of an image with xorriso, or of the session
+// that starts at block `session`; gives xorriso's exit status, its output in `output`.
+inline int ExtractWithXorriso(const std::string& iso, const std::string& dest, std::string* output,
+                              long session = -1) {
+    return Shell("xorriso -osirrox on -read_fs norock -indev " + Quote(iso) +
+                     (session >= 0 ? " -load sbsector " + std::to_string(session) : "") +
+                     " -extract / " + Quote(dest),
+                 output);
+}
+
 inline uint32_t LE32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
