@@ -2,6 +2,8 @@
 //   quivera-screenshots OUT_DIR
 // Run under an X server (scripts/screenshots.sh starts one with xvfb-run); it works in a fresh
 // temporary program folder with a few entries and thirteen photographs of its own.
+#include "exchange/dialogs/export_dialog.h"
+#include "report/report_dialog.h"
 #include "ui/app_state.h"
 #include "ui/windows.h"
 #include "app/main_window.h"
@@ -151,5 +153,17 @@ int main(int argc, char** argv) {
     show(restore);
     shoot(restore, QStringLiteral("restore_dialog"), 8);
     restore->hide();
+
+    // The insurance report and export dialogs, as new as the File menu makes them.
+    TdlgInsuranceReport report(&main);
+    report.move(main.pos() + QPoint(120, 80));
+    show(&report);
+    shoot(&report, QStringLiteral("report_dialog"), 8);
+    report.hide();
+    exchange::TdlgExport exportDialog(&main);
+    exportDialog.move(main.pos() + QPoint(120, 80));
+    show(&exportDialog);
+    shoot(&exportDialog, QStringLiteral("export_dialog"), 8);
+    exportDialog.hide();
     return failures == 0 ? 0 : 1;
 }
