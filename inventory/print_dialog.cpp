@@ -1,5 +1,6 @@
 #include "inventory/print_dialog.h"
 
+#include "ui/make_widget.h"
 #include "ui/app_state.h"
 #include "ui/guard.h"
 #include "ui/modal.h"
@@ -40,41 +41,23 @@ QString PdfFileName(const QString& chosen) {
 
 } // namespace inventory
 
-namespace {
-
-template <typename W> W* make(QWidget* parent, const char* name, const QString& text = {}) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    if constexpr (std::is_same_v<W, QComboBox>) {
-        w->setAccessibleName(QStringLiteral("Printer"));
-    } else if constexpr (std::is_same_v<W, QLineEdit>) {
-        w->setText(text);
-        w->setAccessibleName(QStringLiteral("Number of Copies"));
-    } else {
-        w->setText(text);
-        w->setAccessibleName(QString(text).remove(QLatin1Char('&')));
-    }
-    return w;
-}
-
-} // namespace
-
 TdlgQIVPrint::TdlgQIVPrint(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgQIVPrint"));
     setWindowTitle(QStringLiteral("Print"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Printer:"));
-    ComboBox1 = make<QComboBox>(this, "ComboBox1");
+    Label1 = ui::MakeNamed<QLabel>(this, "Label1", QStringLiteral("Printer:"));
+    ComboBox1 = ui::MakeNamed<QComboBox>(this, "ComboBox1", {}, QStringLiteral("Printer"));
     ComboBox1->setEditable(false);
     Label1->setBuddy(ComboBox1);
-    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Number of Copies:"));
-    Edit1 = make<QLineEdit>(this, "Edit1", QStringLiteral("1"));
+    Label2 = ui::MakeNamed<QLabel>(this, "Label2", QStringLiteral("Number of Copies:"));
+    Edit1 = ui::MakeNamed<QLineEdit>(this, "Edit1", QStringLiteral("1"),
+                                     QStringLiteral("Number of Copies"));
     Edit1->installEventFilter(this);
     Label2->setBuddy(Edit1);
-    Button1 = make<QPushButton>(this, "Button1", QStringLiteral("&Ok"));
+    Button1 = ui::MakeNamed<QPushButton>(this, "Button1", QStringLiteral("&Ok"));
     Button1->setDefault(true);
-    Button2 = make<QPushButton>(this, "Button2", QStringLiteral("&Cancel"));
+    Button2 = ui::MakeNamed<QPushButton>(this, "Button2", QStringLiteral("&Cancel"));
     // The boxes stand 8 pixels right of the wider caption (at 120 at the least), so neither
     // caption is cut whatever font the desktop gives the labels; the dialog widens to suit.
     const int captions = std::max(Label1->sizeHint().width(), Label2->sizeHint().width());

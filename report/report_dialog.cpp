@@ -3,8 +3,10 @@
 #include "report/report_layout.h"
 #include "inventories/inventory_store.h"
 #include "inventory/print_dialog.h"
+#include "ui/wait_cursor.h"
 #include "ui/app_state.h"
 #include "ui/guard.h"
+#include "ui/make_widget.h"
 #include "ui/modal.h"
 
 #include <QAction>
@@ -22,44 +24,22 @@
 #include <QRadioButton>
 #include <stdexcept>
 
-namespace {
-
-template <typename W>
-W* make(QWidget* parent, const char* name, const QString& text, const QString& accessible = {}) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    if constexpr (!std::is_same_v<W, QComboBox>) w->setText(text);
-    w->setAccessibleName(accessible.isEmpty() ? QString(text).remove(QLatin1Char('&'))
-                                              : accessible);
-    return w;
-}
-
-// A wait cursor for as long as the report is being made.
-struct Busy {
-    Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Busy() { QApplication::restoreOverrideCursor(); }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-};
-
-} // namespace
-
 TdlgInsuranceReport::TdlgInsuranceReport(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("dlgInsuranceReport"));
     setWindowTitle(QStringLiteral("Insurance Report"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-    lblInventory = make<QLabel>(this, "lblInventory", QStringLiteral("&Inventory:"));
-    comInventory = make<QComboBox>(this, "comInventory", {}, QStringLiteral("Inventory"));
+    lblInventory = ui::MakeNamed<QLabel>(this, "lblInventory", QStringLiteral("&Inventory:"));
+    comInventory = ui::MakeNamed<QComboBox>(this, "comInventory", {}, QStringLiteral("Inventory"));
     lblInventory->setBuddy(comInventory);
-    chkPhotos = make<QCheckBox>(this, "chkPhotos", QStringLiteral("Include &photographs"));
+    chkPhotos = ui::MakeNamed<QCheckBox>(this, "chkPhotos", QStringLiteral("Include &photographs"));
     chkPhotos->setChecked(true);
-    radPrint = make<QRadioButton>(this, "radPrint", QStringLiteral("P&rint on:"));
-    comPrinter = make<QComboBox>(this, "comPrinter", {}, QStringLiteral("Printer"));
-    radPdf = make<QRadioButton>(this, "radPdf", QStringLiteral("&Save as a PDF file"));
-    btnOk = make<QPushButton>(this, "btnOk", QStringLiteral("&Ok"));
+    radPrint = ui::MakeNamed<QRadioButton>(this, "radPrint", QStringLiteral("P&rint on:"));
+    comPrinter = ui::MakeNamed<QComboBox>(this, "comPrinter", {}, QStringLiteral("Printer"));
+    radPdf = ui::MakeNamed<QRadioButton>(this, "radPdf", QStringLiteral("&Save as a PDF file"));
+    btnOk = ui::MakeNamed<QPushButton>(this, "btnOk", QStringLiteral("&Ok"));
     btnOk->setDefault(true);
-    btnCancel = make<QPushButton>(this, "btnCancel", QStringLiteral("&Cancel"));
+    btnCancel = ui::MakeNamed<QPushButton>(this, "btnCancel", QStringLiteral("&Cancel"));
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(12, 12, 12, 12);
@@ -126,7 +106,7 @@ void TdlgInsuranceReport::btnOkClick() {
     options.photos = chkPhotos->isChecked();
     options.programFolder = s.programFolder;
     try {
-        Busy busy;
+        ui::WaitCursor busy;
         const report::ReportContent content =
             saved.isEmpty() ? report::ReadWorkingInventory(s.ADOQuery2, QDate::currentDate())
                             : report::ReadSavedInventory(s.ADOQuery2, saved, QDate::currentDate());

@@ -9,6 +9,7 @@
 #include "ui/app_state.h"
 #include "ui/guard.h"
 #include "ui/make_widget.h"
+#include "ui/wait_cursor.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -31,11 +32,6 @@ QString Listed(const QStringList& lines, int shown) {
         text += QStringLiteral("\n... and %1 more.").arg(lines.size() - shown);
     return text;
 }
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -94,7 +90,7 @@ void TdlgExport::btnExportClick() {
     }
     ExportReport report;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         const QString table =
             working ? QStringLiteral("Inventory") : inventories::ToTableName(name);
         report = ExportEntries(entries::ReadEntryTable(s.ADOQuery2, table), file,
@@ -135,7 +131,7 @@ void ImportInventory1Click(QWidget* parent) {
                               {}};
     ImportReport report;
     try {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         report = ImportFile(file, target);
     } catch (const ImportRefused& refused) {
         ui::Modal::message(refused.message(25), QStringLiteral("Import"));
