@@ -23,8 +23,8 @@ std::shared_ptr<InventoryListing> InventoryListing::Read(store::Query& q, int se
         // Growing by copying 100,000 rows' texts costs as much as reading them.
         listing->rows_.reserve(expectedEntries, qsizetype(expectedEntries) * kTypicalTextBytes);
     }
-    constexpr entries::ListingRows<FieldCount>::Columns columns{
-        ColId, ColCount, ColValue, {ColItem, ColNotes, ColSubInventory, ColCategory}};
+    constexpr entries::ListingRows<4>::Columns columns{
+        ColId, ColCount, ColValue, {ColItem, ColNotes, ColCategory, ColSubInventory}};
     for (; !q.eof(); q.next()) {
         const int index = listing->entryCount();
         const qint32 id = listing->rows_.append(q, columns);
@@ -34,15 +34,9 @@ std::shared_ptr<InventoryListing> InventoryListing::Read(store::Query& q, int se
 }
 
 entries::ListingEntry InventoryListing::entry(int i) const {
-    const auto texts = rows_.texts(i);
-    entries::ListingEntry e;
-    e.id = rows_.id(i);
-    e.item = store::FromStoredText(texts[Item]);
-    e.count = rows_.count(i);
-    e.value = rows_.value(i);
-    e.notes = store::FromStoredText(texts[Notes]);
+    std::array<QString, 4> texts;
+    entries::ListingEntry e = decoded(i, texts);
     e.subInventory = texts[SubInventory]; // a tab's short name, stored as shown
-    e.category = store::FromStoredText(texts[Category]);
     return e;
 }
 

@@ -14,7 +14,7 @@ enum Column { ColId, ColItem, ColCount, ColValue, ColNotes, ColCategory };
 
 std::shared_ptr<SubInventoryListing> SubInventoryListing::Read(store::Query& q) {
     auto listing = std::make_shared<SubInventoryListing>();
-    constexpr entries::ListingRows<FieldCount>::Columns columns{
+    constexpr entries::ListingRows<3>::Columns columns{
         ColId, ColCount, ColValue, {ColItem, ColNotes, ColCategory}};
     for (; !q.eof(); q.next())
         listing->rows_.append(q, columns);
@@ -22,15 +22,8 @@ std::shared_ptr<SubInventoryListing> SubInventoryListing::Read(store::Query& q) 
 }
 
 entries::ListingEntry SubInventoryListing::entry(int i) const {
-    const auto texts = rows_.texts(i);
-    entries::ListingEntry e;
-    e.id = rows_.id(i);
-    e.item = store::FromStoredText(texts[Item]);
-    e.count = rows_.count(i);
-    e.value = rows_.value(i);
-    e.notes = store::FromStoredText(texts[Notes]);
-    e.category = store::FromStoredText(texts[Category]);
-    return e;
+    std::array<QString, 3> texts;
+    return decoded(i, texts);
 }
 
 QString SubInventoryListing::line(int row) const {

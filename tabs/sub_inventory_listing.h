@@ -1,9 +1,6 @@
 #pragma once
 
-#include "ui/line_list.h"
-#include "entries/listing_rows.h"
-#include "store/money.h"
-#include "entries/listing_lines.h"
+#include "ui/entry_listing.h"
 
 #include <memory>
 
@@ -13,24 +10,15 @@ class Query;
 
 namespace tabs {
 
-// The entries of a tab's listing as read from its query, kept compact (numbers and the stored
-// text bytes); each line is formatted when it is asked for. The last line is the total line.
-class SubInventoryListing final : public ui::LineSource {
+// The entries of a tab's listing as read from its query, each line formatted when asked for.
+class SubInventoryListing final : public ui::EntryListing<3> {
   public:
     // Reads every row of the open query `q` (ID, item, count, value, notes, category) except the
     // header row (ID 0).
     static std::shared_ptr<SubInventoryListing> Read(store::Query& q);
 
-    int entryCount() const { return rows_.size(); }
     entries::ListingEntry entry(int i) const; // decoded, 0 <= i < entryCount()
-    store::Currency total() const { return rows_.total(); }
-
-    int count() const override { return entryCount() + 1; }
     QString line(int row) const override;
-
-  private:
-    enum Field { Item, Notes, Category, FieldCount };
-    entries::ListingRows<FieldCount> rows_;
 };
 
 } // namespace tabs
