@@ -111,6 +111,7 @@ std::optional<Rendition> readRendition(const QString& file, const QByteArray& ke
 // Writes the rendition beside its name and renames it into place. False when any of it fails
 // (nothing is then left behind).
 bool writeRendition(const QString& folder, const Stamp& stamp, const QImage& image) {
+    if (!QDir().mkpath(folder)) return false;
     QByteArray bytes = EncodeJpeg(image, kRenditionQuality);
     if (bytes.isEmpty()) return false;
     const QByteArray sum = checkSum(bytes, stamp.key);
@@ -120,7 +121,6 @@ bool writeRendition(const QString& folder, const Stamp& stamp, const QImage& ima
     put32(bytes, length);
     bytes += sum;
     bytes += kMagic;
-    if (!QDir().mkpath(folder)) return false;
     // A name of its own for every writer, in this process and any other.
     static std::atomic<quint64> serial{0};
     const QByteArray target = QFile::encodeName(folder + stamp.name);
