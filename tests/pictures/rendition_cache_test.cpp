@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -322,4 +323,27 @@ TEST(RenditionCache, SeveralThreadsLoadingOnePhotographAgreeAndLeaveOneWholeFile
     const RenditionLoad after = f.cache.load(photo, kRenditionWidth, kRenditionHeight);
     EXPECT_TRUE(after.fromRendition);
     expectHalves(after.picture.image, kRed);
+}
+
+TEST(RenditionCache, NothingIsWrittenOnceTheMakingIsStopped) {
+    Folder f;
+    QStringList many;
+    const QString first = f.photo(2400, 1800);
+    for (int i = 0; i < 24; ++i) {
+        const QString name = f.dir.filePath(QStringLiteral("copy%1.jpg").arg(i));
+        ASSERT_TRUE(QFile::copy(first, name));
+        many << name;
+    }
+    MakeRenditionsLater(f.program, many);
+    StopMakingRenditions(); // as a run ends: those waiting are dropped, the ones under way finish
+    const QStringList stopped = f.cacheFiles();
+    EXPECT_LT(stopped.size(), many.size());
+    for (const QString& name : stopped)
+        EXPECT_TRUE(name.endsWith(QStringLiteral(".jpg"))) << name.toStdString(); // no part file
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(f.cacheFiles(), stopped);
+    // Asked again, every one is made.
+    MakeRenditionsLater(f.program, many);
+    WaitForRenditions();
+    EXPECT_EQ(f.cacheFiles().size(), many.size());
 }
