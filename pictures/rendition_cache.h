@@ -11,7 +11,7 @@
 // reads every coefficient of the file; a rendition is a small JPEG file of its own.
 //
 // A rendition is the photograph upright (EXIF orientation applied), fitted into the report's
-// photograph box at 300 dpi (kRenditionWidth x kRenditionHeight; never below a tile in either
+// photograph box at 200 dpi (kRenditionWidth x kRenditionHeight; never below a tile in either
 // direction), written as a JPEG file of quality kRenditionQuality into
 // <program folder>/Cache/Photographs/. Its name is a hash of the photograph's absolute path, size,
 // modification and change times (to the nanosecond), device and file number, so an edited or
@@ -25,9 +25,9 @@
 // decoded from its own file as before.
 namespace pictures {
 
-// The report's 60 x 45 mm photograph box at 300 dpi, the resolution photographs are printed at.
-inline constexpr int kRenditionWidth = 709;
-inline constexpr int kRenditionHeight = 531;
+// The report's 60 x 45 mm photograph box at 200 dpi, the resolution photographs are printed at.
+inline constexpr int kRenditionWidth = 472;
+inline constexpr int kRenditionHeight = 354;
 inline constexpr int kRenditionQuality = 90;
 
 // <programFolder>/Cache/Photographs/, with its trailing '/'; outside Pictures, which backups

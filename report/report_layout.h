@@ -31,7 +31,7 @@ inline constexpr double kPhotoBoxHeightMm = 45;
 // whatever the device's own resolution: fine enough for print, and a fraction of a camera
 // picture's size. The box at this resolution is the size of a photograph's rendition
 // (pictures/rendition_cache.h), so the report reads renditions without reducing them.
-inline constexpr int kPhotoDpi = 300;
+inline constexpr int kPhotoDpi = 200;
 
 // The report's paper: Letter when the printer's paper is Letter or another North-American size,
 // A4 otherwise. Always portrait.

@@ -63,15 +63,16 @@ timespec modified(const QString& path) {
 } // namespace
 
 TEST(RenditionSize, FitsTheReportBoxAndCoversATileOnlyLargerPhotographsTakeOne) {
-    EXPECT_EQ(RenditionSize({4000, 3000}), QSize(708, 531));
-    EXPECT_EQ(RenditionSize({6000, 4000}), QSize(709, 473));
-    EXPECT_EQ(RenditionSize({3000, 4000}), QSize(398, 531));
+    EXPECT_EQ(RenditionSize({4000, 3000}), QSize(472, 354));
+    EXPECT_EQ(RenditionSize({6000, 4000}), QSize(472, 315));
+    EXPECT_EQ(RenditionSize({3000, 4000}), QSize(266, 354));
     // A panorama stays at least a tile high, a tall strip a tile wide.
     EXPECT_EQ(RenditionSize({8000, 1000}), QSize(960, 120));
     EXPECT_EQ(RenditionSize({500, 5000}), QSize(160, 1600));
     EXPECT_TRUE(TakesARendition({800, 600}));
-    EXPECT_FALSE(TakesARendition({700, 531}));
-    EXPECT_FALSE(TakesARendition({640, 480}));
+    EXPECT_FALSE(TakesARendition({472, 354}));
+    EXPECT_TRUE(TakesARendition({480, 360}));
+    EXPECT_FALSE(TakesARendition({400, 300}));
     EXPECT_FALSE(TakesARendition({8000, 110}));
     // Renditions live in the program folder's cache, never among the pictures a backup copies.
     EXPECT_EQ(RenditionFolder("/home/u/quivera/"), "/home/u/quivera/Cache/Photographs/");
@@ -83,23 +84,23 @@ TEST(RenditionCache, MadeOnTheFirstLoadAndReadInsteadOfThePhotographAfterwards) 
     RenditionLoad first = f.cache.load(photo, kRenditionWidth, kRenditionHeight);
     EXPECT_FALSE(first.fromRendition);
     EXPECT_TRUE(first.wroteRendition);
-    EXPECT_EQ(first.picture.image.size(), QSize(708, 531));
+    EXPECT_EQ(first.picture.image.size(), QSize(472, 354));
     expectHalves(first.picture.image, kRed);
     const QString file = f.cache.renditionFile(photo);
     ASSERT_TRUE(file.startsWith(RenditionFolder(f.program)));
     EXPECT_EQ(f.cacheFiles(), QStringList{QFileInfo(file).fileName()});
     // The file is a JPEG of the rendition's size that any decoder reads.
     const Decoded stored = DecodeJpeg(file);
-    EXPECT_EQ(stored.image.size(), QSize(708, 531));
+    EXPECT_EQ(stored.image.size(), QSize(472, 354));
     expectHalves(stored.image, kRed);
 
     RenditionLoad second = f.cache.load(photo, kRenditionWidth, kRenditionHeight);
     EXPECT_TRUE(second.fromRendition);
     EXPECT_FALSE(second.wroteRendition);
-    EXPECT_EQ(second.picture.image.size(), QSize(708, 531));
-    EXPECT_EQ(second.picture.decodedSize, QSize(708, 531)); // at full scale: no smoothing
+    EXPECT_EQ(second.picture.image.size(), QSize(472, 354));
+    EXPECT_EQ(second.picture.decodedSize, QSize(472, 354)); // at full scale: no smoothing
     expectHalves(second.picture.image, kRed);
-    // A smaller box reads the rendition at a reduced scale; a tile at a quarter.
+    // A smaller box reads the rendition at a reduced scale; a tile at three eighths.
     const RenditionLoad small = f.cache.load(photo, 300, 300);
     EXPECT_TRUE(small.fromRendition);
     EXPECT_EQ(small.picture.image.size(), QSize(300, 225));
@@ -176,9 +177,9 @@ TEST(RenditionCache, TheOrientationIsAppliedOnceTheRenditionIsStoredUpright) {
     out.write(photos::WithOrientation(plain.readAll(), 6));
     out.close();
     const auto upright = [](const QImage& image) {
-        ASSERT_EQ(image.size(), QSize(266, 531));
-        EXPECT_TRUE(near(image.pixel(133, 60), kRed));
-        EXPECT_TRUE(near(image.pixel(133, 470), kWhite));
+        ASSERT_EQ(image.size(), QSize(177, 354));
+        EXPECT_TRUE(near(image.pixel(88, 40), kRed));
+        EXPECT_TRUE(near(image.pixel(88, 313), kWhite));
     };
     const RenditionLoad first = f.cache.load(turned, kRenditionWidth, kRenditionHeight);
     EXPECT_TRUE(first.wroteRendition);
@@ -239,7 +240,7 @@ TEST(RenditionCache, AFolderThatCannotBeWrittenStillGivesThePicture) {
         const RenditionLoad l = f.cache.load(photo, kRenditionWidth, kRenditionHeight);
         EXPECT_FALSE(l.fromRendition);
         EXPECT_FALSE(l.wroteRendition);
-        EXPECT_EQ(l.picture.image.size(), QSize(708, 531));
+        EXPECT_EQ(l.picture.image.size(), QSize(472, 354));
         expectHalves(l.picture.image, kRed);
         expectHalves(f.cache.tile(photo).picture.image, kRed);
     }
@@ -260,9 +261,9 @@ TEST(RenditionCache, AFolderThatCannotBeWrittenStillGivesThePicture) {
 
 TEST(RenditionCache, ASmallPhotographHasNone) {
     Folder f;
-    const QString photo = f.photo(640, 480);
+    const QString photo = f.photo(400, 300);
     const RenditionLoad l = f.cache.load(photo, kRenditionWidth, kRenditionHeight);
-    EXPECT_EQ(l.picture.image.size(), QSize(640, 480)); // not enlarged
+    EXPECT_EQ(l.picture.image.size(), QSize(400, 300)); // not enlarged
     EXPECT_FALSE(l.wroteRendition);
     const RenditionLoad tile = f.cache.tile(photo);
     EXPECT_FALSE(tile.renditionMissing);
@@ -316,7 +317,7 @@ TEST(RenditionCache, SeveralThreadsLoadingOnePhotographAgreeAndLeaveOneWholeFile
         t.join();
     WaitForRenditions();
     for (std::size_t i = 0; i < images.size(); ++i) {
-        EXPECT_EQ(images[i].size(), QSize(708, 531)) << i;
+        EXPECT_EQ(images[i].size(), QSize(472, 354)) << i;
         expectHalves(images[i], kRed);
     }
     EXPECT_EQ(f.cacheFiles(), QStringList{QFileInfo(f.cache.renditionFile(photo)).fileName()});

@@ -288,11 +288,11 @@ TEST(ReportPdf, HoldsEveryEntryAndTheExactTotals) {
     ASSERT_EQ(images.size(), 2u);
     EXPECT_GT(images[0].width, images[0].height); // the frying pan's, 4 : 3
     EXPECT_LT(images[1].width, images[1].height); // the knife set's, turned
-    // At the box's size at 300 dpi (709 x 531 pixels), not the printer's 600 dpi nor the photo's
-    // 800; the frying pan's 800 x 600 photograph is read from the rendition made for it.
-    EXPECT_EQ(images[0].width, 708);
-    EXPECT_EQ(images[0].height, 531);
-    EXPECT_EQ(QDir(pictures::RenditionFolder(s.folder.path())).entryList(QDir::Files).size(), 1);
+    // At the box's size at 200 dpi (472 x 354 pixels), not the printer's 600 dpi nor the photo's
+    // 800. Both photographs are larger than that box, so each is read from a rendition made for it.
+    EXPECT_EQ(images[0].width, 472);
+    EXPECT_EQ(images[0].height, 354);
+    EXPECT_EQ(QDir(pictures::RenditionFolder(s.folder.path())).entryList(QDir::Files).size(), 2);
 }
 
 TEST(ReportPdf, PhotographBoxBesideTheEntrysLines) {
