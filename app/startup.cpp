@@ -30,6 +30,7 @@
 #include "pictures/photo_view_window.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/rename_photo_dialog.h"
+#include "pictures/rendition_cache.h"
 #include "tabs/edit_dialog.h"
 #include "tabs/incorrect_number_dialog.h"
 
@@ -189,6 +190,8 @@ void CreateRemainingWindows() {
 }
 
 void DestroyWindows() {
+    // Renditions still being made write into the program folder: none may outlast the run.
+    pictures::StopMakingRenditions();
     auto& w = ui::Win();
     for (qsizetype i = w.all.size() - 1; i >= 0; --i)
         delete w.all[i];

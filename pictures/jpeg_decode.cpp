@@ -6,6 +6,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <jpeglib.h>
@@ -70,6 +71,10 @@ struct Job {
     // back its bytes instead of decoding the photograph.
     bool lookForEmbedded = false;
     QByteArray embedded;
+    // Stop after the headers in any case, with the size, orientation and embedded thumbnail.
+    bool headerOnly = false;
+    // The whole file's length when `data` holds only its first bytes (headerOnly).
+    qint64 fileSize = 0;
     // The photograph's own size and orientation, for judging an embedded thumbnail; an
     // embedded thumbnail carries no orientation of its own and takes the photograph's.
     unsigned width = 0, height = 0;
@@ -128,7 +133,8 @@ bool runDecode(Job& job) {
     jpeg_calc_output_dimensions(&cinfo);
     // A header can claim up to 65500 x 65500; such a picture would take gigabytes before a
     // single line is read, so it is refused instead.
-    if (double(cinfo.output_width) * double(cinfo.output_height) > kMaxDecodedPixels) {
+    if (!job.headerOnly &&
+        double(cinfo.output_width) * double(cinfo.output_height) > kMaxDecodedPixels) {
         std::snprintf(job.message, sizeof job.message, "The picture is too large: %u x %u.",
                       cinfo.output_width, cinfo.output_height);
         jpeg_destroy_decompress(&cinfo);
@@ -136,14 +142,15 @@ bool runDecode(Job& job) {
     }
     // A few hundred bytes that claim a huge picture would still cost seconds and gigabytes to
     // decode into grey: such a file is damaged, and refused before anything is allocated.
-    if (double(job.size) < MinimumJpegBytes(cinfo.image_width, cinfo.image_height)) {
+    const double bytes = job.fileSize > 0 ? double(job.fileSize) : double(job.size);
+    if (bytes < MinimumJpegBytes(cinfo.image_width, cinfo.image_height)) {
         std::snprintf(job.message, sizeof job.message,
-                      "The file is damaged: %lu bytes are too few for a picture of %u x %u.",
-                      job.size, cinfo.image_width, cinfo.image_height);
+                      "The file is damaged: %.0f bytes are too few for a picture of %u x %u.",
+                      bytes, cinfo.image_width, cinfo.image_height);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (job.lookForEmbedded) {
+    if (job.lookForEmbedded || job.headerOnly) {
         for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
             if (m->marker != JPEG_APP0 + 1) continue;
             const ByteRange r = ExifThumbnail(m->data, m->data_length);
@@ -153,6 +160,10 @@ bool runDecode(Job& job) {
             jpeg_destroy_decompress(&cinfo);
             return true;
         }
+    }
+    if (job.headerOnly) {
+        jpeg_destroy_decompress(&cinfo);
+        return true;
     }
     jpeg_start_decompress(&cinfo);
     job.image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
@@ -316,7 +327,20 @@ QSize FitInto(int width, int height, int boxWidth, int boxHeight) {
 
 namespace {
 
-Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box) {
+// The embedded thumbnail of a photograph of width x height with this orientation, decoded
+// upright and at least tile size, when it stands for the photograph; a null picture otherwise.
+QImage decodeEmbedded(const QByteArray& embedded, unsigned width, unsigned height,
+                      int orientation) {
+    Job small(reinterpret_cast<const unsigned char*>(embedded.constData()),
+              static_cast<unsigned long>(embedded.size()), true);
+    small.givenOrientation = orientation;
+    if (!runDecode(small) || !ThumbnailStandsFor(small.image.width(), small.image.height(),
+                                                 int(width), int(height), transposes(orientation)))
+        return QImage();
+    return std::move(small.image);
+}
+
+Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box, bool useEmbedded = true) {
     Decoded out;
     if (data.isEmpty()) {
         out.error = QStringLiteral("The file is empty.");
@@ -325,7 +349,7 @@ Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box) {
     Job job(reinterpret_cast<const unsigned char*>(data.constData()),
             static_cast<unsigned long>(data.size()), thumbnail);
     job.box = box;
-    job.lookForEmbedded = thumbnail && !box.isValid();
+    job.lookForEmbedded = thumbnail && !box.isValid() && useEmbedded;
     if (!runDecode(job)) {
         out.error = QString::fromLocal8Bit(job.message);
         return out;
@@ -333,13 +357,9 @@ Decoded decodeData(const QByteArray& data, bool thumbnail, QSize box) {
     if (!job.embedded.isEmpty()) {
         // The camera's own thumbnail costs a fraction of reducing the photograph; when it does
         // not decode or does not stand for the photograph, the photograph is decoded after all.
-        Job small(reinterpret_cast<const unsigned char*>(job.embedded.constData()),
-                  static_cast<unsigned long>(job.embedded.size()), true);
-        small.givenOrientation = job.orientation;
-        if (runDecode(small) &&
-            ThumbnailStandsFor(small.image.width(), small.image.height(), int(job.width),
-                               int(job.height), transposes(job.orientation))) {
-            job.image = std::move(small.image);
+        QImage small = decodeEmbedded(job.embedded, job.width, job.height, job.orientation);
+        if (!small.isNull()) {
+            job.image = std::move(small);
         } else {
             job.lookForEmbedded = false;
             job.embedded.clear();
@@ -372,8 +392,8 @@ Decoded decodeFile(const QString& path, bool thumbnail, QSize box = {}) {
 
 } // namespace
 
-Decoded DecodeJpegData(const QByteArray& data, bool thumbnail) {
-    return decodeData(data, thumbnail, {});
+Decoded DecodeJpegData(const QByteArray& data, bool thumbnail, bool useEmbedded) {
+    return decodeData(data, thumbnail, {}, useEmbedded);
 }
 
 Decoded DecodeJpegDataToFit(const QByteArray& data, int boxWidth, int boxHeight) {
@@ -390,6 +410,102 @@ Decoded DecodeJpegThumbnail(const QString& path) {
 
 Decoded DecodeJpegToFit(const QString& path, int boxWidth, int boxHeight) {
     return decodeFile(path, false, QSize(std::max(1, boxWidth), std::max(1, boxHeight)));
+}
+
+QSize JpegFacts::upright() const {
+    return transposes(orientation) ? QSize(height, width) : QSize(width, height);
+}
+
+JpegFacts ReadJpegFacts(const QByteArray& head, qint64 fileSize) {
+    JpegFacts facts;
+    if (head.isEmpty()) {
+        facts.error = QStringLiteral("The file is empty.");
+        return facts;
+    }
+    Job job(reinterpret_cast<const unsigned char*>(head.constData()),
+            static_cast<unsigned long>(head.size()), false);
+    job.headerOnly = true;
+    job.fileSize = std::max<qint64>(fileSize, head.size());
+    if (!runDecode(job)) {
+        facts.error = QString::fromLocal8Bit(job.message);
+        return facts;
+    }
+    facts.ok = true;
+    facts.width = int(job.width);
+    facts.height = int(job.height);
+    facts.orientation = job.orientation;
+    facts.embedded = std::move(job.embedded);
+    return facts;
+}
+
+QImage EmbeddedTile(const JpegFacts& facts) {
+    if (!facts.ok || facts.embedded.isEmpty()) return QImage();
+    const QImage small = decodeEmbedded(facts.embedded, unsigned(facts.width),
+                                        unsigned(facts.height), facts.orientation);
+    if (small.isNull()) return small;
+    return Upright(small, facts.orientation)
+        .scaled(kThumbWidth, kThumbHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+namespace {
+
+struct EncodeJob {
+    const QImage* image = nullptr; // Format_RGB32
+    int quality = 90;
+    unsigned char* out = nullptr; // malloc'ed by libjpeg; freed by the caller
+    unsigned long size = 0;
+};
+
+// Only plain data lives in this frame, so the jump back from libjpeg skips no destructor.
+bool runEncode(EncodeJob& job) {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = onError;
+    err.pub.emit_message = onMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &job.out, &job.size);
+    cinfo.image_width = JDIMENSION(job.image->width());
+    cinfo.image_height = JDIMENSION(job.image->height());
+    cinfo.input_components = 4;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    cinfo.in_color_space = JCS_EXT_BGRX;
+#else
+    cinfo.in_color_space = JCS_EXT_XRGB;
+#endif
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, job.quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPLE*>(job.image->constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+QByteArray EncodeJpeg(const QImage& image, int quality) {
+    if (image.isNull()) return QByteArray();
+    const QImage rgb =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+            ? image
+            : image.convertToFormat(QImage::Format_RGB32);
+    EncodeJob job;
+    job.image = &rgb;
+    job.quality = std::clamp(quality, 1, 100);
+    const bool ok = runEncode(job);
+    QByteArray bytes;
+    if (ok && job.out)
+        bytes = QByteArray(reinterpret_cast<const char*>(job.out), qsizetype(job.size));
+    std::free(job.out);
+    return bytes;
 }
 
 } // namespace pictures

@@ -62,8 +62,31 @@ Decoded DecodeJpegThumbnail(const QString& path);
 // its size). The decoder reduces it as far as it can while the result still covers the fitted
 // size; only that is smoothed down.
 Decoded DecodeJpegToFit(const QString& path, int boxWidth, int boxHeight);
-// The same for a photograph already in memory.
-Decoded DecodeJpegData(const QByteArray& data, bool thumbnail);
+// The same for a photograph already in memory. A thumbnail with `useEmbedded` false is always
+// reduced from the photograph, whatever thumbnail its EXIF block holds.
+Decoded DecodeJpegData(const QByteArray& data, bool thumbnail, bool useEmbedded = true);
 Decoded DecodeJpegDataToFit(const QByteArray& data, int boxWidth, int boxHeight);
+
+// What the headers of a JPEG file tell without decoding a pixel: its size as stored, its EXIF
+// orientation and the thumbnail a camera embedded. `head` may be only the first bytes of a file
+// of `fileSize` bytes; a header that does not end within them is not ok (read more and ask again).
+// A header that claims far more pixels than the file's bytes can hold is refused as damaged.
+struct JpegFacts {
+    bool ok = false;
+    QString error;
+    int width = 0, height = 0; // stored order
+    int orientation = 1;
+    QByteArray embedded; // the embedded JPEG thumbnail's bytes; empty when there is none
+    QSize upright() const;
+};
+JpegFacts ReadJpegFacts(const QByteArray& head, qint64 fileSize);
+// The tile a camera's embedded thumbnail makes (upright, stretched to kThumbWidth x kThumbHeight),
+// as DecodeJpegThumbnail shows it; a null picture when there is none or it does not stand for the
+// photograph.
+QImage EmbeddedTile(const JpegFacts& facts);
+
+// The picture as a baseline JPEG file of the given quality (4:2:0), without any marker beyond
+// the JFIF one; empty when it cannot be encoded.
+QByteArray EncodeJpeg(const QImage& image, int quality);
 
 } // namespace pictures

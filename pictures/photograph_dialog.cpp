@@ -4,6 +4,7 @@
 #include "ui/guard.h"
 #include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
+#include "pictures/rendition_cache.h"
 #include "ui/folder_list.h"
 #include "ui/make_widget.h"
 
@@ -116,7 +117,12 @@ void TdlgPhotograph::FormCreate() {
 QString TdlgPhotograph::Execute(const QString& current) {
     chosen_ = current;
     app::State().DialogCancelled = true;
-    if (ui::Modal::exec(*this) == QDialog::Accepted) app::State().DialogCancelled = false;
+    if (ui::Modal::exec(*this) == QDialog::Accepted) {
+        app::State().DialogCancelled = false;
+        // The report and the tile will want its rendition: made now, away from the window.
+        if (chosen_ != current)
+            pictures::MakeRenditionsLater(app::State().programFolder, {chosen_});
+    }
     return chosen_;
 }
 

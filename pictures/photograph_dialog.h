@@ -28,7 +28,8 @@ class TdlgPhotograph : public QDialog {
   public:
     explicit TdlgPhotograph(QWidget* parent = nullptr);
 
-    // Shows the picker. Returns the chosen photograph's path, or `current` when none was chosen.
+    // Shows the picker. Returns the chosen photograph's path, or `current` when none was chosen;
+    // a newly chosen photograph's rendition is made in the background.
     QString Execute(const QString& current);
 
     void FormCreate();

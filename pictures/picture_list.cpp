@@ -4,6 +4,7 @@
 #include "ui/modal.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/picture_grid.h"
+#include "pictures/rendition_cache.h"
 #include "store/stored_text.h"
 
 #include <QApplication>
@@ -108,7 +109,12 @@ int PictureDList::AddPicture(const QString& path, quint32 entryNumber) {
     if (path.isEmpty()) return PhotoAccepted;
     const PhotoCheck check = CheckPhotograph(path);
     QImage thumbnail;
-    if (check == PhotoAccepted) thumbnail = DecodeJpegThumbnail(path).image;
+    if (check == PhotoAccepted) {
+        const QString& folder = app::State().programFolder;
+        RenditionLoad tile = RenditionCache(folder).tile(path);
+        thumbnail = std::move(tile.picture.image);
+        if (tile.renditionMissing) MakeRenditionsLater(folder, {path});
+    }
     return AddDecoded(path, entryNumber, check, thumbnail);
 }
 
@@ -269,6 +275,7 @@ void LoadPictures() {
         quint32 number;
         PhotoCheck check;
         QImage thumbnail;
+        bool renditionMissing = false;
     };
     std::vector<Row> rows;
     auto& q = app::State().ADOQuery2;
@@ -277,20 +284,26 @@ void LoadPictures() {
             QStringLiteral("ORDER BY ID_Number")});
     do {
         const QString path = store::FromStoredText(q.text(1));
-        rows.push_back({path, static_cast<quint32>(q.integer(0)), CheckPhotograph(path), {}});
+        rows.push_back(
+            {path, static_cast<quint32>(q.integer(0)), CheckPhotograph(path), {}, false});
         q.next();
     } while (!q.eof());
     q.close();
 
     // Decoding is the slow part and touches no widget: the workers take the rows in turn, and
-    // the tiles are then made in order here.
+    // the tiles are then made in order here. A photograph's rendition, when it has one, is read
+    // instead of the photograph; one that is missing is made afterwards in the background.
+    const QString folder = app::State().programFolder;
+    const RenditionCache cache(folder);
     std::atomic<std::size_t> nextRow{0};
     const auto decode = [&] {
         for (std::size_t i; (i = nextRow++) < rows.size();) {
             Row& r = rows[i];
             if (r.path.isEmpty() || r.check != PhotoAccepted) continue;
             try {
-                r.thumbnail = DecodeJpegThumbnail(r.path).image;
+                RenditionLoad tile = cache.tile(r.path);
+                r.thumbnail = std::move(tile.picture.image);
+                r.renditionMissing = tile.renditionMissing;
             } catch (...) {
                 r.thumbnail = QImage(); // counted as a refusal below
             }
@@ -303,6 +316,10 @@ void LoadPictures() {
     decode();
     for (auto& t : pool)
         t.join();
+    QStringList missing;
+    for (const Row& r : rows)
+        if (r.renditionMissing) missing << r.path; // one waiting is not queued twice
+    MakeRenditionsLater(folder, missing);
 
     struct LoadingMark {
         PictureDList* list;

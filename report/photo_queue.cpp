@@ -1,13 +1,12 @@
 #include "report/photo_queue.h"
 
-#include "pictures/jpeg_decode.h"
-
 #include <algorithm>
 
 namespace report {
 
-PhotoQueue::PhotoQueue(std::vector<QString> files, QSize box)
-    : files_(std::move(files)), box_(box), ready_(files_.size()), done_(files_.size(), 0) {
+PhotoQueue::PhotoQueue(std::vector<QString> files, QSize box, const QString& programFolder)
+    : files_(std::move(files)), box_(box), cache_(programFolder), ready_(files_.size()),
+      done_(files_.size(), 0) {
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t count = std::min({cores, std::size_t{4}, files_.size()});
     ahead_ = std::max<std::size_t>(1, count);
@@ -38,7 +37,7 @@ void PhotoQueue::work() {
         }
         QImage image;
         try {
-            image = pictures::DecodeJpegToFit(files_[i], box_.width(), box_.height()).image;
+            image = cache_.load(files_[i], box_.width(), box_.height()).picture.image;
         } catch (...) {
             // Out of memory for this one: it is drawn as missing.
         }

@@ -1,5 +1,6 @@
 #include "report/report_layout.h"
 
+#include "pictures/rendition_cache.h"
 #include "report/photo_queue.h"
 #include "store/stored_text.h"
 
@@ -31,6 +32,14 @@ constexpr double kPhotoGapMm = 5;   // between the photograph's box and the entr
 constexpr double kEntryGapMm = 4;   // between two entries
 constexpr double kSectionGapMm = 6; // before an area's heading
 constexpr int kPdfResolution = 600;
+
+// The photograph box at kPhotoDpi, in whole pixels as DrawReport rounds it, is the renditions'.
+constexpr int PixelsAt(double mm, int dpi) {
+    return int(mm * dpi / 25.4 + 0.5);
+}
+static_assert(PixelsAt(kPhotoBoxWidthMm, kPhotoDpi) == pictures::kRenditionWidth &&
+                  PixelsAt(kPhotoBoxHeightMm, kPhotoDpi) == pictures::kRenditionHeight,
+              "the report's photograph box at kPhotoDpi must be the renditions' size");
 
 QFont MakeFont(double points, bool bold = false) {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -364,8 +373,10 @@ int DrawReport(QPagedPaintDevice& device, const QPageSize& paper, const ReportCo
                                         ? QDir(options.programFolder).filePath(e.photo)
                                         : e.photo);
     const double dots = std::min<double>(kPhotoDpi, device.logicalDpiY()) / 25.4;
-    PhotoQueue photos(std::move(files), QSize(int(std::lround(kPhotoBoxWidthMm * dots)),
-                                              int(std::lround(kPhotoBoxHeightMm * dots))));
+    PhotoQueue photos(std::move(files),
+                      QSize(int(std::lround(kPhotoBoxWidthMm * dots)),
+                            int(std::lround(kPhotoBoxHeightMm * dots))),
+                      options.programFolder);
     QPainter painter;
     if (!painter.begin(&device)) Fail(QStringLiteral("The report could not be started."));
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

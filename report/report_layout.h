@@ -27,8 +27,10 @@ struct Cancelled : std::runtime_error {
 // The box each photograph is fitted into, in millimetres.
 inline constexpr double kPhotoBoxWidthMm = 60;
 inline constexpr double kPhotoBoxHeightMm = 45;
-// Pixels per inch a photograph is decoded for (fewer on a device of lower resolution): fine
-// enough for print, and a fraction of a camera picture's size.
+// Pixels per inch a photograph is decoded and drawn at (fewer on a device of lower resolution),
+// whatever the device's own resolution: fine enough for print, and a fraction of a camera
+// picture's size. The box at this resolution is the size of a photograph's rendition
+// (pictures/rendition_cache.h), so the report reads renditions without reducing them.
 inline constexpr int kPhotoDpi = 200;
 
 // The report's paper: Letter when the printer's paper is Letter or another North-American size,

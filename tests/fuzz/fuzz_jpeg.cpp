@@ -1,7 +1,7 @@
-// The JPEG reader: the EXIF orientation and embedded thumbnail of any marker payload, and the full
-// and thumbnail decoders on any bytes. Nothing may crash or read out of bounds; a decoded picture
-// has the size its kind promises; a tiny file may not make the decoder claim a huge amount of
-// memory (the runner's allocation limit catches that).
+// The JPEG reader: the EXIF orientation and embedded thumbnail of any marker payload, the headers
+// of a file's first bytes, and the full and thumbnail decoders on any bytes. Nothing may crash or
+// read out of bounds; a decoded picture has the size its kind promises; a tiny file may not make
+// the decoder claim a huge amount of memory (the runner's allocation limit catches that).
 #include "fuzz_support.h"
 #include "pictures/jpeg_decode.h"
 
@@ -23,6 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Check(thumb.image.width() == pictures::kThumbWidth &&
                         thumb.image.height() == pictures::kThumbHeight,
                     "thumbnail of the wrong size");
+    }
+    // The headers read from the first bytes only, as the tiles read them.
+    const pictures::JpegFacts facts =
+        pictures::ReadJpegFacts(bytes.left(bytes.size() / 2), qint64(size));
+    if (facts.ok) {
+        fuzz::Check(facts.width > 0 && facts.height > 0 && facts.orientation >= 1 &&
+                        facts.orientation <= 8,
+                    "headers read without a size or with an orientation out of range");
+        const QImage tile = pictures::EmbeddedTile(facts);
+        fuzz::Check(tile.isNull() || (tile.width() == pictures::kThumbWidth &&
+                                      tile.height() == pictures::kThumbHeight),
+                    "embedded thumbnail tile of the wrong size");
+    } else {
+        fuzz::Check(!facts.error.isEmpty(), "headers refused without a message");
     }
     const pictures::Decoded full = pictures::DecodeJpegData(bytes, false);
     if (full.image.isNull()) {

@@ -3,6 +3,7 @@
 #include "ui/windows.h"
 #include "pictures/photograph_dialog.h"
 #include "pictures/picture_list.h"
+#include "pictures/rendition_cache.h"
 #include "tabs/edit_dialog.h"
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
@@ -43,7 +44,7 @@ TEST(PhotographPicker, ListsPhotographsPreviewsAndReturnsTheChoice) {
     Picker p;
     const QString dir = p.folder.file(QStringLiteral("photos"));
     ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/sub")));
-    photos::Make(dir + QStringLiteral("/b.JPG"), 200, 150);
+    photos::Make(dir + QStringLiteral("/b.JPG"), 1600, 1200);
     photos::Make(dir + QStringLiteral("/a.jpeg"), 200, 150);
     photos::Make(dir + QStringLiteral("/c.bmp.jpg"), 200, 150);
     QFile(dir + QStringLiteral("/b.JPG")).copy(dir + QStringLiteral("/b.BMP"));
@@ -69,6 +70,10 @@ TEST(PhotographPicker, ListsPhotographsPreviewsAndReturnsTheChoice) {
     });
     EXPECT_EQ(result, dir + QStringLiteral("/b.JPG"));
     EXPECT_FALSE(app::State().DialogCancelled);
+    // The choice has its rendition made in the background, for the report and the tile.
+    pictures::WaitForRenditions();
+    EXPECT_TRUE(QFileInfo::exists(
+        pictures::RenditionCache(app::State().programFolder).renditionFile(result)));
 
     // The next showing keeps folder, name and preview; Cancel changes nothing.
     EXPECT_EQ(p.chosen([](TdlgPhotograph& d) {

@@ -7,6 +7,7 @@
 #include "pictures/photo_view_window.h"
 #include "pictures/picture_grid.h"
 #include "pictures/picture_list.h"
+#include "pictures/rendition_cache.h"
 #include "pictures/pictures_page.h"
 #include "tests/pictures/photos.h"
 #include "tests/support/app_session.h"
@@ -292,6 +293,30 @@ TEST(PictureList, LoadPicturesRebuildsInOrderWithOneSummaryMessage) {
     app::State().Changes.announcePicturesChanged();
     EXPECT_EQ(s.numbers(), (QStringList{"1", "5", "7"}));
     EXPECT_TRUE(s.modal.messages.empty());
+}
+
+TEST(PictureList, TilesShownWithoutARenditionHaveOneMadeInTheBackground) {
+    Session s;
+    const QString big = photos::Make(s.folder.file(QStringLiteral("big.jpg")), 1600, 1200);
+    const QString small = s.photo(QStringLiteral("small.jpg"));
+    photos::AddEntry(1, big);
+    photos::AddEntry(2, small);
+    photos::AddEntry(3, big);
+    const pictures::RenditionCache cache(app::State().programFolder);
+    const QDir folder(pictures::RenditionFolder(app::State().programFolder));
+    // A rebuild (as after a restore, an import or an opened inventory) asks for them.
+    app::State().Changes.announcePicturesChanged();
+    EXPECT_EQ(s.numbers(), (QStringList{"1", "2", "3"}));
+    pictures::WaitForRenditions();
+    EXPECT_EQ(folder.entryList(QDir::Files),
+              QStringList{QFileInfo(cache.renditionFile(big)).fileName()});
+    EXPECT_TRUE(cache.tile(big).fromRendition);
+    // So does a photograph set for an entry; a small one takes none.
+    const QString other = photos::Make(s.folder.file(QStringLiteral("other.jpg")), 1200, 1600);
+    ASSERT_EQ(s.list().AddPicture(other, 4), 0);
+    pictures::WaitForRenditions();
+    EXPECT_TRUE(QFileInfo::exists(cache.renditionFile(other)));
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
 }
 
 TEST(PictureList, ViewAndGoToActOnTheSelectedEntry) {

@@ -4,6 +4,7 @@
 #include "entries/tab_table.h"
 #include "inventory/inventory_page.h"
 #include "pictures/jpeg_decode.h"
+#include "pictures/rendition_cache.h"
 #include "report/photo_queue.h"
 #include "report/report_content.h"
 #include "report/report_dialog.h"
@@ -287,7 +288,11 @@ TEST(ReportPdf, HoldsEveryEntryAndTheExactTotals) {
     ASSERT_EQ(images.size(), 2u);
     EXPECT_GT(images[0].width, images[0].height); // the frying pan's, 4 : 3
     EXPECT_LT(images[1].width, images[1].height); // the knife set's, turned
-    EXPECT_LE(images[0].width, 480);              // at the size drawn, not the photo's 800
+    // At the box's size at 200 dpi (472 x 354 pixels), not the printer's 600 dpi nor the photo's
+    // 800. Both photographs are larger than that box, so each is read from a rendition made for it.
+    EXPECT_EQ(images[0].width, 472);
+    EXPECT_EQ(images[0].height, 354);
+    EXPECT_EQ(QDir(pictures::RenditionFolder(s.folder.path())).entryList(QDir::Files).size(), 2);
 }
 
 TEST(ReportPdf, PhotographBoxBesideTheEntrysLines) {
