@@ -1,6 +1,7 @@
 #include "backup/core/backup_core.h"
 
 #include "backup/core/content_hash.h"
+#include "backup/core/medium_reader.h"
 
 #include "store/database.h"
 #include "store/stored_text.h"
@@ -337,26 +338,50 @@ Fingerprint CopyWholeFile(const QString& source, const QString& target) {
     if (!S_ISREG(st.st_mode)) fail(QStringLiteral("not a file"));
     ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const QString part = partName(target);
-    Fd out(::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd out(::open(native(part).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.fd < 0) fail(errnoText());
     auto failOut = [&](const QString& why) {
         out.closeChecked();
         QFile::remove(part);
         fail(why);
     };
-    // Through one buffer that stays in the processor's cache: each piece is read, hashed and
-    // written while it is there, so the fingerprint is that of the bytes written. This costs less
-    // processor time than a copy within the kernel followed by reading the copy back to hash it,
-    // and is the only way between two file systems anyway. The source is read to its end, not
-    // to the length it had when opened: a file that grows meanwhile is copied whole.
+    // Piece by piece within the kernel where it can (no copy through this process), each piece
+    // hashed straight after from what was just written, while it is still in the processor's
+    // cache, so the fingerprint is that of the bytes written. Where the file systems allow no
+    // kernel copy the pieces pass through the buffer and are hashed on the way. Either way the
+    // source is read to its end, not to the length it had when opened: a file that grows
+    // meanwhile is copied whole.
     ContentHash hash;
     char* buffer = chunkBuffer();
-    for (;;) {
-        const qint64 n = readFull(in.fd, buffer, kChunk);
-        if (n < 0) failOut(errnoText());
-        if (n == 0) break;
+    bool kernelCopy = true;
+    for (qint64 at = 0;;) {
+        qint64 n = 0;
+        if (kernelCopy) {
+            n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, size_t(kChunk), 0);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP &&
+                    errno != EPERM)
+                    failOut(errnoText());
+                // Both files stand where the kernel copy stopped; the rest goes through the buffer.
+                kernelCopy = false;
+                continue;
+            }
+            if (n == 0) break;
+            for (qint64 got = 0; got < n;) {
+                const ssize_t r = ::pread(out.fd, buffer + got, size_t(n - got), at + got);
+                if (r < 0 && errno == EINTR) continue;
+                if (r <= 0) failOut(r < 0 ? errnoText() : QStringLiteral("the copy got shorter"));
+                got += r;
+            }
+        } else {
+            n = readFull(in.fd, buffer, kChunk);
+            if (n < 0) failOut(errnoText());
+            if (n == 0) break;
+            if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
+        }
         hash.add(buffer, size_t(n));
-        if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
+        at += n;
     }
     // The copy starts on its way to the medium now, while the next file is copied, rather than
     // all at once at the backup's closing sync. Failures of that writing show at the sync.
@@ -557,12 +582,17 @@ void forget(const QString& path) {
 
 } // namespace
 
-QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written, qint64 readAhead) {
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written,
+                              const CheckReading& reading) {
     // What the system still holds of the copies is let go first, so the bytes compared are the
     // ones the medium gives back, not the ones that were handed to it.
     for (const WrittenFile& w : written)
         forget(w.target);
-    ReadAhead ahead(written, readAhead);
+    std::vector<std::string> paths;
+    for (const WrittenFile& w : written)
+        paths.push_back(w.database ? std::string() : native(w.target).toStdString());
+    MediumReader medium(std::move(paths), reading.direct);
+    ReadAhead ahead(written, medium.available() ? 0 : reading.readAhead);
     QStringList bad;
     for (size_t i = 0; i < written.size(); ++i) {
         const WrittenFile& w = written[i];
@@ -572,11 +602,23 @@ QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written, qint64 re
             if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');
             continue;
         }
-        Fd f(::open(native(w.target).constData(), O_RDONLY | O_CLOEXEC));
         ContentHash hash;
-        if (f.fd < 0 || !hashToEnd(f.fd, hash, [&](qint64 at) { ahead.reached(i, at); })) {
-            bad << QStringLiteral("Could not read %1: %2.").arg(w.target, errnoText());
+        int error = 0;
+        switch (medium.read(i, hash, error)) {
+        case MediumReader::Outcome::Read:
+            break;
+        case MediumReader::Outcome::Unreadable:
+            bad << QStringLiteral("Could not read %1: %2.")
+                       .arg(w.target, QString::fromLocal8Bit(std::strerror(error)));
             continue;
+        case MediumReader::Outcome::NotDirect: {
+            Fd f(::open(native(w.target).constData(), O_RDONLY | O_CLOEXEC));
+            if (f.fd < 0 || !hashToEnd(f.fd, hash, [&](qint64 at) { ahead.reached(i, at); })) {
+                bad << QStringLiteral("Could not read %1: %2.").arg(w.target, errnoText());
+                continue;
+            }
+            break;
+        }
         }
         if (Fingerprint{qint64(hash.length()), hash.value()} != w.expected) bad << w.target;
     }
