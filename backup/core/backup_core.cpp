@@ -1,7 +1,6 @@
 #include "backup/core/backup_core.h"
 
 #include "backup/core/content_hash.h"
-#include "backup/core/medium_reader.h"
 
 #include "store/database.h"
 #include "store/stored_text.h"
@@ -571,28 +570,27 @@ class ReadAhead {
     qint64 asked_ = 0;          // how much of it was asked for
 };
 
-// Lets go of what the system holds of a file in memory, once anything still waiting for the
-// medium is written out (what is waiting cannot be let go).
+// Lets go of what the system holds of a file in memory, once anything of it still waiting for
+// the medium is written out (what is waiting cannot be let go). Only the file's bytes are waited
+// for: making them durable is the backup's closing sync, and asking the medium to empty its own
+// cache for every file again would cost more than the check itself.
 void forget(const QString& path) {
     Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
     if (f.fd < 0) return;
-    ::fdatasync(f.fd);
+    ::sync_file_range(f.fd, 0, 0,
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                          SYNC_FILE_RANGE_WAIT_AFTER);
     ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_DONTNEED);
 }
 
 } // namespace
 
-QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written,
-                              const CheckReading& reading) {
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written, qint64 readAhead) {
     // What the system still holds of the copies is let go first, so the bytes compared are the
     // ones the medium gives back, not the ones that were handed to it.
     for (const WrittenFile& w : written)
         forget(w.target);
-    std::vector<std::string> paths;
-    for (const WrittenFile& w : written)
-        paths.push_back(w.database ? std::string() : native(w.target).toStdString());
-    MediumReader medium(std::move(paths), reading.direct);
-    ReadAhead ahead(written, medium.available() ? 0 : reading.readAhead);
+    ReadAhead ahead(written, readAhead);
     QStringList bad;
     for (size_t i = 0; i < written.size(); ++i) {
         const WrittenFile& w = written[i];
@@ -602,23 +600,11 @@ QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written,
             if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');
             continue;
         }
+        Fd f(::open(native(w.target).constData(), O_RDONLY | O_CLOEXEC));
         ContentHash hash;
-        int error = 0;
-        switch (medium.read(i, hash, error)) {
-        case MediumReader::Outcome::Read:
-            break;
-        case MediumReader::Outcome::Unreadable:
-            bad << QStringLiteral("Could not read %1: %2.")
-                       .arg(w.target, QString::fromLocal8Bit(std::strerror(error)));
+        if (f.fd < 0 || !hashToEnd(f.fd, hash, [&](qint64 at) { ahead.reached(i, at); })) {
+            bad << QStringLiteral("Could not read %1: %2.").arg(w.target, errnoText());
             continue;
-        case MediumReader::Outcome::NotDirect: {
-            Fd f(::open(native(w.target).constData(), O_RDONLY | O_CLOEXEC));
-            if (f.fd < 0 || !hashToEnd(f.fd, hash, [&](qint64 at) { ahead.reached(i, at); })) {
-                bad << QStringLiteral("Could not read %1: %2.").arg(w.target, errnoText());
-                continue;
-            }
-            break;
-        }
         }
         if (Fingerprint{qint64(hash.length()), hash.value()} != w.expected) bad << w.target;
     }

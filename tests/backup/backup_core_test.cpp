@@ -1,6 +1,5 @@
 // Backup and restore without windows: the file list, the space estimate, copies and checks.
 #include "backup/core/content_hash.h"
-#include "backup/core/medium_reader.h"
 #include "backup_support.h"
 
 #include <QDateTime>
@@ -323,7 +322,7 @@ TEST(FolderBackup, ACopysFingerprintIsThatOfItsBytes) {
     }
 }
 
-TEST(FolderBackup, TheCheckGivesTheSameVerdictHoweverItReads) {
+TEST(FolderBackup, TheCheckGivesTheSameVerdictWhateverItReadsAhead) {
     // Files shorter and longer than the window the medium is asked to read ahead, and an empty
     // one; the windows from none to larger than the whole backup.
     QTemporaryDir src, dest;
@@ -345,15 +344,11 @@ TEST(FolderBackup, TheCheckGivesTheSameVerdictHoweverItReads) {
     const auto report = backup::BackUpToFolder(files, target, quick);
     ASSERT_TRUE(report.ok());
     ASSERT_EQ(report.written.size(), 4u);
-    // Through memory with every window, and straight from the medium.
-    std::vector<backup::CheckReading> readings;
-    for (const qint64 window : {qint64(0), qint64(1), qint64(4096), qint64(64 * 1024),
-                                qint64(300 * 1024 + 1), backup::CheckReading().readAhead})
-        readings.push_back({false, window});
-    readings.push_back({});
-    for (const auto& reading : readings)
-        EXPECT_EQ(backup::CheckWrittenFiles(report.written, reading), QStringList())
-            << reading.direct << " " << reading.readAhead;
+    // Windows from none to larger than the whole backup, across files and within them.
+    const std::vector<qint64> windows{
+        0, 1, 4096, 64 * 1024, 300 * 1024 + 1, backup::kCheckReadAhead};
+    for (const qint64 window : windows)
+        EXPECT_EQ(backup::CheckWrittenFiles(report.written, window), QStringList()) << window;
 
     // Changed in place, as a program writing into the copies would: a byte near the end of the
     // large file (beyond any small window's first asking), and the empty file grown by one.
@@ -371,57 +366,11 @@ TEST(FolderBackup, TheCheckGivesTheSameVerdictHoweverItReads) {
         ASSERT_TRUE(f.open(QIODevice::Append));
         ASSERT_EQ(f.write(QByteArray(1, '\0')), 1);
     }
-    for (const auto& reading : readings)
-        EXPECT_EQ(backup::CheckWrittenFiles(report.written, reading),
+    for (const qint64 window : windows)
+        EXPECT_EQ(backup::CheckWrittenFiles(report.written, window),
                   (QStringList{pictures + QStringLiteral("empty.jpg"),
                                pictures + QStringLiteral("large.jpg")}))
-            << reading.direct << " " << reading.readAhead;
-}
-
-TEST(MediumReader, HashesEachFileWholeHoweverThePiecesFallAcrossThem) {
-    // Files ending inside a piece, on a piece's edge, empty, missing, and one passed over.
-    QTemporaryDir dir;
-    std::vector<QByteArray> contents;
-    std::vector<std::string> paths;
-    for (const qsizetype size : {qsizetype(5000), qsizetype(8192), qsizetype(0),
-                                 qsizetype(3 * 4096 + 1), qsizetype(-1), qsizetype(100)}) {
-        const QString path = dir.filePath(QString::number(paths.size()));
-        QByteArray bytes;
-        if (size >= 0) {
-            bytes.resize(size);
-            for (qsizetype i = 0; i < size; ++i)
-                bytes[i] = char(i * 29 + paths.size());
-            Write(path, bytes);
-        }
-        contents.push_back(bytes);
-        paths.push_back(QFile::encodeName(path).toStdString());
-    }
-    for (const int depth : {1, 2, 5}) {
-        backup::MediumReader reader(paths, true, depth, 4096);
-        if (!reader.available()) GTEST_SKIP() << "no asynchronous reading on this system";
-        for (size_t i = 0; i < paths.size(); ++i) {
-            if (i == 1) continue; // passed over: the next file is still read whole
-            backup::ContentHash hash;
-            int error = 0;
-            const auto outcome = reader.read(i, hash, error);
-            if (outcome == backup::MediumReader::Outcome::NotDirect && i == 0)
-                GTEST_SKIP() << "the temporary folder's file system reads only through memory";
-            if (i == 4) {
-                EXPECT_EQ(outcome, backup::MediumReader::Outcome::Unreadable);
-                EXPECT_EQ(error, ENOENT);
-                continue;
-            }
-            ASSERT_EQ(outcome, backup::MediumReader::Outcome::Read) << depth << " " << i;
-            EXPECT_EQ(hash.length(), quint64(contents[i].size())) << depth << " " << i;
-            EXPECT_EQ(hash.value(), backup::HashOf(contents[i].constData(), contents[i].size()))
-                << depth << " " << i;
-        }
-    }
-    // Turned off, every file is left to be read otherwise.
-    backup::MediumReader off(paths, false);
-    backup::ContentHash hash;
-    int error = 0;
-    EXPECT_EQ(off.read(0, hash, error), backup::MediumReader::Outcome::NotDirect);
+            << window;
 }
 
 TEST(FolderBackup, ACopyTakesTheSourceToItsEndWhateverLengthItHadWhenOpened) {
