@@ -79,6 +79,8 @@ qint64 runNs(const QString& program, const QStringList& arguments) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Before this program writes its photographs: what other programs do to the disk.
+    PrintDiskPressure("at the start");
     const QStringList args = app.arguments();
     const int count = args.size() > 1 ? args[1].toInt() : 500;
     const qint64 each = (args.size() > 2 ? args[2].toLongLong() : 2) << 20;
