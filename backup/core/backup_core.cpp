@@ -309,6 +309,20 @@ char* chunkBuffer() {
     return buffer.get();
 }
 
+// Reads an open file to its end and hashes it; `reached` (when set) hears how far the reading
+// got after each read. False with errno set when a read fails.
+bool hashToEnd(int fd, ContentHash& hash, const std::function<void(qint64)>& reached = {}) {
+    char* buffer = chunkBuffer();
+    for (qint64 at = 0;;) {
+        const qint64 n = readFull(fd, buffer, kChunk);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        hash.add(buffer, size_t(n));
+        at += n;
+        if (reached) reached(at);
+    }
+}
+
 } // namespace
 
 Fingerprint CopyWholeFile(const QString& source, const QString& target) {
@@ -330,62 +344,49 @@ Fingerprint CopyWholeFile(const QString& source, const QString& target) {
         QFile::remove(part);
         fail(why);
     };
+    // Piece by piece within the kernel where it can (no copy through this process), each piece
+    // hashed straight after from what was just written, while it is still in the processor's
+    // cache, so the fingerprint is that of the bytes written. Where the file systems allow no
+    // kernel copy the pieces pass through the buffer and are hashed on the way. Either way the
+    // source is read to its end, not to the length it had when opened: a file that grows
+    // meanwhile is copied whole.
     ContentHash hash;
     char* buffer = chunkBuffer();
-    // In the kernel where it can (no copy through this process); the copy is then hashed from
-    // what was just written, still in memory. Writing from this process costs far more than
-    // reading into it on some systems, so that is only the way where the file systems allow
-    // no kernel copy: the bytes are then hashed as they pass.
     bool kernelCopy = true;
-    qint64 left = st.st_size;
-    while (left > 0 && kernelCopy) {
-        const ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr,
-                                            size_t(std::min<qint64>(left, 1 << 30)), 0);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                errno == EPERM) {
-                kernelCopy = false;
-                break;
-            }
-            failOut(errnoText());
-        }
-        if (n == 0) break; // the file got shorter meanwhile
-        left -= n;
-    }
-    if (kernelCopy) {
-        for (qint64 at = 0;;) {
-            const ssize_t n = ::pread(out.fd, buffer, size_t(kChunk), at);
+    for (qint64 at = 0;;) {
+        qint64 n = 0;
+        if (kernelCopy) {
+            n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, size_t(kChunk), 0);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                failOut(errnoText());
+                if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP &&
+                    errno != EPERM)
+                    failOut(errnoText());
+                // Both files stand where the kernel copy stopped; the rest goes through the buffer.
+                kernelCopy = false;
+                continue;
             }
             if (n == 0) break;
-            hash.add(buffer, size_t(n));
-            at += n;
-        }
-    } else {
-        // From where the kernel copy stopped (nothing was copied when it is refused at once).
-        const off_t done = ::lseek(out.fd, 0, SEEK_CUR);
-        if (done < 0 || ::lseek(in.fd, done, SEEK_SET) != done) failOut(errnoText());
-        for (qint64 at = 0; at < done;) {
-            const ssize_t n =
-                ::pread(out.fd, buffer, size_t(std::min<qint64>(kChunk, done - at)), at);
-            if (n <= 0) failOut(errnoText());
-            hash.add(buffer, size_t(n));
-            at += n;
-        }
-        for (;;) {
-            const qint64 n = readFull(in.fd, buffer, kChunk);
+            for (qint64 got = 0; got < n;) {
+                const ssize_t r = ::pread(out.fd, buffer + got, size_t(n - got), at + got);
+                if (r < 0 && errno == EINTR) continue;
+                if (r <= 0) failOut(r < 0 ? errnoText() : QStringLiteral("the copy got shorter"));
+                got += r;
+            }
+        } else {
+            n = readFull(in.fd, buffer, kChunk);
             if (n < 0) failOut(errnoText());
             if (n == 0) break;
-            hash.add(buffer, size_t(n));
             if (!writeAll(out.fd, buffer, n)) failOut(errnoText());
         }
+        hash.add(buffer, size_t(n));
+        at += n;
     }
     // The copy starts on its way to the medium now, while the next file is copied, rather than
-    // all at once at the backup's closing sync. Failures show at that sync.
-    ::sync_file_range(out.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // all at once at the backup's closing sync. Failures of that writing show at the sync.
+    if (::sync_file_range(out.fd, 0, 0, SYNC_FILE_RANGE_WRITE) != 0 && errno != EINVAL &&
+        errno != ESPIPE && errno != ENOSYS)
+        failOut(errnoText());
     ::fchmod(out.fd, 0644);
     if (!out.closeChecked()) {
         QFile::remove(part);
@@ -408,13 +409,7 @@ Fingerprint FingerprintOf(const QString& path) {
     if (f.fd < 0) fail();
     ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     ContentHash hash;
-    char* buffer = chunkBuffer();
-    for (;;) {
-        const qint64 n = readFull(f.fd, buffer, kChunk);
-        if (n < 0) fail();
-        if (n == 0) break;
-        hash.add(buffer, size_t(n));
-    }
+    if (!hashToEnd(f.fd, hash)) fail();
     return {qint64(hash.length()), hash.value()};
 }
 
@@ -472,6 +467,10 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
                                   const FolderBackupOptions& options) {
     FolderBackupReport report;
     const QString pictures = backupFolder + QLatin1Char('/') + kPicturesFolder + QLatin1Char('/');
+    // Opened before anything is written: the closing sync through it then reports every failure
+    // to write out since this moment, also of the copies whose writing started early.
+    Fd medium(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int mediumError = medium.fd < 0 ? errno : 0;
     const int total = int(files.entries().size());
     int n = 0;
     for (const BackupFile& f : files.entries()) {
@@ -504,12 +503,10 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
         }
     }
     // The backup is whole only once its files have reached the medium.
-    {
-        Fd dir(::open(native(backupFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.fd < 0 || ::syncfs(dir.fd) != 0)
-            report.failed << QStringLiteral("Could not write the backup in %1 to its medium: %2.")
-                                 .arg(backupFolder, errnoText());
-    }
+    if (medium.fd < 0) errno = mediumError;
+    if (medium.fd < 0 || ::syncfs(medium.fd) != 0)
+        report.failed << QStringLiteral("Could not write the backup in %1 to its medium: %2.")
+                             .arg(backupFolder, errnoText());
     if (!options.verify) return report;
     say(options.progress, QStringLiteral("Verifying %1 files").arg(report.written.size()));
     report.unverified = CheckWrittenFiles(report.written);
@@ -518,35 +515,98 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
 
 namespace {
 
-// Tells the system what to do with what it holds of a file in memory: let it go (once written
-// out), or read the file in ahead of its reader.
-void adviseWhole(const QString& path, int advice) {
+// Asks the medium to read a check's files ahead of the one being hashed, up to `window` bytes
+// beyond the reader's place, taking the files as one stream: the medium then always has reading
+// to do while a piece is hashed, and a file larger than the window is asked for piece by piece.
+class ReadAhead {
+  public:
+    ReadAhead(const std::vector<WrittenFile>& files, qint64 window)
+        : files_(files), window_(window), start_(files.size() + 1, 0) {}
+
+    // The reader is `offset` bytes into file `index`; asks for what then falls in the window.
+    void reached(size_t index, qint64 offset) {
+        if (window_ <= 0) return;
+        if (index > next_) {
+            // The reader has gone past what was asked for (a file larger than the window): the
+            // asking goes on from its place. Only distances within the stream count, so the
+            // file's start may be any place behind what was asked for.
+            start_[index] = start_[next_] + asked_;
+            next_ = index;
+            file_.reset();
+        }
+        const qint64 reader = start_[index] + offset;
+        while (next_ < files_.size()) {
+            if (!file_) {
+                file_ = std::make_unique<Fd>(
+                    ::open(native(files_[next_].target).constData(), O_RDONLY | O_CLOEXEC));
+                struct stat st {};
+                size_ = (file_->fd >= 0 && ::fstat(file_->fd, &st) == 0) ? st.st_size : 0;
+                asked_ = 0;
+            }
+            const qint64 ahead = start_[next_] + asked_ - reader;
+            if (ahead >= window_) return;
+            if (asked_ < size_) {
+                // At most a few pieces at a time, so a large file is asked for as the reader goes.
+                const qint64 piece = std::min({size_ - asked_, window_ - ahead, kPiece});
+                ::posix_fadvise(file_->fd, asked_, piece, POSIX_FADV_WILLNEED);
+                asked_ += piece;
+                continue;
+            }
+            start_[next_ + 1] = start_[next_] + size_;
+            ++next_;
+            file_.reset();
+        }
+    }
+
+  private:
+    static constexpr qint64 kPiece = 4 << 20;
+
+    const std::vector<WrittenFile>& files_;
+    const qint64 window_;
+    std::vector<qint64> start_; // where each file asked for so far starts in the stream
+    size_t next_ = 0;           // the file being asked for
+    std::unique_ptr<Fd> file_;  // open while it is being asked for
+    qint64 size_ = 0;           // its length
+    qint64 asked_ = 0;          // how much of it was asked for
+};
+
+// Lets go of what the system holds of a file in memory, once anything of it still waiting for
+// the medium is written out (what is waiting cannot be let go). Only the file's bytes are waited
+// for: making them durable is the backup's closing sync, and asking the medium to empty its own
+// cache for every file again would cost more than the check itself.
+void forget(const QString& path) {
     Fd f(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
-    if (f.fd >= 0) ::posix_fadvise(f.fd, 0, 0, advice);
+    if (f.fd < 0) return;
+    ::sync_file_range(f.fd, 0, 0,
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                          SYNC_FILE_RANGE_WAIT_AFTER);
+    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_DONTNEED);
 }
 
 } // namespace
 
-QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written) {
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written, qint64 readAhead) {
     // What the system still holds of the copies is let go first, so the bytes compared are the
     // ones the medium gives back, not the ones that were handed to it.
     for (const WrittenFile& w : written)
-        adviseWhole(w.target, POSIX_FADV_DONTNEED);
+        forget(w.target);
+    ReadAhead ahead(written, readAhead);
     QStringList bad;
     for (size_t i = 0; i < written.size(); ++i) {
         const WrittenFile& w = written[i];
-        // The medium reads the next copy while this one is hashed.
-        if (i + 1 < written.size()) adviseWhole(written[i + 1].target, POSIX_FADV_WILLNEED);
+        ahead.reached(i, 0);
         if (w.database) {
             const QString why = CheckUserDatabase(w.target);
             if (!why.isEmpty()) bad << w.target + QStringLiteral(" (") + why + QLatin1Char(')');
             continue;
         }
-        try {
-            if (FingerprintOf(w.target) != w.expected) bad << w.target;
-        } catch (const BackupError& e) {
-            bad << QString::fromUtf8(e.what()); // names the file
+        Fd f(::open(native(w.target).constData(), O_RDONLY | O_CLOEXEC));
+        ContentHash hash;
+        if (f.fd < 0 || !hashToEnd(f.fd, hash, [&](qint64 at) { ahead.reached(i, at); })) {
+            bad << QStringLiteral("Could not read %1: %2.").arg(w.target, errnoText());
+            continue;
         }
+        if (Fingerprint{qint64(hash.length()), hash.value()} != w.expected) bad << w.target;
     }
     return bad;
 }

@@ -144,7 +144,10 @@ FolderBackupReport BackUpToFolder(const BackupFiles& files, const QString& backu
 // medium (not from what the system still holds in memory) and its length and hash compared with
 // what was written (the sources are not read again), the database opened and checked whole. Returns
 // the files that fail, each with the reason where it is more than a difference.
-QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written);
+// The medium is asked to read up to `readAhead` bytes ahead of the file being hashed.
+inline constexpr qint64 kCheckReadAhead = 32 << 20;
+QStringList CheckWrittenFiles(const std::vector<WrittenFile>& written,
+                              qint64 readAhead = kCheckReadAhead);
 // The message that names the files of a failed check.
 QString VerificationMessage(const QStringList& files);
 

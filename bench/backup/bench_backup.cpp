@@ -5,6 +5,7 @@
 // (goal 1.1 x), and the check against reading the backup's files once more from the medium
 // (goal 1.0 x).
 #include "backup/core/backup_core.h"
+#include "backup/core/content_hash.h"
 #include "bench/bench_support.h"
 #include "store/database.h"
 #include "store/stored_text.h"
@@ -13,8 +14,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
@@ -22,6 +25,45 @@
 #include <vector>
 
 namespace {
+
+// How much of the recent time some task of this machine waited for a disk (the kernel's pressure
+// figures, in percent), printed with the load: a busy disk slows the baselines and the backup alike
+// but widens the spread of their ratios.
+void PrintDiskPressure(const char* when) {
+    if (FILE* f = std::fopen("/proc/pressure/io", "r")) {
+        double ten = 0, sixty = 0;
+        if (std::fscanf(f, "some avg10=%lf avg60=%lf", &ten, &sixty) == 2)
+            std::printf("disk pressure %s: some task waited %.1f %% of the last 10 s, %.1f %% of "
+                        "the last 60 s\n",
+                        when, ten, sixty);
+        std::fclose(f);
+    }
+}
+
+// The content hash's own rate in GB/s: over pieces of the size the copy and the check hand it
+// (already in the processor's cache), and over a block far larger than the caches.
+void PrintHashRate() {
+    auto rate = [](const QByteArray& bytes, qsizetype piece, int passes) {
+        QElapsedTimer t;
+        t.start();
+        quint64 sum = 0;
+        for (int p = 0; p < passes; ++p) {
+            backup::ContentHash h;
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                h.add(bytes.constData() + at, size_t(std::min(piece, bytes.size() - at)));
+            sum += h.value();
+        }
+        bench::sink = bench::sink + qint64(sum);
+        return double(bytes.size()) * passes / double(t.nsecsElapsed());
+    };
+    const QByteArray piece(256 * 1024, 'p');
+    QByteArray large(512 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); i += 4096)
+        large[i] = char(i >> 12);
+    rate(large, large.size(), 1); // the pages made before timing
+    std::printf("content hash: %.1f GB/s in the cache, %.1f GB/s from memory\n",
+                rate(piece, piece.size(), 4000), rate(large, large.size(), 2));
+}
 
 qint64 runNs(const QString& program, const QStringList& arguments) {
     QElapsedTimer t;
@@ -37,6 +79,8 @@ qint64 runNs(const QString& program, const QStringList& arguments) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Before this program writes its photographs: what other programs do to the disk.
+    PrintDiskPressure("at the start");
     const QStringList args = app.arguments();
     const int count = args.size() > 1 ? args[1].toInt() : 500;
     const qint64 each = (args.size() > 2 ? args[2].toLongLong() : 2) << 20;
@@ -167,8 +211,10 @@ int main(int argc, char** argv) {
         return copyNs;
     };
 
+    PrintHashRate();
     bench::PrintLoad("before");
-    const int rounds = 5;
+    PrintDiskPressure("before");
+    const int rounds = 9;
     // Each backup round also times its check against reading the copies once more.
     bench::Comparison check;
     const bench::Comparison copy = bench::Interleaved(rounds, copyByCp, [&] {
@@ -189,7 +235,25 @@ int main(int argc, char** argv) {
     // while copying; the sources are not read again.
     const bool checkPass = bench::ReportRatio(
         "check of the backup, against reading the backup's files once more", check, 1.0);
+    // Round by round, so that a round disturbed by another program's use of the disk shows.
+    for (const bench::Comparison* c : {&copy, static_cast<const bench::Comparison*>(&check)}) {
+        std::printf("%s, round by round:", c == &copy ? "backup / cp" : "check / reading");
+        for (const double r : c->ratio)
+            std::printf(" %.2f", r);
+        std::printf("\n");
+    }
+    // The medium's read rate in the check's baseline, round by round.
+    std::vector<double> rates;
+    qint64 total = 0;
+    for (const auto& f : files.entries())
+        total += QFileInfo(f.path()).size();
+    for (const double ns : check.baseline)
+        rates.push_back(double(total) / ns * 1e3);
+    const bench::Spread rate = bench::SpreadOf(rates);
+    std::printf("the medium read the backup at %.0f / %.0f / %.0f MB/s (min / median / max)\n",
+                rate.min, rate.median, rate.max);
     bench::PrintLoad("after");
+    PrintDiskPressure("after");
     std::printf("backup goals: %s\n", bench::Verdict(copyPass && checkPass));
     return 0;
 }

@@ -322,6 +322,77 @@ TEST(FolderBackup, ACopysFingerprintIsThatOfItsBytes) {
     }
 }
 
+TEST(FolderBackup, TheCheckGivesTheSameVerdictWhateverItReadsAhead) {
+    // Files shorter and longer than the window the medium is asked to read ahead, and an empty
+    // one; the windows from none to larger than the whole backup.
+    QTemporaryDir src, dest;
+    BackupFiles files;
+    auto bytesOf = [](qsizetype size, int seed) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char((i * 131 + seed) >> 3);
+        return bytes;
+    };
+    files.add(Write(src.filePath(QStringLiteral("empty.jpg")), QByteArray()));
+    files.add(Write(src.filePath(QStringLiteral("large.jpg")), bytesOf(1024 * 1024 + 3, 1)));
+    files.add(Write(src.filePath(QStringLiteral("small.jpg")), bytesOf(100, 2)));
+    files.add(Write(src.filePath(QStringLiteral("tail.jpg")), bytesOf(300 * 1024, 3)));
+    const QString target = dest.filePath(QStringLiteral("QIVBackup"));
+    backup::PrepareBackupFolder(target);
+    backup::FolderBackupOptions quick;
+    quick.verify = false;
+    const auto report = backup::BackUpToFolder(files, target, quick);
+    ASSERT_TRUE(report.ok());
+    ASSERT_EQ(report.written.size(), 4u);
+    // Windows from none to larger than the whole backup, across files and within them.
+    const std::vector<qint64> windows{
+        0, 1, 4096, 64 * 1024, 300 * 1024 + 1, backup::kCheckReadAhead};
+    for (const qint64 window : windows)
+        EXPECT_EQ(backup::CheckWrittenFiles(report.written, window), QStringList()) << window;
+
+    // Changed in place, as a program writing into the copies would: a byte near the end of the
+    // large file (beyond any small window's first asking), and the empty file grown by one.
+    const QString pictures = target + QStringLiteral("/Pictures/");
+    {
+        QFile f(pictures + QStringLiteral("large.jpg"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(f.size() - 2));
+        const char c = f.read(1)[0];
+        ASSERT_TRUE(f.seek(f.size() - 2));
+        ASSERT_EQ(f.write(QByteArray(1, char(c ^ 0x10))), 1);
+    }
+    {
+        QFile f(pictures + QStringLiteral("empty.jpg"));
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        ASSERT_EQ(f.write(QByteArray(1, '\0')), 1);
+    }
+    for (const qint64 window : windows)
+        EXPECT_EQ(backup::CheckWrittenFiles(report.written, window),
+                  (QStringList{pictures + QStringLiteral("empty.jpg"),
+                               pictures + QStringLiteral("large.jpg")}))
+            << window;
+}
+
+TEST(FolderBackup, ACopyTakesTheSourceToItsEndWhateverLengthItHadWhenOpened) {
+    // The system's files about this process say they are empty and are not: as a file that grows
+    // between being opened and being read, the copy takes what reading gives.
+    const QString source = QStringLiteral("/proc/self/cmdline");
+    QFile probe(source);
+    ASSERT_TRUE(probe.open(QIODevice::ReadOnly));
+    const QByteArray bytes = probe.readAll();
+    ASSERT_FALSE(bytes.isEmpty());
+    ASSERT_EQ(QFileInfo(source).size(), 0);
+    QTemporaryDir dest;
+    const QString target = dest.filePath(QStringLiteral("copy.bin"));
+    const backup::Fingerprint f = backup::CopyWholeFile(source, target);
+    EXPECT_EQ(f.size, bytes.size());
+    EXPECT_EQ(f.hash, backup::HashOf(bytes.constData(), size_t(bytes.size())));
+    QFile copy(target);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), bytes);
+    EXPECT_EQ(backup::FingerprintOf(target), f);
+}
+
 TEST(FolderBackup, AFileThatIsItsOwnCopyStaysTheSameFile) {
     // The program folder is itself named QIVBackup and the backup goes beside it.
     QTemporaryDir top;
