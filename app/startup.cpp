@@ -63,7 +63,14 @@ template <typename W> void later(ui::Lazy<W>& slot, int place) {
     });
 }
 
-// Makes the remaining windows once the window it watches is first on the screen.
+// What the first frame does not need: the remaining windows, made at once, and the pages, built
+// one at a time from the event loop.
+void MakeTheRest() {
+    ui::Guarded([] { CreateRemainingWindows(); });
+    if (TfrmMain* main = ui::Win().frmMain) main->BuildPagesInBackground();
+}
+
+// Makes the rest once the window it watches is first on the screen.
 class AfterFirstExposure : public QObject {
   public:
     using QObject::QObject;
@@ -71,7 +78,7 @@ class AfterFirstExposure : public QObject {
         if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
             watched->removeEventFilter(this);
             QTimer::singleShot(0, this, [this] {
-                ui::Guarded([] { CreateRemainingWindows(); });
+                MakeTheRest();
                 deleteLater();
             });
         }
@@ -188,6 +195,19 @@ void CreateRemainingWindows() {
     w.frmAbout.get();
 }
 
+void ShowMainWindow() {
+    TfrmMain* main = ui::Win().frmMain;
+    if (!main) return;
+    main->show();
+    // The windows and pages not needed for the first frame are made once the main window is on
+    // the screen: the item index is then still taken from the catalogue as it is at start-up,
+    // before anything can change it.
+    if (QWindow* window = main->windowHandle())
+        window->installEventFilter(new AfterFirstExposure(window));
+    else
+        QTimer::singleShot(0, main, [] { MakeTheRest(); });
+}
+
 void DestroyWindows() {
     auto& w = ui::Win();
     for (qsizetype i = w.all.size() - 1; i >= 0; --i)
@@ -232,15 +252,7 @@ int RunProgram(int argc, char** argv) {
             DestroyWindows();
             return 1;
         }
-        ui::Win().frmMain->show();
-        // The windows not needed for the first frame are made once the main window is on the
-        // screen: the item index is then still taken from the catalogue as it is at start-up,
-        // before anything can change it.
-        if (QWindow* window = ui::Win().frmMain->windowHandle())
-            window->installEventFilter(new AfterFirstExposure(window));
-        else
-            QTimer::singleShot(0, ui::Win().frmMain,
-                               [] { ui::Guarded([] { CreateRemainingWindows(); }); });
+        ShowMainWindow();
         rc = QApplication::exec();
     } catch (const std::exception& e) {
         ui::ShowError(e);
