@@ -138,7 +138,12 @@ void CreateWindows() {
     auto& w = ui::Win();
     w = ui::Windows{};
     create(w.frmMain, 0);
-    create(w.frmSplash, 1, State().programFolder);
+    // The splash comes after the main window's first showing, and is made then.
+    w.frmSplash.setMaker([] {
+        auto* splash = new TfrmSplash(State().programFolder);
+        ui::Win().add(splash, 1);
+        return splash;
+    });
     int place = 2;
     later(w.dlgEdit, place++);
     later(w.dlgPhotograph, place++);
@@ -170,6 +175,7 @@ void CreateWindows() {
 void CreateRemainingWindows() {
     auto& w = ui::Win();
     if (!w.frmMain) return;
+    w.frmSplash.get();
     w.dlgEdit.get();
     w.dlgPhotograph.get();
     w.dlgSessionInterrupted.get();
