@@ -464,9 +464,14 @@ void TfrmMain::BuildPagesInBackground() {
 
 void TfrmMain::buildNextPage() {
     // A page is built only while nothing else is under way: a handler waiting in a dialog (or
-    // any other inner event loop) may hold the shared queries that building reads with.
-    const bool idle = QThread::currentThread()->loopLevel() <= 1 && ui::Modal::pending() == 0 &&
-                      !QApplication::activeModalWidget();
+    // any other inner event loop) may hold the shared queries that building reads with. The
+    // splash is shown by the first showing itself, which holds nothing: its time is used.
+    const int loops = QThread::currentThread()->loopLevel();
+    const QWidget* splash = ui::Win().frmSplash.ifMade();
+    const bool splashOnly = splash && QApplication::activeModalWidget() == splash &&
+                            ui::Modal::pending() == 1 && loops <= 2;
+    const bool idle = splashOnly || (loops <= 1 && ui::Modal::pending() == 0 &&
+                                     !QApplication::activeModalWidget());
     if (!idle) {
         pageBuilder_->start(50);
         return;

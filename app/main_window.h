@@ -89,9 +89,9 @@ class TfrmMain : public QMainWindow {
     // Builds every sub-inventory page not built yet, now.
     void BuildAllPages();
     // Builds the pages not built yet one at a time from the event loop, whenever no handler is
-    // under way (none waits in a dialog), until all are built. A page whose preparation fails
-    // reports it and ends this, so that one fault is shown once; the pages left are built when
-    // they are first shown.
+    // under way (none waits in a dialog; the splash is no handler), until all are built. A page
+    // whose preparation fails reports it and ends this, so that one fault is shown once; the pages
+    // left are built when they are first shown.
     void BuildPagesInBackground();
     // True once every sub-inventory page is built.
     bool allPagesBuilt() const;
