@@ -38,8 +38,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QThread>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -454,35 +452,10 @@ bool TfrmMain::allPagesBuilt() const {
                        [](const tabs::SubInventoryTab* tab) { return tab->built(); });
 }
 
-void TfrmMain::BuildPagesInBackground() {
-    if (!pageBuilder_) {
-        pageBuilder_ = new QTimer(this);
-        connect(pageBuilder_, &QTimer::timeout, this, [this] { buildNextPage(); });
-    }
-    pageBuilder_->start(0);
-}
-
-void TfrmMain::buildNextPage() {
-    // A page is built only while nothing else is under way: a handler waiting in a dialog (or
-    // any other inner event loop) may hold the shared queries that building reads with. The
-    // splash is shown by the first showing itself, which holds nothing: its time is used.
-    const int loops = QThread::currentThread()->loopLevel();
-    const QWidget* splash = ui::Win().frmSplash.ifMade();
-    const bool splashOnly = splash && QApplication::activeModalWidget() == splash &&
-                            ui::Modal::pending() == 1 && loops <= 2;
-    const bool idle = splashOnly || (loops <= 1 && ui::Modal::pending() == 0 &&
-                                     !QApplication::activeModalWidget());
-    if (!idle) {
-        pageBuilder_->start(50);
-        return;
-    }
+bool TfrmMain::BuildNextPage() {
     const auto next = std::find_if(subTabs.begin(), subTabs.end(),
                                    [](const tabs::SubInventoryTab* tab) { return !tab->built(); });
-    if (next == subTabs.end() || !(*next)->Build()) {
-        pageBuilder_->stop();
-        return;
-    }
-    pageBuilder_->start(0);
+    return next != subTabs.end() && (*next)->Build();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

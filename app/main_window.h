@@ -7,7 +7,6 @@
 class QAction;
 class QMenu;
 class QTabWidget;
-class QTimer;
 
 namespace tabs {
 class SubInventoryTab;
@@ -28,7 +27,7 @@ class TfrmMain : public QMainWindow {
 
     QTabWidget* tabMain;
     // The sub-inventory pages; each builds its controls when first shown or used (BuildAllPages
-    // and BuildPagesInBackground build the others).
+    // and BuildNextPage build the others).
     std::array<tabs::SubInventoryTab*, 17> subTabs{};
     inventory::InventoryPage* tabInventory;
     pictures::PicturesPage* tabPictures;
@@ -88,11 +87,10 @@ class TfrmMain : public QMainWindow {
 
     // Builds every sub-inventory page not built yet, now.
     void BuildAllPages();
-    // Builds the pages not built yet one at a time from the event loop, whenever no handler is
-    // under way (none waits in a dialog; the splash is no handler), until all are built. A page
-    // whose preparation fails reports it and ends this, so that one fault is shown once; the pages
-    // left are built when they are first shown.
-    void BuildPagesInBackground();
+    // Builds the first page not built yet; false when there was none, or when it reported a
+    // fault (the start-up then leaves the pages after it to be built when first shown, so that
+    // one fault is shown once).
+    bool BuildNextPage();
     // True once every sub-inventory page is built.
     bool allPagesBuilt() const;
 
@@ -106,7 +104,6 @@ class TfrmMain : public QMainWindow {
     // Categories, background and appearance of a page that is being built.
     void preparePage(tabs::SubInventoryTab& tab, int page);
     void applyAppearance(tabs::SubInventoryTab& tab, int page);
-    void buildNextPage();
     void linkCommands();
     void FormCreate();
     bool FormClose(); // false: the close is refused
@@ -120,7 +117,6 @@ class TfrmMain : public QMainWindow {
     // The appearance last chosen (by the settings or the Defaults menu); none keeps the pages'
     // own captions.
     std::optional<Appearance> appearance_;
-    QTimer* pageBuilder_ = nullptr;
     // Set once the start-up check has run to its end: before that the user has not chosen what
     // becomes of an interrupted run, and closing must leave it as it is.
     bool sessionSettled_ = false;
