@@ -235,8 +235,6 @@ void CreateWindows() {
     later(w.dlgRenamePhoto, place++);
     later(w.dlgQIVPrint, place++);
     later(w.frmAbout, place++);
-    // The print dialog answers printing for the help window too: it is there from the start.
-    w.dlgQIVPrint.get();
 }
 
 void CreateRemainingWindows() {

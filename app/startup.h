@@ -2,8 +2,8 @@
 
 namespace app {
 
-// Sets up every window of the program: the main window first, then the print dialog; each other
-// window (the splash too) is made when first used.
+// Sets up every window of the program: the main window now, each other window (the splash too)
+// when first used.
 void CreateWindows();
 // Makes, in the program's order, every window that is not made yet: a run does this once its
 // main window is on the screen.
