@@ -39,6 +39,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -97,13 +98,15 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     QFont tabFont(QStringLiteral("Arial"));
     tabFont.setPixelSize(13);
     tabMain->setFont(tabFont);
+    // The Inventory page goes in first: the first page added is shown at once, and the
+    // sub-inventory pages are built only when they are first shown.
+    tabInventory = new inventory::InventoryPage;
+    tabMain->addTab(tabInventory, QStringLiteral("Inventory"));
     const auto& table = entries::TabTable();
     for (int i = 0; i < entries::kTabCount; ++i) {
         subTabs[i] = new tabs::SubInventoryTab(table[i]);
-        tabMain->addTab(subTabs[i], table[i].captionText());
+        tabMain->insertTab(i, subTabs[i], table[i].captionText());
     }
-    tabInventory = new inventory::InventoryPage;
-    tabMain->addTab(tabInventory, QStringLiteral("Inventory"));
     tabPictures = new pictures::PicturesPage;
     tabMain->addTab(tabPictures, QStringLiteral("Inventory Pictures"));
     auto* central = new QWidget(this);
@@ -278,18 +281,13 @@ void TfrmMain::FormCreate() {
         s.resetRunState();
         // The working inventory's header row takes this run's time and settings.
         inventories::WriteInventoryHeader(s.ADOQuery2, inventories::CurrentHeaderWrite());
-        // Headings over the listings' character columns.
-        for (auto* tab : subTabs)
-            tab->PlaceListingHeadings();
-        tabInventory->LayOutSortButtons();
-        // Each tab's categories from the catalogue, its extra fields hidden, its background.
-        for (auto* tab : subTabs)
-            tab->FillCategoryList();
-        for (auto* tab : subTabs)
-            tab->HideExtraFields();
+        // The catalogue is opened now, so that a missing or damaged one is named at start-up;
+        // each page reads its categories and checks its background when it is built.
+        s.ADOConnection1.connect();
         for (int i = 0; i < entries::kTabCount; ++i)
-            subTabs[i]->LoadBackground(s.programFolder + QStringLiteral("Content/") +
-                                       QString::fromLatin1(kAppearance[i].background));
+            subTabs[i]->setPreparation(
+                [this, i](tabs::SubInventoryTab& tab) { preparePage(tab, i); });
+        tabInventory->LayOutSortButtons();
         FillRecentMenu();
         tabInventory->ShowSortIndicators();
         // Window position, developer tools and appearance from the settings file.
@@ -416,16 +414,48 @@ void TfrmMain::WriteSettings() {
 void TfrmMain::Default1Click() {
     Default1->setChecked(true);
     Watermarks1->setChecked(false);
-    for (auto* tab : subTabs)
-        tab->ShowStandardAppearance(app::State().programFolder);
+    appearance_ = Appearance::Standard;
+    for (int i = 0; i < entries::kTabCount; ++i)
+        if (subTabs[i]->built()) applyAppearance(*subTabs[i], i);
 }
 
 void TfrmMain::Watermarks1Click() {
     Watermarks1->setChecked(true);
     Default1->setChecked(false);
+    appearance_ = Appearance::Watermarks;
     for (int i = 0; i < entries::kTabCount; ++i)
-        subTabs[i]->ShowWatermarkAppearance(app::State().programFolder,
-                                            QString::fromLatin1(kAppearance[i].buttonPrefix));
+        if (subTabs[i]->built()) applyAppearance(*subTabs[i], i);
+}
+
+void TfrmMain::applyAppearance(tabs::SubInventoryTab& tab, int page) {
+    if (appearance_ == Appearance::Standard)
+        tab.ShowStandardAppearance(app::State().programFolder);
+    else if (appearance_ == Appearance::Watermarks)
+        tab.ShowWatermarkAppearance(app::State().programFolder,
+                                    QString::fromLatin1(kAppearance[page].buttonPrefix));
+}
+
+void TfrmMain::preparePage(tabs::SubInventoryTab& tab, int page) {
+    tab.FillCategoryList();
+    tab.LoadBackground(app::State().programFolder + QStringLiteral("Content/") +
+                       QString::fromLatin1(kAppearance[page].background));
+    applyAppearance(tab, page);
+}
+
+void TfrmMain::BuildAllPages() {
+    for (auto* tab : subTabs)
+        tab->Build();
+}
+
+bool TfrmMain::allPagesBuilt() const {
+    return std::all_of(subTabs.begin(), subTabs.end(),
+                       [](const tabs::SubInventoryTab* tab) { return tab->built(); });
+}
+
+bool TfrmMain::BuildNextPage() {
+    const auto next = std::find_if(subTabs.begin(), subTabs.end(),
+                                   [](const tabs::SubInventoryTab* tab) { return !tab->built(); });
+    return next != subTabs.end() && (*next)->Build();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -25,6 +26,8 @@ class TfrmMain : public QMainWindow {
     ~TfrmMain() override;
 
     QTabWidget* tabMain;
+    // The sub-inventory pages; each builds its controls when first shown or used (BuildAllPages
+    // and BuildNextPage build the others).
     std::array<tabs::SubInventoryTab*, 17> subTabs{};
     inventory::InventoryPage* tabInventory;
     pictures::PicturesPage* tabPictures;
@@ -82,12 +85,25 @@ class TfrmMain : public QMainWindow {
     void Default1Click();
     void Watermarks1Click();
 
+    // Builds every sub-inventory page not built yet, now.
+    void BuildAllPages();
+    // Builds the first page not built yet; false when there was none, or when it reported a
+    // fault (the start-up then leaves the pages after it to be built when first shown, so that
+    // one fault is shown once).
+    bool BuildNextPage();
+    // True once every sub-inventory page is built.
+    bool allPagesBuilt() const;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    enum class Appearance { Standard, Watermarks };
     void buildMenu();
+    // Categories, background and appearance of a page that is being built.
+    void preparePage(tabs::SubInventoryTab& tab, int page);
+    void applyAppearance(tabs::SubInventoryTab& tab, int page);
     void linkCommands();
     void FormCreate();
     bool FormClose(); // false: the close is refused
@@ -98,6 +114,9 @@ class TfrmMain : public QMainWindow {
     bool createOk_ = false;
     bool quitRequested_ = false;
     bool shown_ = false;
+    // The appearance last chosen (by the settings or the Defaults menu); none keeps the pages'
+    // own captions.
+    std::optional<Appearance> appearance_;
     // Set once the start-up check has run to its end: before that the user has not chosen what
     // becomes of an interrupted run, and closing must leave it as it is.
     bool sessionSettled_ = false;

@@ -38,6 +38,7 @@
 #include <QGuiApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -64,17 +65,90 @@ template <typename W> void later(ui::Lazy<W>& slot, int place) {
     });
 }
 
-// Makes the remaining windows once the window it watches is first on the screen.
+// Makes each window that is not made yet, in the program's order of windows.
+std::vector<std::function<void()>> RemainingWindowMakers() {
+    auto& w = ui::Win();
+    return {[&w] { w.frmSplash.get(); },
+            [&w] { w.dlgEdit.get(); },
+            [&w] { w.dlgPhotograph.get(); },
+            [&w] { w.dlgSessionInterrupted.get(); },
+            [&w] { w.dlgContinueSession.get(); },
+            [&w] { w.dlgSaveThisSession.get(); },
+            [&w] { w.dlgLoad.get(); },
+            [&w] { w.dlgSaveAs.get(); },
+            [&w] { w.dlgOverwriteInventory.get(); },
+            [&w] { w.dlgIncorrectNumber.get(); },
+            [&w] { w.dlgHelp.get(); },
+            [&w] { w.dlgInvalidName.get(); },
+            [&w] { w.dlgDelete.get(); },
+            [&w] { w.dlgAreYouSure.get(); },
+            [&w] { w.frmIndex.get(); },
+            [&w] { w.dlgBackup.get(); },
+            [&w] { w.dlgSaveBeforeBackup.get(); },
+            [&w] { w.dlgBackupExists.get(); },
+            [&w] { w.dlgRestore.get(); },
+            [&w] { w.QIVDBWriter.get(); },
+            [&w] { w.frmPhotoView.get(); },
+            [&w] { w.dlgRenamePhoto.get(); },
+            [&w] { w.dlgQIVPrint.get(); },
+            [&w] { w.frmAbout.get(); }};
+}
+
+// True while no handler is under way: one waiting in a dialog (or in any other inner event loop)
+// may hold the shared queries that making a window or building a page reads with. The splash is
+// shown by the main window's first showing, which holds nothing, so its time is used.
+bool NothingUnderWay() {
+    const int loops = QThread::currentThread()->loopLevel();
+    const QWidget* modal = QApplication::activeModalWidget();
+    const QWidget* splash = ui::Win().frmSplash.ifMade();
+    if (splash && modal == splash) return ui::Modal::pending() == 1 && loops <= 2;
+    return loops <= 1 && ui::Modal::pending() == 0 && !modal;
+}
+
+// What the first frame does not need, made from the event loop one step per turn whenever nothing
+// is under way, so that the window answers in between: each remaining window, then each page.
+// A step that fails has shown why and ends the run; what is left is made when first used.
+class TheRest : public QObject {
+  public:
+    explicit TheRest(QObject* parent)
+        : QObject(parent), timer_(new QTimer(this)), steps_(RemainingWindowMakers()) {
+        connect(timer_, &QTimer::timeout, this, [this] { step(); });
+        timer_->start(0);
+    }
+
+  private:
+    void step() {
+        if (!NothingUnderWay()) {
+            timer_->start(50);
+            return;
+        }
+        timer_->start(0);
+        bool more = false;
+        if (next_ < steps_.size()) {
+            ui::Guarded([&] {
+                steps_[next_++]();
+                more = true;
+            });
+        } else if (TfrmMain* main = ui::Win().frmMain) {
+            more = main->BuildNextPage();
+        }
+        if (!more) deleteLater();
+    }
+
+    QTimer* timer_;
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+};
+
+// Makes the rest once the window it watches is first on the screen.
 class AfterFirstExposure : public QObject {
   public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                ui::Guarded([] { CreateRemainingWindows(); });
-                deleteLater();
-            });
+            new TheRest(ui::Win().frmMain);
+            deleteLater();
         }
         return false;
     }
@@ -132,7 +206,12 @@ void CreateWindows() {
     auto& w = ui::Win();
     w = ui::Windows{};
     create(w.frmMain, 0);
-    create(w.frmSplash, 1, State().programFolder);
+    // The splash comes after the main window's first showing, and is made then.
+    w.frmSplash.setMaker([] {
+        auto* splash = new TfrmSplash(State().programFolder);
+        ui::Win().add(splash, 1);
+        return splash;
+    });
     int place = 2;
     later(w.dlgEdit, place++);
     later(w.dlgPhotograph, place++);
@@ -157,36 +236,25 @@ void CreateWindows() {
     later(w.dlgRenamePhoto, place++);
     later(w.dlgQIVPrint, place++);
     later(w.frmAbout, place++);
-    // The print dialog answers printing for the help window too: it is there from the start.
-    w.dlgQIVPrint.get();
 }
 
 void CreateRemainingWindows() {
-    auto& w = ui::Win();
-    if (!w.frmMain) return;
-    w.dlgEdit.get();
-    w.dlgPhotograph.get();
-    w.dlgSessionInterrupted.get();
-    w.dlgContinueSession.get();
-    w.dlgSaveThisSession.get();
-    w.dlgLoad.get();
-    w.dlgSaveAs.get();
-    w.dlgOverwriteInventory.get();
-    w.dlgIncorrectNumber.get();
-    w.dlgHelp.get();
-    w.dlgInvalidName.get();
-    w.dlgDelete.get();
-    w.dlgAreYouSure.get();
-    w.frmIndex.get();
-    w.dlgBackup.get();
-    w.dlgSaveBeforeBackup.get();
-    w.dlgBackupExists.get();
-    w.dlgRestore.get();
-    w.QIVDBWriter.get();
-    w.frmPhotoView.get();
-    w.dlgRenamePhoto.get();
-    w.dlgQIVPrint.get();
-    w.frmAbout.get();
+    if (!ui::Win().frmMain) return;
+    for (const auto& make : RemainingWindowMakers())
+        make();
+}
+
+void ShowMainWindow() {
+    TfrmMain* main = ui::Win().frmMain;
+    if (!main) return;
+    main->show();
+    // The windows and pages not needed for the first frame are made once the main window is on
+    // the screen: the item index is then still taken from the catalogue as it is at start-up,
+    // before anything can change it.
+    if (QWindow* window = main->windowHandle())
+        window->installEventFilter(new AfterFirstExposure(window));
+    else
+        new TheRest(main);
 }
 
 void DestroyWindows() {
@@ -235,15 +303,7 @@ int RunProgram(int argc, char** argv) {
             DestroyWindows();
             return 1;
         }
-        ui::Win().frmMain->show();
-        // The windows not needed for the first frame are made once the main window is on the
-        // screen: the item index is then still taken from the catalogue as it is at start-up,
-        // before anything can change it.
-        if (QWindow* window = ui::Win().frmMain->windowHandle())
-            window->installEventFilter(new AfterFirstExposure(window));
-        else
-            QTimer::singleShot(0, ui::Win().frmMain,
-                               [] { ui::Guarded([] { CreateRemainingWindows(); }); });
+        ShowMainWindow();
         rc = QApplication::exec();
     } catch (const std::exception& e) {
         ui::ShowError(e);

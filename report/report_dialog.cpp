@@ -151,8 +151,13 @@ void TdlgInsuranceReport::btnCancelClick() {
 namespace report {
 
 void ConnectReportMenu(QWidget* owner, QAction* item) {
-    auto* dialog = new TdlgInsuranceReport(owner);
-    ui::ConnectGuarded(item, &QAction::triggered, dialog, [dialog] { dialog->Execute(); });
+    ui::ConnectGuarded(item, &QAction::triggered, owner,
+                       [owner] { ReportDialog(owner)->Execute(); });
+}
+
+TdlgInsuranceReport* ReportDialog(QWidget* owner) {
+    auto* dialog = owner->findChild<TdlgInsuranceReport*>(QString(), Qt::FindDirectChildrenOnly);
+    return dialog ? dialog : new TdlgInsuranceReport(owner);
 }
 
 } // namespace report

@@ -10,7 +10,7 @@ class QPushButton;
 class QRadioButton;
 
 // Asks which inventory to report on, whether with photographs, and whether to print the report
-// or save it as a PDF file; then makes it. Created once with the main window and reused.
+// or save it as a PDF file; then makes it. Made the first time it is asked for, then reused.
 class TdlgInsuranceReport : public QDialog {
     Q_OBJECT
   public:
@@ -36,6 +36,8 @@ class TdlgInsuranceReport : public QDialog {
 };
 
 namespace report {
-// Connects the File menu's item to the dialog, which is made here as a child of `owner`.
+// Connects the File menu's item to the dialog of `owner`.
 void ConnectReportMenu(QWidget* owner, QAction* item);
+// The dialog of `owner`, a child of it: made on the first call and kept from then on.
+TdlgInsuranceReport* ReportDialog(QWidget* owner);
 } // namespace report

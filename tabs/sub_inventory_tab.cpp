@@ -106,7 +106,9 @@ constexpr int kVisibleListingLines = 7;
 
 SubInventoryTab* TabOfSubInventory(int number) {
     const int page = entries::PageOfSubInventory(number);
-    return page < 0 ? nullptr : registry()[page];
+    SubInventoryTab* tab = page < 0 ? nullptr : registry()[page];
+    if (tab) tab->Build();
+    return tab;
 }
 
 const std::array<SubInventoryTab*, entries::kTabCount>& RegisteredTabs() {
@@ -131,7 +133,46 @@ SubInventoryTab::SubInventoryTab(const entries::TabInfo& info, QWidget* parent)
     : QWidget(parent), info_(info) {
     setObjectName(name("tab", ""));
     setAccessibleName(info.captionText());
+    const int page = entries::PageOfKey(info_.keyText());
+    if (page >= 0) registry()[page] = this;
+}
 
+void SubInventoryTab::setVisible(bool visible) {
+    // Built before it is shown, so that its controls are shown with it; entering the page lists
+    // its entries.
+    if (visible && !built_) build(false);
+    QWidget::setVisible(visible);
+}
+
+bool SubInventoryTab::Build() {
+    return built_ || build(true);
+}
+
+bool SubInventoryTab::build(bool listEntries) {
+    built_ = true;
+    makeControls();
+    PlaceListingHeadings();
+    HideExtraFields();
+    connectHandlers();
+    listenForChanges();
+    bool prepared = true;
+    if (prepare_) {
+        prepared = false;
+        ui::Guarded([this, &prepared] {
+            prepare_(*this);
+            prepared = true;
+        });
+    }
+    bool listed = false;
+    ui::Guarded([this, listEntries, &listed] {
+        updateAddButton();
+        if (listEntries) FillSubInventoryList();
+        listed = true;
+    });
+    return prepared && listed;
+}
+
+void SubInventoryTab::makeControls() {
     imgBack = make<QLabel>(this, name("img", "Back"), QStringLiteral("Background"));
     imgBack->setScaledContents(true);
     imgBack->setGeometry(0, 0, 769, 520);
@@ -230,10 +271,6 @@ SubInventoryTab::SubInventoryTab(const entries::TabInfo& info, QWidget* parent)
 
     comCost->setInsertPolicy(QComboBox::NoInsert);
     setBoxColour(lst2, QPalette::Button);
-    const int page = entries::PageOfKey(info_.keyText());
-    if (page >= 0) registry()[page] = this;
-    connectHandlers();
-    listenForChanges();
 }
 
 SubInventoryTab::~SubInventoryTab() {

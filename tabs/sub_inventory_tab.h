@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -20,6 +21,11 @@ namespace tabs {
 
 // One sub-inventory page. The seventeen pages are instances of this class; each names its
 // controls with its own key (lstArt1, lstKitchen1, ...).
+//
+// A page is made empty and builds its controls the first time it is shown or reached through
+// TabOfSubInventory (or when Build is called): until then every control pointer is null and the
+// page neither listens to the inventory's changes nor reads anything. Building reads the
+// inventory as it is then, so nothing that happened before is missed.
 class SubInventoryTab : public QWidget {
     Q_OBJECT
   public:
@@ -28,9 +34,20 @@ class SubInventoryTab : public QWidget {
 
     const entries::TabInfo& info() const { return info_; }
 
-    // Start-up: the category list from <key>_Main, with its scroll extent.
+    // What the program does to a page once its controls exist: its categories, background and
+    // appearance. Run once, by Build; a page built without one keeps its lists empty.
+    using Preparation = std::function<void(SubInventoryTab&)>;
+    void setPreparation(Preparation prepare) { prepare_ = std::move(prepare); }
+    bool built() const { return built_; }
+    // Makes the controls, prepares them, lists the tab's entries and follows the inventory's
+    // changes from then on; once. An error while preparing or listing is shown (once, as the
+    // page is built once) and the page keeps what was done. False when such an error occurred.
+    bool Build();
+    void setVisible(bool visible) override;
+
+    // The category list from <key>_Main, with its scroll extent.
     void FillCategoryList();
-    // Start-up: extra fields hidden and disabled, notes in their wide position.
+    // Extra fields hidden and disabled, notes in their wide position.
     void HideExtraFields();
     // Column headings placed over the character columns of the listing.
     void PlaceListingHeadings();
@@ -41,43 +58,43 @@ class SubInventoryTab : public QWidget {
     // Qt reads) and decoded when the tab is first shown. Throws when the file is unusable.
     void LoadBackground(const QString& path);
 
-    // Controls, named <prefix><key><role>.
-    QLabel* imgBack;
-    QLabel* lbl1;
-    QListWidget* lst1;
-    QLabel* lbl2;
-    QListWidget* lst2;
-    QLabel* lblOther1;
-    QLabel* lblOther2;
-    QLineEdit* edtOther;
-    QLabel* lblNumber2;
-    QLabel* lblNumber1;
-    QLineEdit* edtNumber;
-    QLabel* lblCost1;
-    QComboBox* comCost;
-    QLabel* lblPhoto;
-    QLineEdit* edtPhoto;
-    QPushButton* btnBrowse;
-    QLabel* lblBrand;
-    QLineEdit* edtBrand;
-    QLabel* lblSerial;
-    QLineEdit* edtSerial;
-    QLabel* lblPurchase;
-    QLineEdit* edtPurchase;
-    QLabel* lblNotes1;
-    QLabel* lblNotes2;
-    QTextEdit* rchNotes;
-    QPushButton* btnAdd;
-    QPushButton* btnRemove;
-    QPushButton* btnEdit;
-    QLabel* lblInventory;
-    ui::LineList* lstInventory;
-    QLabel* lblInventoryID;
-    QLabel* lblInventoryCategory;
-    QLabel* lblInventoryItem;
-    QLabel* lblInventoryNumber;
-    QLabel* lblInventoryValue;
-    QLabel* lblInventoryNotes;
+    // Controls, named <prefix><key><role>; null until the page is built.
+    QLabel* imgBack = nullptr;
+    QLabel* lbl1 = nullptr;
+    QListWidget* lst1 = nullptr;
+    QLabel* lbl2 = nullptr;
+    QListWidget* lst2 = nullptr;
+    QLabel* lblOther1 = nullptr;
+    QLabel* lblOther2 = nullptr;
+    QLineEdit* edtOther = nullptr;
+    QLabel* lblNumber2 = nullptr;
+    QLabel* lblNumber1 = nullptr;
+    QLineEdit* edtNumber = nullptr;
+    QLabel* lblCost1 = nullptr;
+    QComboBox* comCost = nullptr;
+    QLabel* lblPhoto = nullptr;
+    QLineEdit* edtPhoto = nullptr;
+    QPushButton* btnBrowse = nullptr;
+    QLabel* lblBrand = nullptr;
+    QLineEdit* edtBrand = nullptr;
+    QLabel* lblSerial = nullptr;
+    QLineEdit* edtSerial = nullptr;
+    QLabel* lblPurchase = nullptr;
+    QLineEdit* edtPurchase = nullptr;
+    QLabel* lblNotes1 = nullptr;
+    QLabel* lblNotes2 = nullptr;
+    QTextEdit* rchNotes = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnRemove = nullptr;
+    QPushButton* btnEdit = nullptr;
+    QLabel* lblInventory = nullptr;
+    ui::LineList* lstInventory = nullptr;
+    QLabel* lblInventoryID = nullptr;
+    QLabel* lblInventoryCategory = nullptr;
+    QLabel* lblInventoryItem = nullptr;
+    QLabel* lblInventoryNumber = nullptr;
+    QLabel* lblInventoryValue = nullptr;
+    QLabel* lblInventoryNotes = nullptr;
 
     // What resetting the entry area undoes: the category (and everything after it), the item,
     // or only the entry fields.
@@ -119,6 +136,8 @@ class SubInventoryTab : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    bool build(bool listEntries);
+    void makeControls();
     QString name(const char* prefix, const char* role) const;
     void showBackground();
     void setExtent(QListWidget* list, int pixels);
@@ -143,6 +162,8 @@ class SubInventoryTab : public QWidget {
     bool followSelection(QListWidget* list);
 
     const entries::TabInfo& info_;
+    Preparation prepare_;
+    bool built_ = false;
     int categoryExtent_ = 0;
     QString pendingBackground_; // decoded on the first showing
     int itemExtent_ = 0;
@@ -152,9 +173,10 @@ class SubInventoryTab : public QWidget {
     bool chosenOnRelease_ = false;
 };
 
-// The tab of a sub-inventory number (1..17), or none while that tab does not exist.
+// The tab of a sub-inventory number (1..17), built now if it was not yet, or none while that tab
+// does not exist.
 SubInventoryTab* TabOfSubInventory(int number);
-// The existing tabs in page order (none where a tab does not exist).
+// The existing tabs in page order (none where a tab does not exist), built or not.
 const std::array<SubInventoryTab*, entries::kTabCount>& RegisteredTabs();
 
 // The price point the cost level preselects on the tab with that sub-inventory number.

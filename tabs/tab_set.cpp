@@ -23,7 +23,8 @@ std::array<int, entries::kTabCount> RefreshOrder() {
 
 void ResetAllEntryForms(const TabSet& tabs) {
     for (int page : RefreshOrder())
-        if (tabs[page]) tabs[page]->ResetEntryForm(SubInventoryTab::ResetCategory);
+        if (tabs[page] && tabs[page]->built())
+            tabs[page]->ResetEntryForm(SubInventoryTab::ResetCategory);
 }
 
 void ConnectCostLevelItems(QAction* low, QAction* medium, QAction* high,

@@ -18,7 +18,8 @@ using TabSet = std::array<SubInventoryTab*, entries::kTabCount>;
 // Page order, except that Outdoors comes before Music.
 std::array<int, entries::kTabCount> RefreshOrder();
 
-// Every tab's entry area back to nothing chosen, in refresh order.
+// Every built tab's entry area back to nothing chosen, in refresh order (a tab not built yet
+// starts that way).
 void ResetAllEntryForms(const TabSet& tabs);
 // Makes the three cost-level items of the Defaults menu choose `cost` and show its level; a
 // choice marks the settings as changed.

@@ -66,12 +66,12 @@ template <typename T> class Lazy {
     T* made_ = nullptr;
 };
 
-// Every window of the program, kept for the run. The main window and the splash are made at
-// start-up; the others when first used, and the rest of them once the main window is on the
-// screen.
+// Every window of the program, kept for the run. The main window is made at start-up; the others
+// when first used (the splash when the main window is first shown), and the rest of them once the
+// main window is on the screen.
 struct Windows {
     TfrmMain* frmMain = nullptr;
-    TfrmSplash* frmSplash = nullptr;
+    Lazy<TfrmSplash> frmSplash;
     Lazy<TdlgEdit> dlgEdit;
     Lazy<TdlgPhotograph> dlgPhotograph;
     Lazy<TdlgSessionInterrupted> dlgSessionInterrupted;

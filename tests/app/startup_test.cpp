@@ -44,21 +44,20 @@ struct Session : AppSession {
 
 TEST(Startup, WindowsExistInCreationOrderWithTheirClassNames) {
     Session run;
-    // The first frame needs the main window and the splash; printing is answered from the start.
+    // The first frame needs the main window alone.
     const auto names = [] {
         QStringList out;
         for (const QWidget* w : ui::Win().all)
             out << w->objectName();
         return out;
     };
-    EXPECT_EQ(names(), QStringList({"frmMain", "frmSplash", "dlgQIVPrint"}));
+    EXPECT_EQ(names(), QStringList({"frmMain"}));
     // A window made on first use takes its place in the order, and is made once.
     TdlgAreYouSure* sure = ui::Win().dlgAreYouSure;
     ASSERT_NE(sure, nullptr);
     EXPECT_EQ(ui::Win().dlgAreYouSure.get(), sure);
     EXPECT_NE(ui::Win().dlgEdit.get(), nullptr);
-    EXPECT_EQ(names(),
-              QStringList({"frmMain", "frmSplash", "dlgEdit", "dlgAreYouSure", "dlgQIVPrint"}));
+    EXPECT_EQ(names(), QStringList({"frmMain", "dlgEdit", "dlgAreYouSure"}));
     EXPECT_EQ(ui::Win().frmIndex.ifMade(), nullptr);
     app::CreateRemainingWindows();
     app::CreateRemainingWindows();
@@ -127,6 +126,7 @@ TEST(Startup, NineteenPagesInOrderWithInventoryShownFirst) {
 
 TEST(Startup, EveryCategoryListIsFilledFromTheCatalogue) {
     Session run;
+    run.main().BuildAllPages();
     auto& cat = app::State().ADOQuery1;
     for (const auto* tab : run.main().subTabs) {
         auto* list = run.main().findChild<QListWidget*>(
@@ -301,8 +301,9 @@ TEST(Startup, UnusableUserDatabaseLetsTheUserQuitWithTheFileUntouched) {
 TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
     {
         Session s;
+        s.main().BuildAllPages();
         tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
-        // Checked at start-up, decoded only when the tab comes into view.
+        // Checked when the page is built, decoded only when the tab comes into view.
         EXPECT_TRUE(art->imgBack->pixmap().isNull());
         EXPECT_TRUE(art->pendingBackground().endsWith(QStringLiteral("Content/art.jpg")));
         s.main().show();
@@ -316,7 +317,8 @@ TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
         s.main().hide();
     }
     {
-        // A file that is no JPEG at all stops start-up's remaining steps, as before.
+        // A file that is no JPEG at all is named once, when its page is built; the start-up and
+        // the other pages go on.
         ProgramFolder folder;
         QFile damaged(folder.file(QStringLiteral("Content/bath.jpg")));
         ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -325,9 +327,21 @@ TEST(Startup, TabBackgroundsAreDecodedOnFirstShowingAndADamagedOneIsReported) {
         ScriptedModal modal;
         EnsureApplication();
         app::CreateWindows();
-        ASSERT_FALSE(modal.messages.empty());
+        EXPECT_TRUE(modal.messages.empty()) << modal.lastMessage().toStdString();
+        EXPECT_TRUE(ui::Win().frmMain->formCreateSucceeded());
+        ui::Win().frmMain->BuildAllPages();
+        ASSERT_EQ(modal.messages.size(), 1u);
+        EXPECT_EQ(modal.messages.front().caption, QStringLiteral("Error"));
         EXPECT_TRUE(modal.messages.front().text.contains(QStringLiteral("bath.jpg")));
-        EXPECT_FALSE(ui::Win().frmMain->formCreateSucceeded());
+        // The page itself has its categories; the pages after it were built whole.
+        EXPECT_GT(tabs::RegisteredTabs()[1]->lst1->count(), 1);
+        EXPECT_GT(tabs::RegisteredTabs()[2]->lst1->count(), 1);
+        EXPECT_FALSE(tabs::RegisteredTabs()[2]->pendingBackground().isEmpty());
+        // Showing the page later says nothing more.
+        ui::Win().frmMain->show();
+        ui::Win().frmMain->tabMain->setCurrentWidget(tabs::RegisteredTabs()[1]);
+        EXPECT_EQ(modal.messages.size(), 1u) << modal.lastMessage().toStdString();
+        ui::Win().frmMain->hide();
         app::DestroyWindows();
     }
     // A JPEG broken after its first bytes is reported, naming it, when its tab is first shown.
@@ -368,7 +382,18 @@ TEST(Startup, SettingsFileIsAppliedAndWrittenBackAtClose) {
     EXPECT_TRUE(main.Default1->isChecked());
     EXPECT_FALSE(main.Watermarks1->isChecked());
     EXPECT_TRUE(main.D1->menuAction()->isVisible());
+    // A page built after the settings were read takes the appearance they chose.
+    ASSERT_FALSE(main.subTabs[0]->built());
+    main.subTabs[0]->Build();
     EXPECT_EQ(main.subTabs[0]->btnAdd->text(), QStringLiteral("Add"));
+    EXPECT_TRUE(main.subTabs[0]->imgBack->isHidden());
+    // And a change of appearance reaches the built pages and those built afterwards.
+    main.Watermarks1->trigger();
+    EXPECT_TRUE(main.subTabs[0]->btnAdd->text().isEmpty());
+    main.subTabs[5]->Build();
+    EXPECT_TRUE(main.subTabs[5]->btnAdd->text().isEmpty());
+    EXPECT_FALSE(main.subTabs[5]->imgBack->isHidden());
+    main.Default1->trigger();
     main.HighCost1->trigger();
     EXPECT_TRUE(main.HighCost1->isChecked());
     EXPECT_FALSE(main.LowCost1->isChecked());
@@ -489,6 +514,7 @@ TEST(Startup, AccessibleNamesReadAsTheCaptionsDo) {
     };
     int checked = 0;
     app::CreateRemainingWindows();
+    ui::Win().frmMain->BuildAllPages();
     for (QWidget* window : ui::Win().all) {
         QList<QWidget*> widgets = window->findChildren<QWidget*>();
         widgets.prepend(window);

@@ -182,7 +182,7 @@ TEST(TestIndex, WalksEveryLineAndStopsAtTheEndAskingForASelection) {
             e[i].tab == QStringLiteral("Art/Decoration"))
             stop = static_cast<int>(i);
     ASSERT_GE(stop, 0);
-    tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+    tabs::SubInventoryTab* art = tabs::TabOfSubInventory(entries::TabTable()[0].number);
     delete art->lst1->findItems(QStringLiteral("Clocks"), Qt::MatchExactly).value(0);
     EXPECT_EQ(devtools::TestIndex(&m), stop);
     EXPECT_TRUE(idx.isVisible());

@@ -241,7 +241,7 @@ TEST(IndexWindow, LookUpNoSelectionUnfollowableLineAndExit) {
     EXPECT_TRUE(idx.isVisible());
 
     // A line whose category the tab no longer lists switches the tab and stays open.
-    tabs::SubInventoryTab* art = tabs::RegisteredTabs()[0];
+    tabs::SubInventoryTab* art = tabs::TabOfSubInventory(entries::TabTable()[0].number);
     delete art->lst1->findItems(QStringLiteral("Clocks"), Qt::MatchExactly).value(0);
     idx.ListBox1->setCurrentRow(s.lineOf(QStringLiteral("Ship's clock"), QStringLiteral("Clocks")));
     ClickButton(idx, QStringLiteral("Button2"));

@@ -120,9 +120,7 @@ struct Inventory {
 };
 
 struct Session : AppSession {
-    TdlgInsuranceReport& dialog() {
-        return *ui::Win().frmMain->findChild<TdlgInsuranceReport*>("dlgInsuranceReport");
-    }
+    TdlgInsuranceReport& dialog() { return *report::ReportDialog(ui::Win().frmMain); }
     // The next showing of the dialog picks the inventory at `index`, photographs or not, and a
     // PDF file, then confirms.
     void reportToPdf(const QString& file, bool photographs = true, int index = 0) {
