@@ -1,9 +1,7 @@
 // Transports of the command layer: SCSI generic pass-through on this machine's drives, and
 // iSCSI for a drive shared over the network.
 #include "burner/dwscsilib.h"
-
-#include <iscsi/iscsi.h>
-#include <iscsi/scsi-lowlevel.h>
+#include "burner/iscsi_library.h"
 
 #include <cerrno>
 #include <cstring>
@@ -91,24 +89,25 @@ class TSgTransport : public TScsiTransport {
 
 class TIscsiTransport : public TScsiTransport {
   public:
-    explicit TIscsiTransport(std::string url) : url_(std::move(url)) {}
+    explicit TIscsiTransport(std::string url) : url_(std::move(url)), lib_(IscsiLibrary()) {}
     ~TIscsiTransport() override { Close(); }
 
     bool Connect() {
         if (iscsi_) return true;
-        iscsi_ = iscsi_create_context("iqn.2024-01.org.quivera:burner");
+        if (!lib_) return false; // no libiscsi on this machine
+        iscsi_ = lib_->iscsi_create_context("iqn.2024-01.org.quivera:burner");
         if (!iscsi_) return false;
-        iscsi_url* u = iscsi_parse_full_url(iscsi_, url_.c_str());
+        iscsi_url* u = lib_->iscsi_parse_full_url(iscsi_, url_.c_str());
         if (!u) {
             Close();
             return false;
         }
-        iscsi_set_targetname(iscsi_, u->target);
-        iscsi_set_session_type(iscsi_, ISCSI_SESSION_NORMAL);
-        iscsi_set_header_digest(iscsi_, ISCSI_HEADER_DIGEST_NONE_CRC32C);
+        lib_->iscsi_set_targetname(iscsi_, u->target);
+        lib_->iscsi_set_session_type(iscsi_, ISCSI_SESSION_NORMAL);
+        lib_->iscsi_set_header_digest(iscsi_, ISCSI_HEADER_DIGEST_NONE_CRC32C);
         lun_ = u->lun;
-        int r = iscsi_full_connect_sync(iscsi_, u->portal, u->lun);
-        iscsi_destroy_url(u);
+        int r = lib_->iscsi_full_connect_sync(iscsi_, u->portal, u->lun);
+        lib_->iscsi_destroy_url(u);
         if (r != 0) {
             Close();
             return false;
@@ -125,20 +124,20 @@ class TIscsiTransport : public TScsiTransport {
                   : c.direction == TDataDirection::Out ? SCSI_XFER_WRITE
                                                        : SCSI_XFER_NONE;
         // A target that stops answering ends the command after its time-out, not never.
-        iscsi_set_timeout(iscsi_, int(c.timeoutSeconds));
-        scsi_task* task = scsi_create_task(c.cdbLength, cdb, dir, int(c.length));
+        lib_->iscsi_set_timeout(iscsi_, int(c.timeoutSeconds));
+        scsi_task* task = lib_->scsi_create_task(c.cdbLength, cdb, dir, int(c.length));
         if (!task) return false;
         iscsi_data out{};
         if (dir == SCSI_XFER_WRITE) {
             out.size = c.length;
             out.data = c.data;
         } else if (dir == SCSI_XFER_READ && c.length > 0) {
-            scsi_task_add_data_in_buffer(task, int(c.length), c.data);
+            lib_->scsi_task_add_data_in_buffer(task, int(c.length), c.data);
         }
-        scsi_task* done =
-            iscsi_scsi_command_sync(iscsi_, lun_, task, dir == SCSI_XFER_WRITE ? &out : nullptr);
+        scsi_task* done = lib_->iscsi_scsi_command_sync(iscsi_, lun_, task,
+                                                        dir == SCSI_XFER_WRITE ? &out : nullptr);
         if (!done) {
-            scsi_free_scsi_task(task);
+            lib_->scsi_free_scsi_task(task);
             Close(); // the session is broken: the next command connects again
             return false;
         }
@@ -150,20 +149,21 @@ class TIscsiTransport : public TScsiTransport {
         else if (task->status != SCSI_STATUS_GOOD && task->status != SCSI_STATUS_BUSY)
             o.delivered = false;
         o.mediumChanged = (o.sense[2] & 0x0F) == 6 && o.sense[12] == 0x28;
-        scsi_free_scsi_task(task);
+        lib_->scsi_free_scsi_task(task);
         return o.delivered;
     }
 
     void Close() override {
         if (!iscsi_) return;
-        if (iscsi_is_logged_in(iscsi_)) iscsi_logout_sync(iscsi_);
-        iscsi_disconnect(iscsi_);
-        iscsi_destroy_context(iscsi_);
+        if (lib_->iscsi_is_logged_in(iscsi_)) lib_->iscsi_logout_sync(iscsi_);
+        lib_->iscsi_disconnect(iscsi_);
+        lib_->iscsi_destroy_context(iscsi_);
         iscsi_ = nullptr;
     }
 
   private:
     std::string url_;
+    const TIscsiLibrary* lib_;
     iscsi_context* iscsi_ = nullptr;
     int lun_ = 0;
 };

@@ -37,8 +37,15 @@ done
     fail "the package lacks some of Content"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in fonts-liberation fonts-liberation2 libqt6widgets6 libqt6printsupport6 libsqlite3-0 libjpeg62-turbo libiscsi7; do
+for p in fonts-liberation fonts-liberation2 libqt6widgets6 libqt6printsupport6 libsqlite3-0 libjpeg62-turbo libiscsi7 libzip4; do
     echo "$depends" | grep -Eq "(^|, )$p( |,|$)" || fail "Depends lacks $p: $depends"
+done
+# libzip and libiscsi are loaded when first needed, not at every start: no program of the package
+# names them as needed libraries (they would then be loaded, with all they need, before main).
+dpkg-deb -x "$deb" "$work/root"
+for program in quivera quivera-mkiso quivera-burn; do
+    needed=$(readelf -d "$work/root/usr/bin/$program" | grep NEEDED) || fail "readelf $program"
+    ! echo "$needed" | grep -Eq 'libzip|libiscsi' || fail "$program links libzip or libiscsi: $needed"
 done
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
 [ "$(dpkg-deb -f "$deb" Section)" = utils ] || fail "Section"
