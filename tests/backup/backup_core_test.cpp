@@ -31,6 +31,14 @@ QStringList Names(const BackupFiles& files) {
     return out;
 }
 
+// The files backed up into `target` without the check, which the test then runs itself.
+backup::FolderBackupReport BackUpUnchecked(const BackupFiles& files, const QString& target) {
+    backup::PrepareBackupFolder(target);
+    backup::FolderBackupOptions quick;
+    quick.verify = false;
+    return backup::BackUpToFolder(files, target, quick);
+}
+
 } // namespace
 
 TEST(BackupFileList, SortedByUpperCaseNameFirstOfANameWinsAndForeignDuplicatesWarn) {
@@ -256,10 +264,7 @@ TEST(FolderBackup, TheCheckReadsOnlyTheCopiesAndNamesEachDamagedOne) {
         files.add(Write(src.filePath(n), bytes));
     }
     const QString target = dest.filePath(QStringLiteral("QIVBackup"));
-    backup::PrepareBackupFolder(target);
-    backup::FolderBackupOptions quick;
-    quick.verify = false;
-    const auto report = backup::BackUpToFolder(files, target, quick);
+    const auto report = BackUpUnchecked(files, target);
     ASSERT_TRUE(report.ok());
     ASSERT_EQ(report.written.size(), 6u);
     // The sources are gone: the check needs only the copies.
@@ -338,10 +343,7 @@ TEST(FolderBackup, TheCheckGivesTheSameVerdictWhateverItReadsAhead) {
     files.add(Write(src.filePath(QStringLiteral("small.jpg")), bytesOf(100, 2)));
     files.add(Write(src.filePath(QStringLiteral("tail.jpg")), bytesOf(300 * 1024, 3)));
     const QString target = dest.filePath(QStringLiteral("QIVBackup"));
-    backup::PrepareBackupFolder(target);
-    backup::FolderBackupOptions quick;
-    quick.verify = false;
-    const auto report = backup::BackUpToFolder(files, target, quick);
+    const auto report = BackUpUnchecked(files, target);
     ASSERT_TRUE(report.ok());
     ASSERT_EQ(report.written.size(), 4u);
     // Windows from none to larger than the whole backup, across files and within them.
