@@ -253,13 +253,12 @@ void InventoryPage::btnPrintClick() {
     auto& s = app::State();
     TdlgQIVPrint* dialog = ui::Win().dlgQIVPrint;
     if (s.IDCounter < 1 || !dialog) return;
-    QPrinter& printer = dialog->SystemPrinter();
-    if (!dialog->Execute(printer)) return;
+    if (!dialog->Execute(dialog->SystemPrinter())) return;
     const StampTime time =
         ReportTime(s.InventoryModified, FromChangeStamp(s.Stamp), QDateTime::currentDateTime());
     // The whole text is ready before the job starts, so a failing query prints nothing.
     const QStringList lines = InventoryReportLines(time);
-    PrintLines(printer, lines, kReportLinesPerPage, dialog->Copies, InventoryPrintStyle());
+    dialog->PrintConfirmed(lines, kReportLinesPerPage, InventoryPrintStyle());
 }
 
 } // namespace inventory

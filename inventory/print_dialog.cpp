@@ -78,9 +78,26 @@ TdlgQIVPrint::~TdlgQIVPrint() = default;
 
 void TdlgQIVPrint::PrintText(const QStringList& lines, int linesPerPage,
                              const inventory::PrintStyle& style) {
-    QPrinter& printer = SystemPrinter();
-    if (!Execute(printer)) return;
-    inventory::PrintLines(printer, lines, linesPerPage, Copies, style);
+    if (!Execute(SystemPrinter())) return;
+    PrintConfirmed(lines, linesPerPage, style);
+}
+
+void TdlgQIVPrint::PrintConfirmed(const QStringList& lines, int linesPerPage,
+                                  const inventory::PrintStyle& style) {
+    try {
+        inventory::PrintLines(SystemPrinter(), lines, linesPerPage, Copies, style);
+    } catch (...) {
+        const QPrinter& old = *systemPrinter_;
+        auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        fresh->setOutputFormat(old.outputFormat());
+        if (old.outputFormat() == QPrinter::PdfFormat)
+            fresh->setOutputFileName(old.outputFileName());
+        else
+            fresh->setPrinterName(old.printerName());
+        if (Printer == systemPrinter_.get()) Printer = fresh.get();
+        systemPrinter_ = std::move(fresh);
+        throw;
+    }
 }
 
 QPrinter& TdlgQIVPrint::SystemPrinter() {

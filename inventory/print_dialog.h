@@ -44,6 +44,11 @@ class TdlgQIVPrint : public QDialog {
     bool Execute(QPrinter& printer);
     // The program's printer object, made on first use and kept for the run.
     QPrinter& SystemPrinter();
+    // Prints `lines` on the program's printer as confirmed by Execute. A failed job leaves Qt's
+    // printer object unable to write another PDF file, so the next job gets a new one with the
+    // same choices.
+    void PrintConfirmed(const QStringList& lines, int linesPerPage,
+                        const inventory::PrintStyle& style);
 
     void FormShow();
     // True when the key was refused.

@@ -11,6 +11,7 @@
 #include "tests/support/app_session.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QLabel>
@@ -20,6 +21,9 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace testing_support;
 
@@ -231,4 +235,51 @@ TEST(InventoryPrint, OtherTextsPrintThroughTheSameDialog) {
     QFile::remove(s.pdf);
     s.dialog().PrintText(text, 51, {"Arial", 12, QPageLayout::Portrait});
     EXPECT_FALSE(QFile::exists(s.pdf));
+}
+
+TEST(InventoryPrint, AFailedPdfKeepsTheOlderFileAndLeavesNoHalfFile) {
+    Session s;
+    for (int id = 1; id <= 400; ++id)
+        AddEntry(id, "Art", "Clocks", "Clock " + QString::number(id), 1, "1");
+    const auto others = [&] {
+        return QDir(s.folder.path()).entryList({"report.pdf*"}, QDir::Files);
+    };
+    {
+        QFile old(s.pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the older report");
+    }
+    // A file size limit cuts the PDF short; Qt's writer reports no error for it.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 8 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    s.printToPdf();
+    s.page().btnPrint->click();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldSignal);
+    ASSERT_EQ(s.modal.messages.size(), 1u);
+    EXPECT_TRUE(s.modal.lastMessage().contains(s.pdf)) << s.modal.lastMessage().toStdString();
+    {
+        QFile old(s.pdf);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "the older report");
+    }
+    EXPECT_EQ(others(), QStringList{"report.pdf"});
+
+    // Without the limit the next printout, in the same run, takes the name whole, with the usual
+    // permissions.
+    s.modal.messages.clear();
+    s.printToPdf();
+    s.page().btnPrint->click();
+    s.noErrors();
+    EXPECT_EQ(Info(s.pdf).pages, 9);
+    EXPECT_EQ(others(), QStringList{"report.pdf"});
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(s.pdf).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 }
