@@ -5,14 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRunnable>
+#include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -121,28 +119,10 @@ bool writeRendition(const QString& folder, const Stamp& stamp, const QImage& ima
     put32(bytes, length);
     bytes += sum;
     bytes += kMagic;
-    // A name of its own for every writer, in this process and any other.
-    static std::atomic<quint64> serial{0};
-    const QByteArray target = QFile::encodeName(folder + stamp.name);
-    const QByteArray temporary = target + ".part-" + QByteArray::number(qint64(::getpid())) + '-' +
-                                 QByteArray::number(serial++);
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            ok = false;
-    }
-    if (::close(fd) != 0) ok = false;
-    // rename() replaces a file of the same name in one step: a reader sees the old one or this.
-    if (ok && ::rename(temporary.constData(), target.constData()) == 0) return true;
-    ::unlink(temporary.constData());
-    return false;
+    // A temporary file of its own beside the name for every writer, renamed into place in one
+    // step: a reader sees the old rendition or this one, never a part.
+    QSaveFile file(folder + stamp.name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 // Whether a picture of `size` covers what a box asks of it: fitted into the box, it is no larger.
